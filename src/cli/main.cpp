@@ -1,0 +1,50 @@
+// kararisu-cli: the batch tool. Each command lives in its own file and is
+// listed in commands.h.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+void printOverview() {
+    std::fputs(
+        "usage: kararisu-cli COMMAND [OPTIONS] ARGS...\n"
+        "\n"
+        "Reduces the colours of BMP images and works with their palettes.\n"
+        "\n"
+        "commands:\n",
+        stdout);
+    for (const auto& c : kararisu::cli::commands()) std::printf("  %-10s %s\n", c.name, c.summary);
+    std::fputs(
+        "\n"
+        "`kararisu-cli COMMAND --help` documents a command.\n"
+        "Exit status: 0 all went well, 1 a file was rejected or could not be\n"
+        "written (the others are still processed), 2 usage error.\n",
+        stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        printOverview();
+        return 2;
+    }
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        printOverview();
+        return 0;
+    }
+    for (const auto& c : kararisu::cli::commands()) {
+        if (name == c.name) {
+            std::vector<std::string> args(argv + 2, argv + argc);
+            return c.run(args);
+        }
+    }
+    std::fprintf(stderr, "kararisu-cli: unknown command '%s' (see kararisu-cli --help)\n",
+                 name.c_str());
+    return 2;
+}

@@ -1,0 +1,69 @@
+#include <cstring>
+
+#include "worklists/atomic_file.h"
+#include "worklists/bmp.h"
+
+namespace kararisu {
+
+namespace {
+
+void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+    out[at] = std::uint8_t(v);
+    out[at + 1] = std::uint8_t(v >> 8);
+}
+void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+    put16(out, at, v & 0xffff);
+    put16(out, at + 2, v >> 16);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
+    const PixelFormat f = bitmap.format();
+    const bool paletted = isPaletted(f);
+    const std::size_t colours = paletted ? std::size_t{1} << storageBits(f) : 0;
+    const bool masks = f == PixelFormat::Bpp16;
+    const std::size_t headerEnd = 14 + 40 + (masks ? 12 : 0);
+    const std::size_t offset = headerEnd + 4 * colours;
+    const std::size_t imageSize = bitmap.byteSize();
+    std::vector<std::uint8_t> out(offset + imageSize, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(out, 2, std::uint32_t(out.size()));
+    put32(out, 10, std::uint32_t(offset));
+    put32(out, 14, 40);
+    put32(out, 18, std::uint32_t(bitmap.width()));
+    put32(out, 22, std::uint32_t(bitmap.height()));  // bottom-up
+    put16(out, 26, 1);
+    put16(out, 28, std::uint32_t(storageBits(f)));
+    put32(out, 30, masks ? 3 : 0);
+    put32(out, 34, std::uint32_t(imageSize));
+    put32(out, 38, 2835);  // 72 dpi
+    put32(out, 42, 2835);
+    put32(out, 46, std::uint32_t(colours));
+    if (masks) {
+        put32(out, 54, 0xf800);
+        put32(out, 58, 0x07e0);
+        put32(out, 62, 0x001f);
+    }
+    for (std::size_t i = 0; i < colours; ++i) {
+        const Rgb c = bitmap.palette().at(i);
+        out[headerEnd + 4 * i] = c.b;
+        out[headerEnd + 4 * i + 1] = c.g;
+        out[headerEnd + 4 * i + 2] = c.r;
+    }
+    const std::size_t stride = bitmap.stride();
+    for (int y = 0; y < bitmap.height(); ++y) {
+        std::uint8_t* dst = out.data() + offset + stride * std::size_t(bitmap.height() - 1 - y);
+        std::memcpy(dst, bitmap.row(y), stride);
+    }
+    return out;
+}
+
+void saveBmp(const Bitmap& bitmap, const std::string& path) {
+    const std::vector<std::uint8_t> bytes = encodeBmp(bitmap);
+    const std::string error = writeFileAtomically(path, bytes);
+    if (!error.empty()) throw SaveError(path + ": " + error);
+}
+
+}  // namespace kararisu

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a step needs, only those that are missing.
+# usage: tools/deps.sh build|test|fuzz
+set -euo pipefail
+build=(cmake g++ make pkg-config qt6-base-dev fonts-ipafont-gothic)
+test=(libgtest-dev libbenchmark-dev python3-pil)
+fuzz=(clang libclang-rt-14-dev)
+want=("${build[@]}")
+case "${1:-build}" in
+  build) ;;
+  test) want+=("${test[@]}") ;;
+  fuzz) want+=("${test[@]}" "${fuzz[@]}") ;;
+  *) echo "usage: $0 build|test|fuzz" >&2; exit 2 ;;
+esac
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
