@@ -4,6 +4,7 @@ target_compile_options(kararisu_warnings INTERFACE
   -Wall
   -Wextra
   -Werror
-  -Wshadow            # a local hiding a member has bitten palette code before
+  -Wshadow            # locals hiding members are easy to miss in long handlers
   -Wnon-virtual-dtor  # the ports are interfaces deleted through their base
+  $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>  # GCC 12 misfires on std::string concatenation
 )
