@@ -4,6 +4,7 @@
 // paletted bitmap with it.
 
 #include <cstdint>
+#include <vector>
 
 #include "worklists/bitmap.h"
 #include "worklists/palette.h"
@@ -21,7 +22,11 @@ class ColorMatcher {
     unsigned nearest(std::uint32_t rgb) const;
 
   private:
-    Palette palette_;
+    struct Entry {
+        int r, g, b;
+        unsigned index;
+    };
+    std::vector<Entry> byRed_;  // entries sorted by red, then index
 };
 
 // Every pixel of dst (paletted, same size as src) becomes the index of the
