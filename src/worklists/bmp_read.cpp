@@ -1,6 +1,13 @@
-// Placeholder reader: uncompressed BITMAPINFOHEADER files only. The full
-// reader replaces it.
+// The BMP reader. Every size is checked against the file before anything is
+// allocated; RLE streams are decoded with every write bounds-checked.
+//
+// Decoding choices: 2-bit images become 4-bit with the same palette; bit
+// fields other than 5-5-5, 5-6-5 and 8-8-8 become 32 bits; a pixel whose
+// index lies beyond the colour table keeps its index and reads as black;
+// pixels an RLE stream skips or never reaches are index 0.
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -10,11 +17,11 @@ namespace kararisu {
 
 namespace {
 
-std::uint32_t get16(std::span<const std::uint8_t> b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8);
+std::uint32_t get16(const std::uint8_t* p) {
+    return p[0] | (p[1] << 8);
 }
-std::uint32_t get32(std::span<const std::uint8_t> b, std::size_t at) {
-    return get16(b, at) | (get16(b, at + 2) << 16);
+std::uint32_t get32(const std::uint8_t* p) {
+    return get16(p) | (get16(p + 2) << 16);
 }
 
 BmpReadResult fail(BmpProblem p, std::string why) {
@@ -24,72 +31,277 @@ BmpReadResult fail(BmpProblem p, std::string why) {
     return r;
 }
 
+const char* compressionName(std::uint32_t c) {
+    switch (c) {
+        case 0:
+            return "RGB";
+        case 1:
+            return "RLE8";
+        case 2:
+            return "RLE4";
+        case 3:
+            return "BITFIELDS";
+        case 4:
+            return "JPEG";
+        case 5:
+            return "PNG";
+        case 6:
+            return "ALPHABITFIELDS";
+        default:
+            return "unknown";
+    }
+}
+
+struct Mask {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;
+    explicit Mask(std::uint32_t m = 0) : mask(m) {
+        if (!m) return;
+        while (!((m >> shift) & 1)) ++shift;
+        while (bits + shift < 32 && ((m >> (shift + bits)) & 1)) ++bits;
+    }
+    bool contiguous() const {
+        return !mask || (mask >> shift) == ((bits >= 32) ? ~0u : ((1u << bits) - 1));
+    }
+    std::uint8_t extract(std::uint32_t v) const {
+        if (!mask) return 0;
+        const std::uint32_t x = (v & mask) >> shift;
+        if (bits >= 8) return std::uint8_t(x >> (bits - 8));
+        const std::uint32_t max = (1u << bits) - 1;
+        return std::uint8_t((x * 255 + max / 2) / max);
+    }
+};
+
+// RLE8 and RLE4 into an indexed bitmap (rows from the top).
+bool decodeRle(const std::uint8_t* p, std::size_t n, int bits, bool topDown, Bitmap& out,
+               std::string& why) {
+    const int w = out.width(), h = out.height();
+    std::size_t i = 0;
+    int x = 0, line = 0;  // line counts from the first row stored
+    auto put = [&](unsigned v) {
+        if (x < w && line < h) out.setIndex(x, topDown ? line : h - 1 - line, v);
+        ++x;
+    };
+    while (i + 1 < n + 1 && line < h) {
+        if (i + 2 > n) break;  // the stream ends early: the rest stays 0
+        const unsigned count = p[i], code = p[i + 1];
+        i += 2;
+        if (count > 0) {
+            for (unsigned k = 0; k < count; ++k)
+                put(bits == 8 ? code : ((k & 1) ? (code & 0x0f) : (code >> 4)));
+        } else if (code == 0) {
+            x = 0;
+            ++line;
+        } else if (code == 1) {
+            return true;
+        } else if (code == 2) {
+            if (i + 2 > n) break;
+            x += p[i];
+            line += p[i + 1];
+            i += 2;
+        } else {
+            const std::size_t bytes = bits == 8 ? code : (code + 1) / 2;
+            const std::size_t padded = (bytes + 1) & ~std::size_t{1};
+            if (i + bytes > n) {
+                why = "RLE data ends inside a run of literal pixels";
+                return false;
+            }
+            for (unsigned k = 0; k < code; ++k)
+                put(bits == 8 ? p[i + k] : ((k & 1) ? (p[i + k / 2] & 0x0f) : (p[i + k / 2] >> 4)));
+            i += std::min(padded, n - i);
+        }
+        if (x > w + 255 * 2) x = w + 1;  // keep the counter bounded on hostile streams
+    }
+    return true;
+}
+
 }  // namespace
 
 BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M')
-        return fail(BmpProblem::BadSignature, "not a BMP file");
+    const std::size_t size = b.size();
+    if (size < 2 || b[0] != 'B' || b[1] != 'M')
+        return fail(BmpProblem::BadSignature, "not a BMP file (it does not start with \"BM\")");
+    if (size < 18) return fail(BmpProblem::Truncated, "file ends inside the file header");
+    const std::uint8_t* p = b.data();
+    const std::uint32_t offBits = get32(p + 10);
+    const std::uint32_t hs = get32(p + 14);
     BmpReadResult r;
-    r.info.headerSize = get32(b, 14);
-    const std::int32_t w = std::int32_t(get32(b, 18));
-    const std::int32_t h = std::int32_t(get32(b, 22));
-    const int bits = int(get16(b, 28));
-    r.info.fileBitCount = bits;
-    r.info.compression = get32(b, 30);
-    r.info.width = w;
-    r.info.height = h;
-    if (r.info.compression != 0 || w < 0)
-        return fail(BmpProblem::UnsupportedCompression, "unsupported");
+    r.info.headerSize = hs;
+    const bool core = hs == 12;
+    if (!(hs == 12 || hs == 16 || hs == 40 || hs == 52 || hs == 56 || hs == 64 || hs == 108 ||
+          hs == 124))
+        return fail(BmpProblem::BadHeaderSize, "bad header size " + std::to_string(hs));
+    if (size < 14 + std::size_t(hs))
+        return fail(BmpProblem::Truncated, "file ends inside the bitmap header");
+    const std::uint8_t* h = p + 14;
+    std::int64_t width, height;
+    unsigned planes, bits;
+    std::uint32_t compression = 0, clrUsed = 0;
+    if (core) {
+        width = get16(h + 4);
+        height = std::int16_t(get16(h + 6));
+        planes = get16(h + 8);
+        bits = get16(h + 10);
+    } else {
+        width = std::int32_t(get32(h + 4));
+        height = std::int32_t(get32(h + 8));
+        planes = get16(h + 12);
+        bits = get16(h + 14);
+        if (hs >= 40) {
+            compression = get32(h + 16);
+            clrUsed = get32(h + 32);
+        }
+    }
+    // OS/2 2.x headers number their compressions differently.
+    const bool os2v2 = hs == 16 || hs == 64;
+    if (os2v2 && compression == 3)
+        return fail(BmpProblem::UnsupportedCompression, "unsupported compression 3 (OS/2 Huffman)");
+    if (os2v2 && compression == 4)
+        return fail(BmpProblem::UnsupportedCompression, "unsupported compression 4 (OS/2 RLE24)");
+    r.info.fileBitCount = int(bits);
+    r.info.compression = compression;
+    r.info.width = width;
+    r.info.height = height;
+    r.info.topDown = height < 0;
+    if (planes != 1)
+        return fail(BmpProblem::BadPlanes, "bad plane count " + std::to_string(planes));
+    if (compression == 4 || compression == 5)
+        return fail(BmpProblem::EmbeddedImage,
+                    std::string("unsupported compression ") + std::to_string(compression) + " (" +
+                        compressionName(compression) + "): the file holds an embedded image");
+    if (compression > 6 || (compression == 6 && hs < 40))
+        return fail(BmpProblem::UnsupportedCompression,
+                    "unsupported compression " + std::to_string(compression));
+    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return fail(BmpProblem::BadBitCount, bits == 64
+                                                 ? std::string("64 bits per pixel is not supported")
+                                                 : "bad bit count " + std::to_string(bits));
+    if ((compression == 1 && bits != 8) || (compression == 2 && bits != 4) ||
+        ((compression == 3 || compression == 6) && bits != 16 && bits != 32))
+        return fail(BmpProblem::UnsupportedCompression,
+                    std::string("compression ") + compressionName(compression) + " with " +
+                        std::to_string(bits) + " bits per pixel");
+    const bool rle = compression == 1 || compression == 2;
+    if (width < 0)
+        return fail(BmpProblem::BadDimensions, "negative width " + std::to_string(width));
+    if (rle && height < 0)
+        return fail(BmpProblem::BadDimensions, "an RLE bitmap cannot be stored top-down");
+    const std::int64_t rows = height < 0 ? -height : height;
+    if (!Bitmap::sizeAllowed(width, rows))
+        return fail(BmpProblem::TooLarge, std::to_string(width) + " x " + std::to_string(rows) +
+                                              " pixels is too large to hold in memory");
+
+    // Colour masks.
+    std::uint32_t masks[4] = {0, 0, 0, 0};
+    std::size_t tableAt = 14 + hs;
+    if (compression == 3 || compression == 6) {
+        const int nmasks = compression == 6 ? 4 : 3;
+        if (hs >= 52) {
+            for (int k = 0; k < 3; ++k) masks[k] = get32(h + 40 + 4 * k);
+            if (hs >= 56) masks[3] = get32(h + 52);
+        } else {
+            if (size < tableAt + 4 * std::size_t(nmasks))
+                return fail(BmpProblem::Truncated, "file ends inside the colour masks");
+            for (int k = 0; k < nmasks; ++k) masks[k] = get32(p + tableAt + 4 * k);
+            tableAt += 4 * nmasks;
+        }
+    } else if (bits == 16) {
+        masks[0] = 0x7c00, masks[1] = 0x03e0, masks[2] = 0x001f;
+    } else if (bits == 32) {
+        masks[0] = 0xff0000, masks[1] = 0xff00, masks[2] = 0xff;
+    }
+    for (int k = 0; k < 3; ++k)
+        if (bits >= 16 && !Mask(masks[k]).contiguous())
+            return fail(BmpProblem::BadBitFields, "colour masks are not contiguous bit runs");
+
+    // Colour table.
+    std::vector<Rgb> table;
+    if (bits <= 8) {
+        const std::size_t maxEntries = std::size_t{1} << bits;
+        std::size_t n = clrUsed == 0 ? maxEntries : clrUsed;
+        if (clrUsed > 256 * 256)
+            return fail(BmpProblem::BadPaletteSize,
+                        "bad colour table size " + std::to_string(clrUsed));
+        const std::size_t entrySize = core ? 3 : 4;
+        const std::size_t limit = offBits > tableAt ? offBits : size;
+        const std::size_t room =
+            limit > tableAt ? (std::min<std::size_t>(limit, size) - tableAt) / entrySize : 0;
+        if (n > room) n = room;  // a table shorter than announced: what is there is used
+        if (n == 0) return fail(BmpProblem::BadPaletteSize, "the colour table is missing");
+        n = std::min(n, maxEntries);
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::uint8_t* e = p + tableAt + entrySize * k;
+            table.push_back(Rgb{e[2], e[1], e[0]});
+        }
+    }
+    if (offBits > size)
+        return fail(BmpProblem::BadPixelOffset, "the pixel data lies beyond the end of the file");
+    const std::size_t pixelsAt = offBits ? offBits : tableAt + (core ? 3 : 4) * table.size();
+
+    const int w = int(width), hh = int(rows);
+    const bool topDown = height < 0;
     PixelFormat f;
-    switch (bits) {
-        case 1:
-            f = PixelFormat::Bpp1;
-            break;
-        case 4:
-            f = PixelFormat::Bpp4;
-            break;
-        case 8:
-            f = PixelFormat::Bpp8;
-            break;
-        case 16:
-            f = PixelFormat::Bpp15;
-            break;
-        case 24:
-            f = PixelFormat::Bpp24;
-            break;
-        case 32:
-            f = PixelFormat::Bpp32;
-            break;
-        default:
-            return fail(BmpProblem::BadBitCount, "bad bit count");
+    if (bits <= 8) {
+        f = bits == 1 ? PixelFormat::Bpp1 : bits == 8 ? PixelFormat::Bpp8 : PixelFormat::Bpp4;
+    } else if (bits == 24) {
+        f = PixelFormat::Bpp24;
+    } else if (bits == 16 && masks[0] == 0xf800 && masks[1] == 0x07e0 && masks[2] == 0x1f) {
+        f = PixelFormat::Bpp16;
+    } else if (bits == 16 && masks[0] == 0x7c00 && masks[1] == 0x03e0 && masks[2] == 0x1f) {
+        f = PixelFormat::Bpp15;
+    } else {
+        f = PixelFormat::Bpp32;
     }
-    const int hh = h < 0 ? -h : h;
-    if (!Bitmap::sizeAllowed(w, hh)) return fail(BmpProblem::TooLarge, "too large");
-    const std::size_t offset = get32(b, 10);
-    const std::size_t stride = Bitmap::strideFor(w, f);
-    if (offset > b.size() || (b.size() - offset) / (stride ? stride : 1) < std::size_t(hh))
+
+    if (rle) {
+        r.bitmap = Bitmap(w, hh, f);
+        r.bitmap.setPaletteEntries(Palette(table));
+        std::string why;
+        if (!decodeRle(p + pixelsAt, size - pixelsAt, bits, false, r.bitmap, why))
+            return fail(BmpProblem::BadRle, why);
+        r.info = r.info;
+        return r;
+    }
+
+    const std::size_t fileStride = (std::size_t(w) * bits + 31) / 32 * 4;
+    if (hh > 0 && (size - pixelsAt) / (fileStride ? fileStride : 1) < std::size_t(hh) && fileStride)
         return fail(BmpProblem::Truncated, "file ends inside the pixel data");
-    r.bitmap = Bitmap(w, hh, f);
-    if (isPaletted(f)) {
-        std::size_t n = get32(b, 46);
-        if (n == 0 || n > (std::size_t{1} << bits)) n = std::size_t{1} << bits;
-        std::vector<Rgb> pal;
-        for (std::size_t i = 0; i < n && 54 + 4 * i + 3 <= b.size(); ++i)
-            pal.push_back(Rgb{b[56 + 4 * i], b[55 + 4 * i], b[54 + 4 * i]});
-        r.bitmap.setPaletteEntries(Palette(pal));
-    }
+    r.bitmap = Bitmap(w, hh, f, Bitmap::Fill::Zero);
+    if (bits <= 8) r.bitmap.setPaletteEntries(Palette(table));
+    const Mask mr(masks[0]), mg(masks[1]), mb(masks[2]);
     for (int y = 0; y < hh; ++y) {
-        const std::size_t src = offset + stride * std::size_t(h < 0 ? y : hh - 1 - y);
-        std::copy_n(b.data() + src, stride, r.bitmap.row(y));
+        const std::uint8_t* src = p + pixelsAt + fileStride * std::size_t(topDown ? y : hh - 1 - y);
+        if (bits == 2) {
+            for (int x = 0; x < w; ++x)
+                r.bitmap.setIndex(x, y, (src[x >> 2] >> (6 - 2 * (x & 3))) & 3);
+        } else if (f == PixelFormat::Bpp32 && bits == 16) {
+            std::uint32_t* o = r.bitmap.row32(y);
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t v = get16(src + 2 * x);
+                o[x] = Rgb{mr.extract(v), mg.extract(v), mb.extract(v)}.value();
+            }
+        } else if (f == PixelFormat::Bpp32) {
+            std::uint32_t* o = r.bitmap.row32(y);
+            const bool standard = masks[0] == 0xff0000 && masks[1] == 0xff00 && masks[2] == 0xff;
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t v = get32(src + 4 * x);
+                o[x] = standard ? (v & 0xffffff)
+                                : Rgb{mr.extract(v), mg.extract(v), mb.extract(v)}.value();
+            }
+        } else {
+            std::memcpy(r.bitmap.row(y), src, std::min(fileStride, r.bitmap.stride()));
+        }
     }
     return r;
 }
 
 BmpReadResult readBmpFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(BmpProblem::CannotOpen, "cannot be opened");
+    if (!in) return fail(BmpProblem::CannotOpen, std::strerror(errno));
     std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
+    if (in.bad()) return fail(BmpProblem::CannotOpen, "read error");
     return decodeBmp(bytes);
 }
 
