@@ -56,7 +56,7 @@ const char* formatName(PixelFormat f) {
 }
 
 bool Bitmap::sizeAllowed(std::int64_t width, std::int64_t height) {
-    if (width < 0 || height < 0 || width > INT32_MAX || height > INT32_MAX) return false;
+    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return false;
     return static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) <= kMaxPixels;
 }
 

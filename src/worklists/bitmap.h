@@ -32,6 +32,8 @@ class Bitmap {
     // A bitmap whose 32-bit copy would exceed this many bytes is refused:
     // 1 GiB is far beyond any photo and still fits a desktop's memory.
     static constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+    // No side may exceed this, even when the other is 0.
+    static constexpr std::int64_t kMaxSide = std::int64_t{1} << 20;
     static bool sizeAllowed(std::int64_t width, std::int64_t height);
     static std::size_t strideFor(int width, PixelFormat f);
 

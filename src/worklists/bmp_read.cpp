@@ -255,6 +255,13 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
     }
 
     if (rle) {
+        // Runs hold at most 255 pixels in 2 bytes; a stream far too short for
+        // the picture it announces is refused before the picture is allocated.
+        const std::uint64_t pixels = std::uint64_t(w) * std::uint64_t(hh);
+        const std::uint64_t stream = size - pixelsAt;
+        if (pixels > (std::uint64_t{1} << 20) && pixels / 1024 > stream)
+            return fail(BmpProblem::BadRle, "RLE data too short for a " + std::to_string(w) +
+                                                " x " + std::to_string(hh) + " picture");
         r.bitmap = Bitmap(w, hh, f);
         r.bitmap.setPaletteEntries(Palette(table));
         std::string why;
@@ -270,7 +277,7 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
     r.bitmap = Bitmap(w, hh, f, Bitmap::Fill::Zero);
     if (bits <= 8) r.bitmap.setPaletteEntries(Palette(table));
     const Mask mr(masks[0]), mg(masks[1]), mb(masks[2]);
-    for (int y = 0; y < hh; ++y) {
+    for (int y = 0; y < hh && w > 0; ++y) {
         const std::uint8_t* src = p + pixelsAt + fileStride * std::size_t(topDown ? y : hh - 1 - y);
         if (bits == 2) {
             for (int x = 0; x < w; ++x)

@@ -21,7 +21,10 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
 std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
     const PixelFormat f = bitmap.format();
     const bool paletted = isPaletted(f);
-    const std::size_t colours = paletted ? std::size_t{1} << storageBits(f) : 0;
+    // The colour table holds the palette as it is; a paletted bitmap without
+    // one gets a black table, since readers refuse a missing table.
+    std::size_t colours = paletted ? bitmap.palette().size() : 0;
+    if (paletted && colours == 0) colours = std::size_t{1} << storageBits(f);
     const bool masks = f == PixelFormat::Bpp16;
     const std::size_t headerEnd = 14 + 40 + (masks ? 12 : 0);
     const std::size_t offset = headerEnd + 4 * colours;
@@ -53,7 +56,7 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
         out[headerEnd + 4 * i + 2] = c.r;
     }
     const std::size_t stride = bitmap.stride();
-    for (int y = 0; y < bitmap.height(); ++y) {
+    for (int y = 0; y < bitmap.height() && stride > 0; ++y) {
         std::uint8_t* dst = out.data() + offset + stride * std::size_t(bitmap.height() - 1 - y);
         std::memcpy(dst, bitmap.row(y), stride);
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <vector>
+#include <thread>
 
 namespace kararisu {
 
@@ -22,84 +22,142 @@ unsigned nearestBruteForce(const Palette& palette, std::uint32_t rgb) {
     return best;
 }
 
-// The matcher keeps the entries in order of red. A search starts at the
-// entries whose red is closest to the colour's and walks outwards in both
-// directions; once the red difference alone is farther than the best
-// distance found, no entry beyond can win. Equal distances are settled by
-// the lower index, so the answer is the brute force's to the last entry.
+// The colour cube is cut into cells. For each cell the matcher keeps the
+// entries that can be nearest to some colour of it: every entry whose
+// distance to the cell's box is not beyond the smallest "farthest corner"
+// distance of any entry. The true nearest entry, and every entry tied with
+// it, always passes that test, so scanning a cell's candidates in index order
+// gives exactly the brute force's answer, tie-break included.
+namespace {
+
+int boxDistance(int v, int lo, int hi) {
+    return v < lo ? lo - v : v > hi ? v - hi : 0;
+}
+int farDistance(int v, int lo, int hi) {
+    return std::max(v - lo, hi - v);
+}
+
+}  // namespace
+
+// The candidates among [begin, end) for the box [lo, lo + side) on each axis.
+void ColorMatcher::collect(const Entry* begin, const Entry* end, int r0, int g0, int b0, int side,
+                           std::vector<Entry>& out) {
+    const int r1 = r0 + side - 1, g1 = g0 + side - 1, b1 = b0 + side - 1;
+    std::int32_t bound = INT32_MAX;
+    for (const Entry* e = begin; e != end; ++e) {
+        const int fr = farDistance(e->r, r0, r1), fg = farDistance(e->g, g0, g1),
+                  fb = farDistance(e->b, b0, b1);
+        bound = std::min(bound, fr * fr + fg * fg + fb * fb);
+    }
+    for (const Entry* e = begin; e != end; ++e) {
+        const int dr = boxDistance(e->r, r0, r1), dg = boxDistance(e->g, g0, g1),
+                  db = boxDistance(e->b, b0, b1);
+        if (dr * dr + dg * dg + db * db <= bound) out.push_back(*e);
+    }
+}
+
 ColorMatcher::ColorMatcher(const Palette& palette) {
-    byRed_.reserve(palette.size());
+    std::vector<Entry> all;
     for (unsigned i = 0; i < palette.size(); ++i) {
         const Rgb p = palette.at(i);
-        byRed_.push_back(Entry{p.r, p.g, p.b, i});
+        all.push_back(Entry{p.r, p.g, p.b, i});
     }
-    std::stable_sort(byRed_.begin(), byRed_.end(),
-                     [](const Entry& a, const Entry& b) { return a.r < b.r; });
+    empty_ = all.empty();
+    cellStart_.assign(kCells + 1, 0);
+    if (empty_) return;
+    // Coarse cells first; each fine cell's candidates are a subset of its
+    // coarse cell's (its bound is no larger and its boxes lie inside), so
+    // only those are tested.
+    constexpr int coarseBits = kCellBits - 1;
+    constexpr int coarseSide = 256 >> coarseBits, side = 256 >> kCellBits;
+    std::vector<Entry> coarse;
+    for (int cr = 0; cr < (1 << coarseBits); ++cr)
+        for (int cg = 0; cg < (1 << coarseBits); ++cg)
+            for (int cb = 0; cb < (1 << coarseBits); ++cb) {
+                coarse.clear();
+                collect(all.data(), all.data() + all.size(), cr * coarseSide, cg * coarseSide,
+                        cb * coarseSide, coarseSide, coarse);
+                for (int k = 0; k < 8; ++k) {
+                    const int fr = 2 * cr + (k >> 2), fg = 2 * cg + ((k >> 1) & 1),
+                              fb = 2 * cb + (k & 1);
+                    const int cell = (fr << (2 * kCellBits)) | (fg << kCellBits) | fb;
+                    cellStart_[cell] = std::uint32_t(candidates_.size());
+                    collect(coarse.data(), coarse.data() + coarse.size(), fr * side, fg * side,
+                            fb * side, side, candidates_);
+                    cellEnd_[cell] = std::uint32_t(candidates_.size());
+                }
+            }
 }
 
 unsigned ColorMatcher::nearest(std::uint32_t rgb) const {
-    if (byRed_.empty()) return 0;
+    if (empty_) return 0;
     const int r = int((rgb >> 16) & 0xff), g = int((rgb >> 8) & 0xff), b = int(rgb & 0xff);
-    const auto start = std::lower_bound(byRed_.begin(), byRed_.end(), r,
-                                        [](const Entry& e, int v) { return e.r < v; });
-    int best = INT32_MAX;
+    constexpr int shift = 8 - kCellBits;
+    const int cell = ((r >> shift) << (2 * kCellBits)) | ((g >> shift) << kCellBits) | (b >> shift);
+    const Entry* e = candidates_.data() + cellStart_[cell];
+    const Entry* end = candidates_.data() + cellEnd_[cell];
+    std::int32_t best = INT32_MAX;
     unsigned bestIndex = 0;
-    auto consider = [&](const Entry& e) {
-        const int dr = e.r - r, dg = e.g - g, db = e.b - b;
-        const int d = dr * dr + dg * dg + db * db;
-        if (d < best || (d == best && e.index < bestIndex)) {
+    for (; e != end; ++e) {
+        const int dr = e->r - r, dg = e->g - g, db = e->b - b;
+        const std::int32_t d = dr * dr + dg * dg + db * db;
+        if (d < best) {
             best = d;
-            bestIndex = e.index;
-        }
-    };
-    auto up = start;
-    auto down = start;
-    bool upOpen = up != byRed_.end();
-    bool downOpen = down != byRed_.begin();
-    while (upOpen || downOpen) {
-        if (upOpen) {
-            const int dr = up->r - r;
-            if (dr * dr > best) {
-                upOpen = false;
-            } else {
-                consider(*up);
-                upOpen = ++up != byRed_.end();
-            }
-        }
-        if (downOpen) {
-            const int dr = (down - 1)->r - r;
-            if (dr * dr > best) {
-                downOpen = false;
-            } else {
-                consider(*--down);
-                downOpen = down != byRed_.begin();
-            }
+            bestIndex = e->index;
         }
     }
     return bestIndex;
 }
+
+namespace {
+
+void matchRows(const Bitmap& src, Bitmap& dst, const ColorMatcher& matcher, int y0, int y1) {
+    // Photos repeat colours: a small direct-mapped cache saves most searches.
+    constexpr std::size_t kCacheBits = 14;
+    std::vector<std::uint32_t> cacheKey(std::size_t{1} << kCacheBits, UINT32_MAX);
+    std::vector<std::uint8_t> cacheIndex(std::size_t{1} << kCacheBits, 0);
+    const bool bytes = dst.format() == PixelFormat::Bpp8;
+    for (int y = y0; y < y1; ++y) {
+        const std::uint32_t* in = src.row32(y);
+        std::uint8_t* out = dst.row(y);
+        for (int x = 0; x < src.width(); ++x) {
+            const std::uint32_t c = in[x] & 0xffffff;
+            const std::size_t slot = (c * 2654435761u) >> (32 - kCacheBits);
+            if (cacheKey[slot] != c) {
+                cacheKey[slot] = c;
+                cacheIndex[slot] = std::uint8_t(matcher.nearest(c));
+            }
+            if (bytes)
+                out[x] = cacheIndex[slot];
+            else
+                dst.setIndex(x, y, cacheIndex[slot]);
+        }
+    }
+}
+
+}  // namespace
 
 void colorMatchedCopy(const Bitmap& src, Bitmap& dst) {
     if (src.format() != PixelFormat::Bpp32 || !isPaletted(dst.format()) ||
         src.width() != dst.width() || src.height() != dst.height())
         throw std::invalid_argument("colour-matched copy needs a 32-bit source of the same size");
     const ColorMatcher matcher(dst.palette());
-    // Photos repeat colours: a small direct-mapped cache saves most searches.
-    constexpr std::size_t kCacheSize = 1 << 16;
-    std::vector<std::uint32_t> cacheKey(kCacheSize, UINT32_MAX);
-    std::vector<std::uint8_t> cacheIndex(kCacheSize, 0);
-    for (int y = 0; y < src.height(); ++y) {
-        const std::uint32_t* in = src.row32(y);
-        for (int x = 0; x < src.width(); ++x) {
-            const std::uint32_t c = in[x] & 0xffffff;
-            const std::size_t slot = (c * 2654435761u) >> 16;
-            if (cacheKey[slot] != c) {
-                cacheKey[slot] = c;
-                cacheIndex[slot] = std::uint8_t(matcher.nearest(c));
-            }
-            dst.setIndex(x, y, cacheIndex[slot]);
-        }
+    const std::uint64_t pixels = std::uint64_t(src.width()) * std::uint64_t(src.height());
+    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    const int parts = pixels < (1u << 18) ? 1 : int(std::min<std::uint64_t>(cores, src.height()));
+    if (parts <= 1) {
+        matchRows(src, dst, matcher, 0, src.height());
+        return;
     }
+    // Rows are split on whole bytes, so 1- and 4-bit rows never share a byte
+    // between threads: each thread owns whole rows.
+    std::vector<std::thread> workers;
+    for (int k = 1; k < parts; ++k)
+        workers.emplace_back(matchRows, std::cref(src), std::ref(dst), std::cref(matcher),
+                             int(std::int64_t(src.height()) * k / parts),
+                             int(std::int64_t(src.height()) * (k + 1) / parts));
+    matchRows(src, dst, matcher, 0, int(src.height() / parts));
+    for (auto& t : workers) t.join();
 }
 
 }  // namespace kararisu

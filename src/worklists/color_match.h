@@ -22,16 +22,23 @@ class ColorMatcher {
     unsigned nearest(std::uint32_t rgb) const;
 
   private:
+    static constexpr int kCellBits = 5;  // 32 x 32 x 32 cells of 8^3 colours
+    static constexpr int kCells = 1 << (3 * kCellBits);
     struct Entry {
-        int r, g, b;
-        unsigned index;
+        std::int32_t r, g, b;
+        std::uint32_t index;
     };
-    std::vector<Entry> byRed_;  // entries sorted by red, then index
+    static void collect(const Entry* begin, const Entry* end, int r0, int g0, int b0, int side,
+                        std::vector<Entry>& out);
+    bool empty_ = true;
+    std::vector<std::uint32_t> cellStart_;  // offsets into candidates_, per cell
+    std::vector<std::uint32_t> cellEnd_ = std::vector<std::uint32_t>(kCells);
+    std::vector<Entry> candidates_;  // per cell, in index order
 };
 
 // Every pixel of dst (paletted, same size as src) becomes the index of the
 // entry of dst's palette nearest to the colour of the same pixel of src
-// (32 bits per pixel).
+// (32 bits per pixel). Large pictures are shared between the cores.
 void colorMatchedCopy(const Bitmap& src, Bitmap& dst);
 
 }  // namespace kararisu

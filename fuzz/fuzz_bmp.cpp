@@ -1,0 +1,22 @@
+// Any byte string handed to the BMP reader either decodes into a bitmap whose
+// pixels can all be read, or is refused with a reason.
+#include <cstdint>
+#include <cstdlib>
+
+#include "worklists/bmp.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const kararisu::BmpReadResult r = kararisu::decodeBmp({data, size});
+    if (!r.ok()) {
+        if (r.reason.empty()) std::abort();
+        return 0;
+    }
+    std::uint32_t sum = 0;
+    for (int y = 0; y < r.bitmap.height(); ++y)
+        for (int x = 0; x < r.bitmap.width(); ++x) sum += r.bitmap.pixelValue(x, y);
+    // Whatever decodes must also write and read back to the same picture.
+    const auto bytes = kararisu::encodeBmp(r.bitmap);
+    const kararisu::BmpReadResult again = kararisu::decodeBmp(bytes);
+    if (!again.ok() || !(again.bitmap == r.bitmap)) std::abort();
+    return static_cast<int>(sum & 0);
+}

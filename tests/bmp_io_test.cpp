@@ -1,0 +1,218 @@
+// Writing and reading BMP files: round trips of every format, another
+// decoder's view of our files, and the refusals of malformed headers.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "worklists/bmp.h"
+
+using namespace kararisu;
+namespace fs = std::filesystem;
+
+namespace {
+
+Bitmap randomBitmap(int w, int h, PixelFormat f, unsigned seed) {
+    std::mt19937 rng(seed);
+    Bitmap b(w, h, f);
+    if (isPaletted(f)) {
+        std::vector<Rgb> pal;
+        const std::size_t n = std::size_t{1} << storageBits(f);
+        for (std::size_t i = 0; i < n; ++i)
+            pal.push_back(Rgb{std::uint8_t(rng()), std::uint8_t(rng()), std::uint8_t(rng())});
+        b.setPaletteEntries(Palette(pal));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) b.setIndex(x, y, rng() % n);
+    } else {
+        const std::size_t used = (std::size_t(w) * storageBits(f) + 7) / 8;
+        for (int y = 0; y < h; ++y)
+            for (std::size_t i = 0; i < used; ++i) b.row(y)[i] = std::uint8_t(rng());
+        if (f == PixelFormat::Bpp32)  // the top byte is not part of the colour
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) b.row32(y)[x] &= 0xffffff;
+        if (f == PixelFormat::Bpp15)  // the top bit is unused
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) b.row(y)[2 * x + 1] &= 0x7f;
+    }
+    return b;
+}
+
+struct TempDir {
+    fs::path path = fs::temp_directory_path() / ("kararisu-bmp-" + std::to_string(::getpid()));
+    TempDir() { fs::create_directories(path); }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+const PixelFormat kAll[] = {PixelFormat::Bpp1,  PixelFormat::Bpp4,  PixelFormat::Bpp8,
+                            PixelFormat::Bpp15, PixelFormat::Bpp16, PixelFormat::Bpp24,
+                            PixelFormat::Bpp32};
+
+}  // namespace
+
+TEST(BmpRoundTrip, EveryFormatAndOddWidthReadsBackIdentical) {
+    TempDir dir;
+    unsigned seed = 1;
+    for (PixelFormat f : kAll) {
+        for (int w : {1, 3, 7, 33}) {
+            const Bitmap b = randomBitmap(w, 5, f, seed++);
+            const fs::path file = dir.path / "rt.bmp";
+            saveBmp(b, file);
+            const Bitmap back = loadBmp(file);
+            EXPECT_EQ(back.format(), f) << formatName(f);
+            EXPECT_TRUE(back == b) << formatName(f) << " width " << w;
+        }
+    }
+}
+
+TEST(BmpRoundTrip, EmptyBitmapsAreValid) {
+    for (auto [w, h] : {std::pair{0, 0}, std::pair{0, 4}, std::pair{4, 0}}) {
+        const Bitmap b(w, h, PixelFormat::Bpp24);
+        const BmpReadResult r = decodeBmp(encodeBmp(b));
+        ASSERT_TRUE(r.ok()) << r.reason;
+        EXPECT_EQ(r.bitmap.width(), w);
+        EXPECT_EQ(r.bitmap.height(), h);
+    }
+}
+
+TEST(BmpRoundTrip, AnotherDecoderSeesTheSamePixels) {
+    // Debian's interpreter carries Debian's PIL; another python3 may come first on PATH.
+    const std::string python = fs::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    if (std::system((python + " -c 'import PIL' >/dev/null 2>&1").c_str()) != 0) {
+        GTEST_SKIP() << "Python PIL is not installed";
+    }
+    TempDir dir;
+    unsigned seed = 100;
+    for (PixelFormat f : kAll) {
+        const Bitmap b = randomBitmap(13, 6, f, seed++);
+        const fs::path file = dir.path / "pil.bmp";
+        const fs::path dump = dir.path / "pil.rgb";
+        saveBmp(b, file);
+        const std::string cmd = python +
+                                " -c \"import sys; from PIL import Image; "
+                                "open(sys.argv[2],'wb').write(Image.open(sys.argv[1])"
+                                ".convert('RGB').tobytes())\" '" +
+                                file.string() + "' '" + dump.string() + "'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << formatName(f);
+        std::ifstream in(dump, std::ios::binary);
+        std::vector<char> rgb((std::istreambuf_iterator<char>(in)), {});
+        ASSERT_EQ(rgb.size(), 13u * 6u * 3u);
+        int differing = 0;
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 13; ++x) {
+                const auto* p = reinterpret_cast<const std::uint8_t*>(&rgb[(y * 13 + x) * 3]);
+                const Rgb theirs{p[0], p[1], p[2]};
+                const Rgb ours = Rgb::fromValue(b.pixelValue(x, y));
+                // PIL widens 5- and 6-bit channels by shifting; compare at the stored precision.
+                const int shift = f == PixelFormat::Bpp15 || f == PixelFormat::Bpp16 ? 3 : 0;
+                const int gshift = f == PixelFormat::Bpp16 ? 2 : shift;
+                if ((theirs.r >> shift) != (ours.r >> shift) ||
+                    (theirs.g >> gshift) != (ours.g >> gshift) ||
+                    (theirs.b >> shift) != (ours.b >> shift))
+                    ++differing;
+            }
+        EXPECT_EQ(differing, 0) << formatName(f);
+    }
+}
+
+TEST(BmpRead, RefusalsCarryAReason) {
+    std::vector<std::uint8_t> good = encodeBmp(randomBitmap(4, 4, PixelFormat::Bpp8, 9));
+    auto problem = [](std::vector<std::uint8_t> bytes) { return decodeBmp(bytes); };
+
+    auto cut = good;
+    cut.resize(cut.size() - 3);
+    EXPECT_EQ(problem(cut).problem, BmpProblem::Truncated);
+    EXPECT_EQ(problem(cut).reason, "file ends inside the pixel data");
+
+    auto header = good;
+    header[14] = 41;
+    EXPECT_EQ(problem(header).reason, "bad header size 41");
+
+    auto jpeg = good;
+    jpeg[30] = 4;
+    EXPECT_EQ(problem(jpeg).problem, BmpProblem::EmbeddedImage);
+
+    auto notBmp = good;
+    notBmp[0] = 'P';
+    EXPECT_EQ(problem(notBmp).problem, BmpProblem::BadSignature);
+
+    auto huge = good;
+    huge[18] = huge[19] = huge[20] = 0xff;
+    huge[21] = 0x7f;  // width 2^31 - 1
+    EXPECT_EQ(problem(huge).problem, BmpProblem::TooLarge);
+}
+
+TEST(BmpRead, OpeningAndValidityAreToldApart) {
+    EXPECT_THROW(loadBmp("/nonexistent/folder/x.bmp"), CannotOpenError);
+    TempDir dir;
+    const fs::path junk = dir.path / "junk.bmp";
+    std::ofstream(junk) << "this is not a bitmap";
+    EXPECT_THROW(loadBmp(junk), InvalidBitmapError);
+}
+
+TEST(BmpRead, MalformedRleNeverWritesOutsideThePicture) {
+    // Header of a 4 x 2 RLE8 picture followed by hostile streams.
+    Bitmap b(4, 2, PixelFormat::Bpp8);
+    std::vector<std::uint8_t> base = encodeBmp(b);
+    base[30] = 1;  // RLE8
+    const std::size_t offset = base[10] | (base[11] << 8);
+    const std::vector<std::vector<std::uint8_t>> streams = {
+        {255, 7, 255, 7, 255, 7},     // runs far past the row
+        {0, 2, 255, 255, 3, 9},       // delta far beyond the picture
+        {0, 200, 1, 2},               // literal run longer than the data
+        {0, 0, 0, 0, 0, 0, 0, 0, 5},  // more end-of-lines than rows
+        {},                           // no data at all
+    };
+    for (const auto& s : streams) {
+        auto bytes = base;
+        bytes.resize(offset);
+        bytes.insert(bytes.end(), s.begin(), s.end());
+        const BmpReadResult r = decodeBmp(bytes);
+        if (r.ok()) {
+            EXPECT_EQ(r.bitmap.width(), 4);
+            EXPECT_EQ(r.bitmap.height(), 2);
+        } else {
+            EXPECT_FALSE(r.reason.empty());
+        }
+    }
+}
+
+TEST(BmpWrite, FailedSaveKeepsTheOldFile) {
+    TempDir dir;
+    const fs::path target = dir.path / "keep.bmp";
+    std::ofstream(target) << "old";
+    fs::permissions(dir.path, fs::perms::owner_read | fs::perms::owner_exec);
+    if (::access(dir.path.c_str(), W_OK) == 0) {  // root ignores permissions
+        fs::permissions(dir.path, fs::perms::owner_all);
+        GTEST_SKIP() << "cannot make a folder read-only for this user";
+    }
+    EXPECT_THROW(saveBmp(Bitmap(2, 2, PixelFormat::Bpp24), target), SaveError);
+    fs::permissions(dir.path, fs::perms::owner_all);
+    std::ifstream in(target);
+    std::string content;
+    in >> content;
+    EXPECT_EQ(content, "old");
+}
+
+TEST(BmpWrite, FailedRenameLeavesTargetAndNoTemporary) {
+    TempDir dir;
+    const fs::path target = dir.path / "busy.bmp";
+    fs::create_directories(target / "inside");  // a folder cannot be replaced by a file
+    EXPECT_THROW(saveBmp(Bitmap(2, 2, PixelFormat::Bpp24), target), SaveError);
+    EXPECT_TRUE(fs::is_directory(target / "inside"));
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(BmpWrite, SaveIntoMissingFolderFailsWithReason) {
+    try {
+        saveBmp(Bitmap(1, 1, PixelFormat::Bpp8), "/nonexistent/folder/x.bmp");
+        FAIL() << "no error";
+    } catch (const SaveError& e) {
+        EXPECT_NE(std::string(e.what()).find("No such file"), std::string::npos) << e.what();
+    }
+}
