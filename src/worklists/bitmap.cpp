@@ -186,6 +186,32 @@ std::uint32_t Bitmap::pixelValue(int x, int y) const {
     return 0;
 }
 
+void Bitmap::readColorValues(int y, std::uint32_t* out) const {
+    const std::uint8_t* r = row(y);
+    const int w = width_;
+    switch (format_) {
+        case PixelFormat::Bpp32: {
+            const std::uint32_t* p = row32(y);
+            for (int x = 0; x < w; ++x) out[x] = p[x] & 0xffffff;
+            return;
+        }
+        case PixelFormat::Bpp24:
+            for (int x = 0; x < w; ++x, r += 3) {
+                out[x] = (std::uint32_t{r[2]} << 16) | (std::uint32_t{r[1]} << 8) | r[0];
+            }
+            return;
+        case PixelFormat::Bpp8: {
+            std::uint32_t colors[256];
+            for (unsigned i = 0; i < 256; ++i) colors[i] = palette_.at(i).value();
+            for (int x = 0; x < w; ++x) out[x] = colors[r[x]];
+            return;
+        }
+        default:
+            for (int x = 0; x < w; ++x) out[x] = pixelValue(x, y);
+            return;
+    }
+}
+
 void Bitmap::setPalette(Palette palette) {
     if (!isPaletted(format_)) return;
     const std::size_t limit = std::size_t{1} << storageBits(format_);
@@ -232,13 +258,14 @@ Palette defaultPalette(PixelFormat f) {
 
 void Bitmap::setFormat(PixelFormat format) {
     if (format == format_) return;
-    Bitmap out(width_, height_, format, Fill::Zero);
     if (format == PixelFormat::Bpp32) {
-        for (int y = 0; y < height_; ++y) {
-            std::uint32_t* o = out.row32(y);
-            for (int x = 0; x < width_; ++x) o[x] = pixelValue(x, y);
-        }
-    } else if (isPaletted(format)) {
+        Bitmap out(width_, height_, format, Fill::Uninitialised);
+        for (int y = 0; y < height_; ++y) readColorValues(y, out.row32(y));
+        *this = std::move(out);
+        return;
+    }
+    Bitmap out(width_, height_, format, Fill::Zero);
+    if (isPaletted(format)) {
         const std::size_t limit = std::size_t{1} << storageBits(format);
         if (isPaletted(format_) && palette_.size() <= limit) {
             out.palette_ = palette_;

@@ -72,6 +72,9 @@ class Bitmap {
     // Colour of any pixel as 0x00RRGGBB (paletted: through the palette; an
     // index beyond the palette reads as black).
     std::uint32_t pixelValue(int x, int y) const;
+    // The colours of row y as 0x00RRGGBB values, width() of them: what
+    // pixelValue gives, a whole row at a time.
+    void readColorValues(int y, std::uint32_t* out) const;
 
     const Palette& palette() const { return palette_; }
     // Gives the bitmap a new palette and re-maps every pixel to the entry of

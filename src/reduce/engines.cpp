@@ -1,0 +1,303 @@
+#include "reduce/engines.h"
+
+#include <new>
+
+#include "reduce/fixed_palettes.h"
+#include "reduce/mcut.h"
+#include "reduce/modes.h"
+#include "reduce/survey.h"
+
+namespace kararisu {
+
+Message sizeMessage(const std::string& name) {
+    return {name + "\nこのビットマップはサイズが０なので、減色できません！！",
+            "警告：減色できません！！", MessageIcon::Exclamation, MessageButtons::Ok};
+}
+
+Message referenceSizeMessage(const std::string& name) {
+    return {name + "\n基準ビットマップはサイズが０なので減色できません！！\n減色を終了します。",
+            "警告：減色できません！！", MessageIcon::Exclamation, MessageButtons::Ok};
+}
+
+namespace {
+
+const char* const kTarget = "ターゲット";
+const char* const kNoBlank = "　／　";
+const char* const kSurveyStep = "全ピクセルをカラーサーチ";
+const char* const kSortStep = "取得カラーをクイックソート";
+const char* const kTallyStep = "ヒストグラム作成";
+const char* const kCutStep = "減色実行！！";
+const char* const kConvertStep = "ピクセル値を変換";
+const char* const kUnifyStep = "ピクセル値変換";
+const char* const kDone = "完了！！";
+
+// A refused buffer outside the work area (a std::bad_alloc) stops the run
+// like a refused work area.
+struct Stop {};
+
+void step(RunMonitor& m, const char* text, int position) {
+    m.setStep(text);
+    m.setPosition(position);
+}
+
+// The image of a target, read now if it is not in memory.
+struct TargetImage {
+    const Bitmap* image = nullptr;
+    std::unique_ptr<Bitmap> owned;
+};
+
+TargetImage open(const ReductionTarget& t) {
+    TargetImage ti;
+    if (t.image != nullptr) {
+        ti.image = t.image;
+    } else if (t.load) {
+        ti.owned = t.load();
+        ti.image = ti.owned.get();
+    }
+    return ti;
+}
+
+// The walk over the targets: number and name for each, the size check and
+// its message. visit(i, image) converts and registers one image.
+template <typename Visit>
+void walk(const std::vector<ReductionTarget>& targets, RunContext& run, Visit visit) {
+    const std::size_t count = targets.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const ReductionTarget& t = targets[i];
+        run.monitor.setNumber(std::to_string(i + 1) + "/" + std::to_string(count));
+        run.monitor.setName(t.name);
+        TargetImage ti = open(t);
+        if (ti.image == nullptr) continue;
+        // An image without pixels in either direction has nothing to reduce.
+        if (ti.image->isEmpty()) {
+            run.monitor.hide();
+            run.reporter.show(sizeMessage(t.name));
+            if (count == 1) break;
+            run.monitor.show();
+            continue;
+        }
+        visit(i, *ti.image);
+    }
+}
+
+void runEnd(RunContext& run) {
+    if (run.sound) run.reporter.beep(Beep::Information);
+    run.monitor.hide();
+}
+
+int rowGlyph(PixelFormat f) {
+    return f == PixelFormat::Bpp8 ? 2 : f == PixelFormat::Bpp4 ? 1 : 0;
+}
+
+// The survey and the choice of colours of an adaptive mode, with its steps:
+// the distinct colours themselves when they fit, else the median cut.
+// Throws Stop when a work area is refused.
+std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey, int colorCount,
+                              RunContext& run) {
+    std::vector<Rgb> chosen(static_cast<std::size_t>(std::max(colorCount, 0)));
+    run.work.allocFailed = false;
+    if (!survey.count(image, run.work)) throw Stop{};
+    step(run.monitor, kSortStep, 300);
+    step(run.monitor, kTallyStep, 500);
+    std::vector<ColorTally> tallies = survey.tallies();
+    step(run.monitor, kCutStep, 700);
+    if (tallies.size() <= chosen.size()) {
+        for (std::size_t k = 0; k < tallies.size(); ++k) {
+            chosen[k] = Rgb::fromValue(static_cast<std::uint32_t>(tallies[k].color));
+        }
+    } else {
+        run.work.allocFailed = false;
+        const std::int64_t total = std::int64_t{image.width()} * image.height();
+        if (!medianCut(total, tallies, chosen, run.work)) throw Stop{};
+    }
+    return chosen;
+}
+
+// The result of one image: matched on the mode's matching palette, then
+// moved to its final palette (the scale modes with system colours).
+Bitmap reduceOnto(const Bitmap& image, int mode, const std::vector<Rgb>& chosen,
+                  ColorSurvey* survey) {
+    const ModeInfo& info = modeInfo(mode);
+    Bitmap result(image.width(), image.height(), info.resultFormat);
+    result.setPaletteEntries(buildPalette(info.matchingMode, chosen));
+    if (survey != nullptr) {
+        survey->matchInto(image, result);
+    } else {
+        mapOntoPalette(image, result);
+    }
+    if (info.matchingMode != mode) result.setPalette(buildPalette(mode, chosen));
+    return result;
+}
+
+template <typename Body>
+RunOutcome guarded(RunContext& run, Body body) {
+    try {
+        body();
+    } catch (const Stop&) {
+        run.monitor.hide();
+        return RunOutcome::Stopped;
+    } catch (const std::bad_alloc&) {
+        run.work.refuse();
+        run.monitor.hide();
+        return RunOutcome::Stopped;
+    }
+    return RunOutcome::Completed;
+}
+
+}  // namespace
+
+RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
+                               const ReductionSettings& settings, RunContext& run) {
+    const int mode = settings.mode;
+    const ModeInfo& info = modeInfo(mode);
+    const std::string label = modeLabel(settings.schemeName, settings.colorCount);
+    RunMonitor& m = run.monitor;
+    m.setTitle(kTarget);
+    m.setNumber(kNoBlank);
+    m.show();
+    m.processEvents();
+    RunOutcome outcome = guarded(run, [&] {
+        walk(targets, run, [&](std::size_t i, const Bitmap& image) {
+            step(m, kSurveyStep, 0);
+            Bitmap result;
+            if (info.adaptive) {
+                ColorSurvey survey;
+                const std::vector<Rgb> chosen =
+                    chooseColors(image, survey, settings.colorCount, run);
+                step(m, kConvertStep, 900);
+                result = reduceOnto(image, mode, chosen, &survey);
+            } else {
+                step(m, kConvertStep, 900);
+                result = reduceOnto(image, mode, {}, nullptr);
+            }
+            m.setPosition(1000);
+            m.setStep(kDone);
+            const ReductionTarget& t = targets[i];
+            const std::string name =
+                paletteNameFor(run.sink.rows(), stemOf(t.name), NameForm::Individual, label);
+            const int glyph = result.format() == PixelFormat::Bpp8 ? 2 : 1;
+            run.sink.add({std::move(result), t.path, name, label, glyph});
+        });
+    });
+    if (outcome == RunOutcome::Completed) runEnd(run);
+    return outcome;
+}
+
+RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std::size_t reference,
+                                const ReductionSettings& settings, RunContext& run) {
+    const int mode = settings.mode;
+    const ModeInfo& info = modeInfo(mode);
+    const std::string label = modeLabel(settings.schemeName, settings.colorCount);
+    RunMonitor& m = run.monitor;
+    m.setTitle("基準パレット作成");
+    m.setNumber("");
+    m.show();
+    m.processEvents();
+    if (reference >= targets.size()) {
+        m.hide();
+        return RunOutcome::Rejected;
+    }
+    const ReductionTarget& ref = targets[reference];
+    std::vector<Rgb> chosen;
+    std::string name;
+    bool rejected = false;
+    RunOutcome outcome = guarded(run, [&] {
+        TargetImage ti = open(ref);
+        if (ti.image == nullptr || ti.image->isEmpty()) {
+            m.hide();
+            if (ti.image != nullptr) {
+                run.reporter.show(referenceSizeMessage(ref.name));
+                run.reporter.beep(Beep::Exclamation);
+            }
+            rejected = true;
+            return;
+        }
+        m.setName(ref.name);
+        step(m, kSurveyStep, 0);
+        name = paletteNameFor(run.sink.rows(), stemOf(ref.name), NameForm::Unification, label);
+        if (info.adaptive) {
+            ColorSurvey survey;
+            chosen = chooseColors(*ti.image, survey, settings.colorCount, run);
+        }
+        step(m, "パレット作成完了！！", 1000);
+    });
+    if (rejected) return RunOutcome::Rejected;
+    if (outcome != RunOutcome::Completed) return outcome;
+
+    m.setTitle(kTarget);
+    m.setNumber(kNoBlank);
+    m.setPosition(0);
+    m.setStep(kUnifyStep);
+    m.processEvents();
+    const std::size_t count = targets.size();
+    outcome = guarded(run, [&] {
+        walk(targets, run, [&](std::size_t i, const Bitmap& image) {
+            Bitmap result = reduceOnto(image, mode, chosen, nullptr);
+            const int glyph = result.format() == PixelFormat::Bpp8 ? 2 : 1;
+            run.sink.add({std::move(result), targets[i].path, name, label, glyph});
+            m.setPosition(static_cast<int>(1000 * (i + 1) / count));
+        });
+    });
+    if (outcome != RunOutcome::Completed) return outcome;
+    m.setPosition(1000);
+    m.setStep(kDone);
+    runEnd(run);
+    return RunOutcome::Completed;
+}
+
+namespace {
+
+// The format that holds a chosen palette: from its DepthCode, or for a code
+// that names no paletted depth, the smallest that holds its entries.
+PixelFormat formatForEntry(const PaletteEntry& entry) {
+    switch (entry.depth) {
+        case 0:
+            return PixelFormat::Bpp1;
+        case 1:
+            return PixelFormat::Bpp4;
+        case 2:
+            return PixelFormat::Bpp8;
+        default:
+            break;
+    }
+    const std::size_t n = entry.palette ? entry.palette->size() : 0;
+    return n <= 2 ? PixelFormat::Bpp1 : n <= 16 ? PixelFormat::Bpp4 : PixelFormat::Bpp8;
+}
+
+}  // namespace
+
+RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
+                              const PaletteEntry& entry, const std::string& entryName,
+                              const ReductionSettings& settings, RunContext& run) {
+    RunMonitor& m = run.monitor;
+    m.setTitle(kTarget);
+    m.setNumber(kNoBlank);
+    m.setPosition(0);
+    m.setStep(kUnifyStep);
+    const std::string runLabel = modeLabel(settings.schemeName, settings.colorCount);
+    const std::string name =
+        entry.origin == PaletteOrigin::ResultImage
+            ? entryName
+            : paletteNameFor(run.sink.rows(), stemOf(entryName), NameForm::Unification, runLabel);
+    m.show();
+    m.processEvents();
+    const PixelFormat format = formatForEntry(entry);
+    Palette palette = entry.palette ? *entry.palette : Palette{};
+    const std::size_t count = targets.size();
+    RunOutcome outcome = guarded(run, [&] {
+        walk(targets, run, [&](std::size_t i, const Bitmap& image) {
+            Bitmap result(image.width(), image.height(), format);
+            result.setPaletteEntries(palette);
+            mapOntoPalette(image, result);
+            run.sink.add({std::move(result), targets[i].path, name, entry.label, rowGlyph(format)});
+            m.setPosition(static_cast<int>(1000 * (i + 1) / count));
+        });
+    });
+    if (outcome != RunOutcome::Completed) return outcome;
+    m.setPosition(1000);
+    m.setStep(kDone);
+    runEnd(run);
+    return RunOutcome::Completed;
+}
+
+}  // namespace kararisu

@@ -1,0 +1,70 @@
+#pragma once
+// The three reduction engines: each image by itself, all on a palette made
+// from a reference image, all on a chosen palette. The desktop program and
+// the batch tool call them alike; results go to the sink one by one.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "reduce/monitor.h"
+#include "reduce/work_area.h"
+#include "worklists/bitmap.h"
+#include "worklists/messages.h"
+#include "worklists/results.h"
+#include "worklists/work_list.h"
+
+namespace kararisu {
+
+// One image to reduce: an image in memory (the desktop program's
+// TargetList), or one read only when its turn comes (the batch tool, so a
+// long list of files never has to fit in memory at once).
+struct ReductionTarget {
+    std::string name;  // the TargetBox item: the file name
+    std::string path;
+    const Bitmap* image = nullptr;
+    // Used when image is null; returning null skips the image (the loader
+    // has reported why).
+    std::function<std::unique_ptr<Bitmap>()> load;
+};
+
+struct ReductionSettings {
+    int mode = 0;          // ReductionMode, 0 to 26
+    int colorCount = 256;  // ColorCount
+    std::string schemeName = "ノーマル";
+};
+
+// Everything a run talks to.
+struct RunContext {
+    RunMonitor& monitor;
+    Reporter& reporter;
+    ResultSink& sink;
+    WorkArea& work;
+    bool sound = false;  // SoundCheck: beep at the end of a run
+};
+
+enum class RunOutcome {
+    Completed,  // the walk ended and the run end was done
+    Stopped,    // a work area was refused: stopped at once, results kept
+    Rejected,   // the reference image had no pixels: nothing made
+};
+
+// "<name>\nこのビットマップはサイズが０なので、減色できません！！"
+Message sizeMessage(const std::string& name);
+// "<name>\n基準ビットマップはサイズが０なので減色できません！！\n減色を終了します。"
+Message referenceSizeMessage(const std::string& name);
+
+RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
+                               const ReductionSettings& settings, RunContext& run);
+
+RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std::size_t reference,
+                                const ReductionSettings& settings, RunContext& run);
+
+// entryName is the PaletteBox item of the chosen entry: a file name, or the
+// palette name of a result (origin 7).
+RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
+                              const PaletteEntry& entry, const std::string& entryName,
+                              const ReductionSettings& settings, RunContext& run);
+
+}  // namespace kararisu

@@ -1,0 +1,217 @@
+#include "reduce/mcut.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kararisu {
+
+float luminance(std::uint32_t colorValue) {
+    const double r = (colorValue >> 16) & 0xff;
+    const double g = (colorValue >> 8) & 0xff;
+    const double b = colorValue & 0xff;
+    return static_cast<float>(0.299 * r + 0.587 * g + 0.144 * b);
+}
+
+bool colorValueSort(std::span<std::int32_t> values, WorkArea& work) {
+    const std::size_t n = values.size();
+    if (n < 256) {
+        std::sort(values.begin(), values.end());
+        return true;
+    }
+    std::vector<std::int32_t> scratch;
+    if (!work.obtain(scratch, n)) return false;
+    // Least significant byte first; the sign bit is flipped in the top pass
+    // so that negative values sort before positive ones.
+    std::int32_t* from = values.data();
+    std::int32_t* to = scratch.data();
+    for (int pass = 0; pass < 4; ++pass) {
+        const int shift = pass * 8;
+        const std::uint32_t flip = pass == 3 ? 0x80u : 0u;
+        std::size_t counts[256] = {};
+        for (std::size_t i = 0; i < n; ++i) {
+            ++counts[((static_cast<std::uint32_t>(from[i]) >> shift) & 0xff) ^ flip];
+        }
+        if (counts[((static_cast<std::uint32_t>(from[0]) >> shift) & 0xff) ^ flip] == n) {
+            continue;  // every value has the same byte here
+        }
+        std::size_t offset = 0;
+        for (std::size_t& c : counts) {
+            std::size_t here = c;
+            c = offset;
+            offset += here;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            to[counts[((static_cast<std::uint32_t>(from[i]) >> shift) & 0xff) ^ flip]++] = from[i];
+        }
+        std::swap(from, to);
+    }
+    if (from != values.data()) std::copy(from, from + n, values.data());
+    return true;
+}
+
+bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
+    const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(tallies.size());
+    struct Pair {
+        std::ptrdiff_t lo, hi;
+    };
+    // One (low, high) pair per element, as the scheme was laid out; the
+    // stack still grows should an unbalanced partition need more.
+    std::vector<Pair> stack;
+    std::vector<float> key;  // luminance of each tally, moved with it
+    if (!work.obtain(stack, static_cast<std::size_t>(n) + 2)) return false;
+    if (!work.obtain(key, static_cast<std::size_t>(n))) return false;
+    ColorTally* t = tallies.data();
+    for (std::ptrdiff_t i = 0; i < n; ++i)
+        key[i] = luminance(static_cast<std::uint32_t>(t[i].color));
+
+    std::size_t top = 0;
+    stack[top++] = {0, n - 1};
+    while (top > 0) {
+        const Pair p = stack[--top];
+        const std::ptrdiff_t lo = p.lo, hi = p.hi;
+        if (lo >= hi) continue;
+        // Median of three copies; the array is not touched.
+        float a = key[(lo + hi) / 2], b = key[lo], c = key[hi];
+        if (a < b) std::swap(a, b);
+        if (a > c) {
+            std::swap(a, c);
+            if (a < b) std::swap(a, b);
+        }
+        const float pivot = a;
+        std::ptrdiff_t i = lo - 1, j = hi + 1;
+        for (;;) {
+            do ++i;
+            while (pivot > key[i]);
+            do --j;
+            while (pivot < key[j]);
+            if (j <= i) break;
+            std::swap(t[i], t[j]);
+            std::swap(key[i], key[j]);
+        }
+        if (top + 2 > stack.size() && !work.obtain(stack, stack.size() * 2)) return false;
+        stack[top++] = {j + 1, hi};
+        stack[top++] = {lo, i - 1};
+    }
+    return true;
+}
+
+namespace {
+
+int channel(std::int32_t color, int shift) {
+    return (color >> shift) & 0xff;
+}
+
+int channelDistance(std::int32_t p, std::int32_t q) {
+    return (std::abs(channel(p, 16) - channel(q, 16)) + std::abs(channel(p, 8) - channel(q, 8)) +
+            std::abs(channel(p, 0) - channel(q, 0))) /
+           3;
+}
+
+// Drops one of two near-identical colours in the dark (or bright) end: the
+// one with fewer pixels, the earlier one on equal counts.
+void thinDark(std::span<ColorTally> t, const std::vector<float>& lum) {
+    const std::size_t n = t.size();
+    for (std::size_t p = 0; p < n && lum[p] < 10.0f; ++p) {
+        for (std::size_t q = p + 1; q < n && lum[q] < 10.0f; ++q) {
+            if (t[q].count <= 0) continue;
+            if (channelDistance(t[p].color, t[q].color) <= 5) {
+                if (t[p].count > t[q].count) {
+                    t[q].count = 0;
+                } else {
+                    t[p].count = 0;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+void thinBright(std::span<ColorTally> t, const std::vector<float>& lum) {
+    for (std::ptrdiff_t p = static_cast<std::ptrdiff_t>(t.size()) - 1; p >= 0 && lum[p] > 260.0f;
+         --p) {
+        for (std::ptrdiff_t q = p - 1; q >= 0 && lum[q] > 260.0f; --q) {
+            if (t[q].count <= 0) continue;
+            if (channelDistance(t[p].color, t[q].color) <= 10) {
+                if (t[p].count > t[q].count) {
+                    t[q].count = 0;
+                } else {
+                    t[p].count = 0;
+                    break;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies, std::span<Rgb> palette,
+               WorkArea& work) {
+    if (!tallySort(tallies, work)) return false;
+    const std::size_t n = tallies.size();
+    const std::size_t wanted = palette.size();
+
+    std::vector<float> lum;
+    std::vector<ColorTally> kept;
+    std::vector<std::int32_t> bounds;
+    if (!work.obtain(lum, n) || !work.obtain(kept, n + 1) || !work.obtain(bounds, wanted + 2)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        lum[i] = luminance(static_cast<std::uint32_t>(tallies[i].color));
+    thinDark(tallies, lum);
+    thinBright(tallies, lum);
+
+    std::size_t m = 0;
+    for (const ColorTally& t : tallies) {
+        if (t.count > 0) kept[m++] = t;
+    }
+    if (m == 0) return true;  // nothing to choose from (no pixels at all)
+    kept[m] = ColorTally{};
+
+    // Runs [bounds[k-1], bounds[k]); the first covers every kept colour and
+    // carries the whole pixel count, dropped colours included.
+    std::size_t runs = 1;
+    bounds[0] = 0;
+    bounds[1] = static_cast<std::int32_t>(m);
+    std::int32_t lo = 0, hi = static_cast<std::int32_t>(m);
+    std::int64_t total = pixelTotal;
+    while (runs < wanted) {
+        std::int32_t cut;
+        if (hi - lo == 1) {
+            cut = lo;  // an empty run in front of a single colour
+        } else {
+            const std::int64_t half = (total + 1) / 2;
+            std::int64_t sum = 0;
+            std::int32_t j = lo;
+            for (; j < hi; ++j) {
+                sum += kept[j].count;
+                if (sum >= half) break;
+            }
+            cut = j == lo ? lo + 1 : j == hi ? hi - 1 : j;
+        }
+        bounds[runs + 1] = cut;
+        std::span<std::int32_t> live(bounds.data(), runs + 2);
+        if (!colorValueSort(live, work)) return false;
+        ++runs;
+        if (runs == wanted) break;
+        // The widest run next, the last of equally wide ones.
+        std::size_t widest = 1;
+        for (std::size_t k = 1; k <= runs; ++k) {
+            if (bounds[k] - bounds[k - 1] >= bounds[widest] - bounds[widest - 1]) widest = k;
+        }
+        lo = bounds[widest - 1];
+        hi = bounds[widest];
+        total = 0;
+        for (std::int32_t j = lo; j < hi; ++j) total += kept[j].count;
+    }
+
+    for (std::size_t k = 1; k <= wanted; ++k) {
+        const std::int32_t start = k <= runs ? bounds[k - 1] : 0;
+        const std::int32_t width = k <= runs ? bounds[k] - start : 0;
+        palette[k - 1] = Rgb::fromValue(static_cast<std::uint32_t>(kept[start + width / 2].color));
+    }
+    return true;
+}
+
+}  // namespace kararisu

@@ -1,0 +1,72 @@
+#pragma once
+// Every large scratch buffer of a reduction or a colour count is asked for
+// through a WorkArea. A refusal shows the memory message once, raises
+// allocFailed (the AllocFailed flag of the main window) and lets the caller
+// stop the run. Tests install a hook that refuses chosen requests.
+
+#include <cstddef>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "worklists/messages.h"
+
+namespace kararisu {
+
+// "メモリが確保できません！！\nこの減色を終了します。"
+Message memoryMessage();
+
+class WorkArea {
+  public:
+    // Decides whether a request of so many bytes may be granted.
+    using Hook = std::function<bool(std::size_t bytes)>;
+
+    explicit WorkArea(Reporter* reporter = nullptr) : reporter_(reporter) {}
+
+    bool allocFailed = false;
+
+    void setHook(Hook hook) { hook_ = std::move(hook); }
+    Reporter* reporter() const { return reporter_; }
+
+    // Sizes v to n elements (contents unspecified for trivially copyable T).
+    template <typename T>
+    bool obtain(std::vector<T>& v, std::size_t n) {
+        if (!granted(n, sizeof(T))) return false;
+        try {
+            v.resize(n);
+        } catch (const std::exception&) {
+            return refuse();
+        }
+        return true;
+    }
+
+    // A zero-filled block that the system maps lazily, so a large sparse
+    // table costs memory only where it is written.
+    struct FreeDeleter {
+        void operator()(void* p) const { std::free(p); }
+    };
+    template <typename T>
+    using Block = std::unique_ptr<T[], FreeDeleter>;
+
+    template <typename T>
+    Block<T> zeroed(std::size_t n) {
+        if (!granted(n, sizeof(T))) return nullptr;
+        void* p = std::calloc(n == 0 ? 1 : n, sizeof(T));
+        if (p == nullptr) refuse();
+        return Block<T>(static_cast<T*>(p));
+    }
+
+    // Reports a refusal that happened elsewhere (a std::bad_alloc caught by
+    // the caller). Always returns false.
+    bool refuse();
+
+  private:
+    bool granted(std::size_t n, std::size_t size);
+
+    Reporter* reporter_;
+    Hook hook_;
+};
+
+}  // namespace kararisu
