@@ -40,7 +40,9 @@ void workStackSort(std::vector<std::int32_t>& a) {
     }
 }
 
-std::int32_t grey(int v) { return (v << 16) | (v << 8) | v; }
+std::int32_t grey(int v) {
+    return (v << 16) | (v << 8) | v;
+}
 
 TEST(Luminance, WeightsAndSinglePrecision) {
     EXPECT_EQ(luminance(0xffffff), 262.6499939f);
@@ -125,7 +127,9 @@ std::vector<Rgb> cut(std::vector<ColorTally> t, std::size_t n, std::int64_t tota
     return out;
 }
 
-Rgb g(int v) { return {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)}; }
+Rgb g(int v) {
+    return {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)};
+}
 
 TEST(MedianCut, DarkThinningDropsTheSmallerOfTwoNearColours) {
     // (2,2,2) x10 and (5,5,5) x3: d = 3, the second goes; N = 2 then holds

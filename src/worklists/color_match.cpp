@@ -57,9 +57,15 @@ void ColorMatcher::collect(const Entry* begin, const Entry* end, int r0, int g0,
 }
 
 ColorMatcher::ColorMatcher(const Palette& palette) {
+    // A repeated colour can never beat its first occurrence (the lower
+    // index wins ties), so only first occurrences become candidates; without
+    // this a palette padded with black would put every filler in every cell.
     std::vector<Entry> all;
+    std::vector<std::uint32_t> seen;
     for (unsigned i = 0; i < palette.size(); ++i) {
         const Rgb p = palette.at(i);
+        if (std::find(seen.begin(), seen.end(), p.value()) != seen.end()) continue;
+        seen.push_back(p.value());
         all.push_back(Entry{p.r, p.g, p.b, i});
     }
     empty_ = all.empty();
