@@ -1,0 +1,178 @@
+#include "palette/palette_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "palette/shift_jis.h"
+#include "worklists/atomic_file.h"
+
+namespace kararisu {
+
+namespace {
+
+constexpr std::size_t kLabelField = 12;
+constexpr std::size_t kHeader = kLabelField + 4;  // label and depth code
+constexpr std::size_t kReserved = 4;
+
+class ReadFd {
+  public:
+    explicit ReadFd(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ReadFd(const ReadFd&) = delete;
+    ReadFd& operator=(const ReadFd&) = delete;
+    ~ReadFd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+PaletteFileRead refused() {
+    return {std::nullopt, paletteNotCreatedMessage()};
+}
+
+}  // namespace
+
+PaletteLabel PaletteLabel::fromText(const std::string& modeLabel) {
+    PaletteLabel label;
+    label.bytes.fill(' ');
+    const std::string sjis = encodeShiftJisExact(modeLabel);
+    for (std::size_t i = 0; i < kSize && i < sjis.size(); ++i)
+        label.bytes[i] = static_cast<std::uint8_t>(sjis[i]);
+    return label;
+}
+
+std::string PaletteLabel::text() const {
+    return decodeShiftJisExact({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
+std::string PaletteLabel::display() const {
+    return shiftJisToUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
+std::size_t entriesForDepthCode(std::int32_t depthCode) {
+    switch (depthCode) {
+        case 0:
+            return 2;
+        case 1:
+            return 16;
+        case 2:
+            return 256;
+        default:
+            return 1;
+    }
+}
+
+std::string sourcePaletteLabel(int depthCode) {
+    return "ノーマル" + std::to_string(entriesForDepthCode(depthCode));
+}
+
+std::vector<std::uint8_t> encodePaletteFile(const PaletteLabel& label, std::int32_t depthCode,
+                                            const Palette& palette) {
+    const std::size_t n = entriesForDepthCode(depthCode);
+    std::vector<std::uint8_t> out(kHeader + 4 + 4 * n + kReserved, 0);
+    std::copy(label.bytes.begin(), label.bytes.end(), out.begin());
+    out[11] = 0;
+    const auto code = static_cast<std::uint32_t>(depthCode);
+    for (int i = 0; i < 4; ++i) out[12 + i] = static_cast<std::uint8_t>(code >> (8 * i));
+    out[16] = Palette::kRecordVersion & 0xff;
+    out[17] = Palette::kRecordVersion >> 8;
+    out[18] = static_cast<std::uint8_t>(n & 0xff);
+    out[19] = static_cast<std::uint8_t>(n >> 8);
+    for (std::size_t i = 0; i < n; ++i) {
+        const Rgb c = palette.at(i);
+        out[20 + 4 * i] = c.r;
+        out[21 + 4 * i] = c.g;
+        out[22 + 4 * i] = c.b;
+    }
+    return out;
+}
+
+PaletteFileRead decodePaletteFile(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < kHeader) return refused();
+    PaletteFile file;
+    std::copy(bytes.begin(), bytes.begin() + PaletteLabel::kSize, file.label.bytes.begin());
+    std::uint32_t code = 0;
+    for (int i = 0; i < 4; ++i) code |= std::uint32_t{bytes[12 + i]} << (8 * i);
+    file.depthCode = static_cast<std::int32_t>(code);
+    const std::size_t n = entriesForDepthCode(file.depthCode);
+    // The block read is the record and the reserved bytes; only the record
+    // itself must be present.
+    const std::size_t blockSize = 4 + 4 * n + kReserved;
+    const std::span<const std::uint8_t> block =
+        bytes.subspan(kHeader, std::min(blockSize, bytes.size() - kHeader));
+    if (block.size() < 4 + 4 * n) return refused();
+    const std::size_t count = block[2] | (block[3] << 8);
+    if (count == 0 || count > n) return refused();
+    std::optional<Palette> palette = Palette::fromRecord(block.first(4 + 4 * count));
+    if (!palette) return refused();
+    file.palette = std::move(*palette);
+    return {std::move(file), {}};
+}
+
+PaletteFileRead readPaletteFile(const std::string& path) {
+    ReadFd fd(path);
+    if (fd.get() < 0) return refused();
+    // The largest file the reader looks at; anything after it is ignored.
+    constexpr std::size_t kMost = kHeader + 4 + 4 * 256 + kReserved;
+    std::vector<std::uint8_t> bytes(kMost);
+    std::size_t got = 0;
+    while (got < kMost) {
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, kMost - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return refused();
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return decodePaletteFile(bytes);
+}
+
+std::optional<Message> savePaletteFile(const std::string& path, const PaletteLabel& label,
+                                       std::int32_t depthCode, const Palette& palette) {
+    const std::vector<std::uint8_t> bytes = encodePaletteFile(label, depthCode, palette);
+    if (!writeFileAtomically(path, bytes).empty()) return paletteSaveFailedMessage();
+    return std::nullopt;
+}
+
+Message paletteNotCreatedMessage() {
+    return {"パレットが作成できません！！\n有効なパレットデータではない可能性があります。",
+            "警告：パレットが作成できません", MessageIcon::Stop, MessageButtons::Ok};
+}
+
+Message paletteSaveFailedMessage() {
+    return {"パレットの保存に失敗しました", "ファイルが作成できません", MessageIcon::Exclamation,
+            MessageButtons::Ok};
+}
+
+std::string paletteFolder(const std::string& programFolder) {
+    return programFolder + (programFolder.ends_with('/') ? "" : "/") + "Palette/";
+}
+
+std::string ensurePaletteFolder(const std::string& programFolder) {
+    const std::string folder = paletteFolder(programFolder);
+    std::error_code ignored;
+    std::filesystem::create_directory(folder, ignored);
+    return folder;
+}
+
+std::string defaultPaletteSavePath(const std::string& programFolder,
+                                   const std::string& paletteName) {
+    return paletteFolder(programFolder) + paletteName + "." + kPaletteExtension;
+}
+
+std::string programFolder() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || !exe.has_parent_path()) return ".";
+    return exe.parent_path().string();
+}
+
+}  // namespace kararisu

@@ -1,0 +1,286 @@
+// Palette files: the exact bytes written, the Shift-JIS label with its
+// padding and cut, labels kept byte for byte, the reader's refusals, and
+// saves that fail without harming the file they would replace.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "palette/palette_file.h"
+#include "palette/shift_jis.h"
+
+using namespace kararisu;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string t = (fs::temp_directory_path() / "kararisu-gpl-XXXXXX").string();
+        path = ::mkdtemp(t.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
+};
+
+Bytes readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeAll(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+Bytes labelBytes(const PaletteLabel& l) {
+    return Bytes(l.bytes.begin(), l.bytes.end());
+}
+
+// A file built by hand: label bytes, depth code, version, count, entries, tail.
+Bytes handFile(Bytes label, std::int32_t depth, std::uint16_t count, std::size_t entries,
+               std::size_t tail = 4) {
+    label.resize(12, 0);
+    Bytes b = label;
+    for (int i = 0; i < 4; ++i) b.push_back(std::uint8_t(std::uint32_t(depth) >> (8 * i)));
+    b.insert(b.end(), {0x00, 0x03, std::uint8_t(count), std::uint8_t(count >> 8)});
+    for (std::size_t i = 0; i < entries; ++i)
+        b.insert(b.end(), {std::uint8_t(i), std::uint8_t(i + 1), std::uint8_t(i + 2), 0});
+    b.insert(b.end(), tail, 0);
+    return b;
+}
+
+}  // namespace
+
+TEST(PaletteFileBytes, TwoColourFileByteForByte) {
+    const Palette p({{0x10, 0x20, 0x30}, {0xff, 0xfe, 0xfd}});
+    const Bytes expected = {// "ノーマル2" = 83 6D 81 5B 83 7D 83 8B 32, two spaces, 0x00
+                            0x83, 0x6D, 0x81, 0x5B, 0x83, 0x7D, 0x83, 0x8B,
+                            0x32, 0x20, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00,  // DepthCode 0
+                            0x00, 0x03, 0x02, 0x00,  // version 0x0300, count 2
+                            0x10, 0x20, 0x30, 0x00, 0xff, 0xfe, 0xfd, 0x00,  // entries, flags 0
+                            0x00, 0x00, 0x00, 0x00};                         // reserved
+    EXPECT_EQ(encodePaletteFile(PaletteLabel::fromText("ノーマル2"), 0, p), expected);
+}
+
+TEST(PaletteFileBytes, SixteenColourFileHasItsHeaderAndSize) {
+    const Bytes b =
+        encodePaletteFile(PaletteLabel::fromText("ノーマル16"), 1, Palette({{1, 2, 3}}));
+    ASSERT_EQ(b.size(), 88u);
+    EXPECT_EQ(Bytes(b.begin() + 12, b.begin() + 16), (Bytes{0x01, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(Bytes(b.begin() + 16, b.begin() + 20), (Bytes{0x00, 0x03, 0x10, 0x00}));
+    EXPECT_EQ(Bytes(b.begin() + 20, b.begin() + 24), (Bytes{1, 2, 3, 0}));
+    // Entries the palette lacks are written black.
+    EXPECT_EQ(Bytes(b.begin() + 24, b.end()), Bytes(64, 0));
+}
+
+TEST(PaletteFileBytes, ElevenByteLabelFillsTheFieldAnd256EntriesFollow) {
+    const Bytes b = encodePaletteFile(PaletteLabel::fromText("ノーマル256"), 2, Palette());
+    ASSERT_EQ(b.size(), 1048u);
+    EXPECT_EQ(Bytes(b.begin(), b.begin() + 12),
+              (Bytes{0x83, 0x6D, 0x81, 0x5B, 0x83, 0x7D, 0x83, 0x8B, '2', '5', '6', 0x00}));
+    EXPECT_EQ(Bytes(b.begin() + 16, b.begin() + 20), (Bytes{0x00, 0x03, 0x00, 0x01}));
+}
+
+TEST(PaletteFileLabel, ShortLabelIsPaddedWithSpaces) {
+    // グレー16: 83 4F 83 8C 81 5B 31 36, then three spaces.
+    EXPECT_EQ(labelBytes(PaletteLabel::fromText("グレー16")),
+              (Bytes{0x83, 0x4F, 0x83, 0x8C, 0x81, 0x5B, '1', '6', ' ', ' ', ' '}));
+    EXPECT_EQ(labelBytes(PaletteLabel::fromText("")), Bytes(11, ' '));
+}
+
+TEST(PaletteFileLabel, LongLabelIsCutAfterElevenBytesEvenInsideACharacter) {
+    // あいうえおか = 82A0 82A2 82A4 82A6 82A8 82A9: the cut keeps the lead byte of か.
+    EXPECT_EQ(labelBytes(PaletteLabel::fromText("あいうえおか")),
+              (Bytes{0x82, 0xA0, 0x82, 0xA2, 0x82, 0xA4, 0x82, 0xA6, 0x82, 0xA8, 0x82}));
+    EXPECT_EQ(labelBytes(PaletteLabel::fromText("abcdefghijklmnop")),
+              (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j', 'k'}));
+    // The half character reads back safely and saves back the same.
+    const PaletteLabel cut = PaletteLabel::fromText("あいうえおか");
+    EXPECT_EQ(cut.display(), "あいうえお\xEF\xBF\xBD");
+    EXPECT_EQ(PaletteLabel::fromText(cut.text()), cut);
+}
+
+TEST(PaletteFileLabel, CharactersWithoutShiftJisBecomeQuestionMarks) {
+    EXPECT_EQ(labelBytes(PaletteLabel::fromText("a😀b")),
+              (Bytes{'a', '?', 'b', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '}));
+    EXPECT_EQ(utf8ToShiftJis("x\xC3(y"), "x?(y");  // malformed UTF-8
+}
+
+TEST(PaletteFileLabel, AnyElevenBytesSurviveReadingAndSavingAgain) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 3000; ++round) {
+        PaletteLabel l;
+        for (auto& b : l.bytes) {
+            // Mostly Shift-JIS lead and trail ranges, so real characters occur.
+            const unsigned pick = rng() % 4;
+            b = std::uint8_t(pick == 0   ? 0x81 + rng() % 0x1F
+                             : pick == 1 ? 0x40 + rng() % 0xBD
+                                         : rng());
+        }
+        const std::string text = l.text();
+        ASSERT_EQ(PaletteLabel::fromText(text), l) << round;
+        EXPECT_FALSE(l.display().empty());
+    }
+}
+
+TEST(PaletteFileLabel, LabelsReadFromAFileKeepTheirSpaces) {
+    const PaletteLabel l = PaletteLabel::fromText("グレー16");
+    EXPECT_EQ(l.text(), "グレー16   ");
+    EXPECT_EQ(l.display(), "グレー16   ");
+    EXPECT_EQ(shiftJisToUtf8("\x83\x4A\xFF"), "カ\xEF\xBF\xBD");
+}
+
+TEST(PaletteFileRead, RoundTripOfEveryDepth) {
+    for (int depth : {0, 1, 2}) {
+        std::vector<Rgb> entries;
+        for (std::size_t i = 0; i < entriesForDepthCode(depth); ++i)
+            entries.push_back({std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7)});
+        const PaletteLabel label =
+            PaletteLabel::fromText("カスタム" + std::to_string(entries.size()));
+        const PaletteFileRead r =
+            decodePaletteFile(encodePaletteFile(label, depth, Palette(entries)));
+        ASSERT_TRUE(r.ok()) << depth;
+        EXPECT_EQ(r.file->label, label);
+        EXPECT_EQ(r.file->depthCode, depth);
+        EXPECT_EQ(r.file->palette, Palette(entries));
+    }
+}
+
+TEST(PaletteFileRead, UnknownDepthCodeHoldsOneEntry) {
+    const PaletteFileRead r = decodePaletteFile(handFile({'x'}, 5, 1, 1));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.file->depthCode, 5);
+    EXPECT_EQ(r.file->palette, Palette({{0, 1, 2}}));
+    // A count of 2 would need entries beyond the one read.
+    EXPECT_FALSE(decodePaletteFile(handFile({'x'}, 5, 2, 2)).ok());
+    EXPECT_FALSE(decodePaletteFile(handFile({'x'}, -1, 2, 2)).ok());
+}
+
+TEST(PaletteFileRead, OnlyTheAnnouncedBytesAreRead) {
+    // Garbage after 24 + 4n bytes (the old tail of a larger file) is ignored.
+    Bytes b = handFile({'a'}, 0, 2, 2);
+    b.insert(b.end(), 1000, 0xEE);
+    const PaletteFileRead r = decodePaletteFile(b);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.file->palette.size(), 2u);
+    // The reserved bytes need not be there; the entries must.
+    EXPECT_TRUE(decodePaletteFile(handFile({'a'}, 0, 2, 2, 0)).ok());
+    // The label's 12th byte is not part of it; all 11 bytes are, whatever they hold.
+    Bytes label(12, 0xFF);
+    const PaletteFileRead odd = decodePaletteFile(handFile(label, 0, 2, 2));
+    ASSERT_TRUE(odd.ok());
+    EXPECT_EQ(labelBytes(odd.file->label), Bytes(11, 0xFF));
+}
+
+TEST(PaletteFileRead, FewerEntriesThanTheDepthAreKeptAsCounted) {
+    const PaletteFileRead r = decodePaletteFile(handFile({'a'}, 1, 3, 16));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.file->palette.size(), 3u);
+    EXPECT_EQ(r.file->depthCode, 1);
+}
+
+TEST(PaletteFileRead, InvalidFilesAreRefusedWithTheProgramsMessage) {
+    const Message expected{
+        "パレットが作成できません！！\n有効なパレットデータではない可能性があります。",
+        "警告：パレットが作成できません", MessageIcon::Stop, MessageButtons::Ok};
+    EXPECT_EQ(paletteNotCreatedMessage(), expected);
+    Bytes badVersion = handFile({'a'}, 1, 16, 16);
+    badVersion[17] = 0x04;
+    Bytes short1 = handFile({'a'}, 0, 2, 2, 0);
+    short1.pop_back();
+    const std::vector<std::pair<const char*, Bytes>> cases = {
+        {"count 0", handFile({'a'}, 1, 0, 16)},
+        {"count above n", handFile({'a'}, 1, 17, 17)},
+        {"count above 256", handFile({'a'}, 2, 300, 300)},
+        {"entries missing", handFile({'a'}, 2, 256, 255, 3)},
+        {"one byte short", short1},
+        {"header only", Bytes(16, 0)},
+        {"empty", Bytes()},
+        {"bad version", badVersion},
+    };
+    for (auto& [name, bytes] : cases) {
+        const PaletteFileRead r = decodePaletteFile(bytes);
+        EXPECT_FALSE(r.ok()) << name;
+        EXPECT_EQ(r.message, expected) << name;
+    }
+    EXPECT_EQ(readPaletteFile("/nonexistent/x.gpl").message, expected);
+    TempDir dir;
+    EXPECT_EQ(readPaletteFile(dir.path.string()).message, expected);  // a folder
+}
+
+TEST(PaletteFileSave, WritesTheFileAndReadsItBack) {
+    TempDir dir;
+    const PaletteLabel label = PaletteLabel::fromText("カスタム16");
+    const Palette p({{9, 8, 7}, {6, 5, 4}});
+    EXPECT_FALSE(savePaletteFile(dir.file("a.gpl"), label, 1, p));
+    EXPECT_EQ(readAll(dir.file("a.gpl")), encodePaletteFile(label, 1, p));
+    const PaletteFileRead r = readPaletteFile(dir.file("a.gpl"));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r.file->palette.size(), 16u);
+    EXPECT_EQ(r.file->palette.at(1), (Rgb{6, 5, 4}));
+}
+
+TEST(PaletteFileSave, SavingOverALargerFileLeavesNoOldTail) {
+    TempDir dir;
+    writeAll(dir.file("a.gpl"), Bytes(5000, 0xAB));
+    EXPECT_FALSE(
+        savePaletteFile(dir.file("a.gpl"), PaletteLabel::fromText("ノーマル2"), 0, Palette()));
+    EXPECT_EQ(readAll(dir.file("a.gpl")).size(), 32u);
+}
+
+TEST(PaletteFileSave, FailedWriteIsReportedAndTheOldFileKept) {
+    TempDir dir;
+    const Bytes old = encodePaletteFile(PaletteLabel::fromText("old"), 0, Palette());
+    writeAll(dir.file("a.gpl"), old);
+    // Let writes beyond 100 bytes fail the way a full disk does.
+    struct rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::optional<Message> m =
+        savePaletteFile(dir.file("a.gpl"), PaletteLabel::fromText("new"), 2, Palette());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    ASSERT_TRUE(m);
+    EXPECT_EQ(*m, (Message{"パレットの保存に失敗しました", "ファイルが作成できません",
+                           MessageIcon::Exclamation, MessageButtons::Ok}));
+    EXPECT_EQ(readAll(dir.file("a.gpl")), old);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++entries;
+    EXPECT_EQ(entries, 1);  // no half-written temporary left behind
+}
+
+TEST(PaletteFileSave, UnopenableTargetIsReported) {
+    EXPECT_EQ(savePaletteFile("/nonexistent/x.gpl", PaletteLabel{}, 0, Palette()),
+              paletteSaveFailedMessage());
+}
+
+TEST(PaletteFolder, BesideTheProgramAndCreatedWhenMissing) {
+    EXPECT_EQ(paletteFolder("/opt/kararisu"), "/opt/kararisu/Palette/");
+    EXPECT_EQ(paletteFolder("/"), "/Palette/");
+    EXPECT_EQ(defaultPaletteSavePath("/opt/kararisu", "photo(1)"),
+              "/opt/kararisu/Palette/photo(1).gpl");
+    TempDir dir;
+    EXPECT_EQ(ensurePaletteFolder(dir.path.string()), dir.path.string() + "/Palette/");
+    EXPECT_TRUE(fs::is_directory(dir.path / "Palette"));
+    EXPECT_NO_THROW(ensurePaletteFolder("/nonexistent/deeper"));  // failure ignored
+    EXPECT_TRUE(fs::is_directory(programFolder()));
+}
+
+TEST(PaletteFolder, SourcePaletteLabels) {
+    EXPECT_EQ(sourcePaletteLabel(0), "ノーマル2");
+    EXPECT_EQ(sourcePaletteLabel(1), "ノーマル16");
+    EXPECT_EQ(sourcePaletteLabel(2), "ノーマル256");
+}
