@@ -6,6 +6,8 @@ const std::vector<Command>& commands() {
     static const std::vector<Command> list = {
         {"info", "describe BMP files", runInfo},
         {"convert", "read a BMP file and write it again", runConvert},
+        {"palette", "print the palette of a palette file or BMP, or save it", runPalette},
+        {"merge", "merge plus palettes into the free part of base palettes", runMerge},
     };
     return list;
 }

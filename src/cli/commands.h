@@ -15,5 +15,7 @@ const std::vector<Command>& commands();
 // One entry point per command, each in its own file.
 int runInfo(const std::vector<std::string>& args);
 int runConvert(const std::vector<std::string>& args);
+int runPalette(const std::vector<std::string>& args);
+int runMerge(const std::vector<std::string>& args);
 
 }  // namespace kararisu::cli

@@ -1,0 +1,196 @@
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/commands.h"
+#include "cli/palette_input.h"
+#include "palette/merge_engines.h"
+#include "worklists/bmp.h"
+
+namespace kararisu::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* kMergeHelp =
+    "usage: kararisu-cli merge --base FILE... --plus FILE... -o DIR [--yes] [--save-palette]\n"
+    "\n"
+    "Puts the colours of a plus palette into the free part of a base palette.\n"
+    "The system colours are those of the base; those of the plus are ignored.\n"
+    "Each FILE is a palette file (.gpl) or a 1-, 4- or 8-bit BMP.\n"
+    "  one base, one plus         one-to-one (１対１の結合)\n"
+    "  several bases, one plus    many-to-one (多対１の結合): each base with the plus\n"
+    "  one base, several plus     one-to-many (１対多の結合): the base with each plus\n"
+    "Several of both is a usage error.\n"
+    "\n"
+    "When a plus has more colours than the base has room, the question goes to\n"
+    "standard error and is answered No (the pair is dropped), or Yes with --yes\n"
+    "(as many colours as fit are merged).\n"
+    "\n"
+    "Each merged palette is written to DIR (created when missing) as a 256 x 256\n"
+    "swatch image NewPalette(k).bmp, k the smallest number not yet used in DIR;\n"
+    "existing files are never overwritten. --save-palette also writes the palette\n"
+    "as DIR/<palette name>.gpl. Standard output: one line per result, tab-separated:\n"
+    "file name, palette name, ModeLabel, bits per pixel, path written.\n"
+    "\n"
+    "Exit status: 0 every pair merged and written; 1 a file was rejected, a pair\n"
+    "was not merged or a file not written (the others are still done); 2 usage error.\n"
+    "\n"
+    "examples:\n"
+    "  kararisu-cli merge --base photo.bmp --plus logo.gpl -o merged --yes\n"
+    "  kararisu-cli merge --base a.bmp b.bmp c.bmp --plus extra.gpl -o merged\n";
+
+int usage(const std::string& why) {
+    std::fprintf(stderr, "kararisu-cli merge: %s\n\n%s", why.c_str(), kMergeHelp);
+    return 2;
+}
+
+// Prints what the program would show; answers the question as --yes says.
+class PrintingReporter : public Reporter {
+  public:
+    explicit PrintingReporter(bool yes) : yes_(yes) {}
+    Answer show(const Message& m) override {
+        std::fprintf(stderr, "%s\n", messageText(m).c_str());
+        if (m.buttons != MessageButtons::YesNo) return Answer::Ok;
+        std::fputs(yes_ ? "-> はい (--yes)\n" : "-> いいえ (without --yes)\n", stderr);
+        return yes_ ? Answer::Yes : Answer::No;
+    }
+    void beep(Beep) override {}
+
+  private:
+    bool yes_;
+};
+
+// Writes each result as it arrives. The rows start with every name already
+// in the folder, so new file names avoid them.
+class FolderSink : public ResultSink {
+  public:
+    FolderSink(fs::path dir, bool savePalette) : dir_(std::move(dir)), savePalette_(savePalette) {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(dir_, ec))
+            rows_.push_back({e.path().filename().string(), "", ""});
+    }
+    void add(Result r) override {
+        rows_.push_back({r.path, r.paletteName, r.modeLabel});
+        const fs::path target = dir_ / r.path;
+        if (!write(target, [&] {
+                saveBmp(r.bitmap, target.string());
+                return std::string();
+            }))
+            return;
+        std::printf("%s\t%s\t%s\t%d\t%s\n", r.path.c_str(), r.paletteName.c_str(),
+                    r.modeLabel.c_str(), storageBits(r.bitmap.format()), target.c_str());
+        if (!savePalette_) return;
+        const fs::path gpl = dir_ / (r.paletteName + ".gpl");
+        write(gpl, [&] {
+            const std::optional<Message> m =
+                savePaletteFile(gpl.string(), PaletteLabel::fromText(r.modeLabel),
+                                depthCode(r.bitmap.format()), r.bitmap.palette());
+            return m ? messageText(*m) : std::string();
+        });
+    }
+    const std::vector<ResultRow>& rows() const override { return rows_; }
+    bool failed() const { return failed_; }
+
+  private:
+    // Runs `save` unless the file exists; any failure is named on stderr.
+    template <typename Save>
+    bool write(const fs::path& target, Save save) {
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(target, ec))) {
+            std::fprintf(stderr, "%s: exists, not overwritten\n", target.c_str());
+            failed_ = true;
+            return false;
+        }
+        std::string problem;
+        try {
+            problem = save();
+        } catch (const std::exception& e) {
+            problem = e.what();
+        }
+        if (problem.empty()) return true;
+        std::fprintf(stderr, "%s: %s\n", target.c_str(), problem.c_str());
+        failed_ = true;
+        return false;
+    }
+
+    fs::path dir_;
+    bool savePalette_;
+    bool failed_ = false;
+    std::vector<ResultRow> rows_;
+};
+
+}  // namespace
+
+int runMerge(const std::vector<std::string>& args) {
+    std::vector<std::string> bases;
+    std::vector<std::string> pluses;
+    std::vector<std::string>* list = nullptr;  // the option the file names belong to
+    std::optional<std::string> dir;
+    bool yes = false;
+    bool savePalette = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::fputs(kMergeHelp, stdout);
+            return 0;
+        }
+        if (a == "--base" || a == "--plus") {
+            list = a == "--base" ? &bases : &pluses;
+        } else if (a == "-o" || a == "--output") {
+            if (i + 1 >= args.size()) return usage(a + " needs a folder");
+            dir = args[++i];
+            list = nullptr;
+        } else if (a == "--yes") {
+            yes = true;
+        } else if (a == "--save-palette") {
+            savePalette = true;
+        } else if (!a.empty() && a[0] == '-') {
+            return usage("unknown option '" + a + "'");
+        } else if (list) {
+            list->push_back(a);
+        } else {
+            return usage("'" + a + "' belongs to neither --base nor --plus");
+        }
+    }
+    if (bases.empty() || pluses.empty()) return usage("give at least one --base and one --plus");
+    if (bases.size() > 1 && pluses.size() > 1) return usage("several bases and several plus");
+    if (!dir) return usage("-o DIR is required");
+    const MergeMode mode = bases.size() > 1    ? MergeMode::ManyToOne
+                           : pluses.size() > 1 ? MergeMode::OneToMany
+                                               : MergeMode::OneToOne;
+
+    int status = 0;
+    auto load = [&](const std::vector<std::string>& paths) {
+        std::vector<MergePalette> out;
+        for (const std::string& path : paths) {
+            std::string problem;
+            if (std::optional<PaletteInput> in = loadPaletteInput(path, problem)) {
+                out.push_back({std::move(in->palette), in->depthCode, in->name});
+            } else {
+                std::fprintf(stderr, "%s\n", problem.c_str());
+                status = 1;
+            }
+        }
+        return out;
+    };
+    const std::vector<MergePalette> basePalettes = load(bases);
+    const std::vector<MergePalette> plusPalettes = load(pluses);
+    if (basePalettes.empty() || plusPalettes.empty()) return 1;
+
+    std::error_code ec;
+    fs::create_directories(*dir, ec);
+    if (!fs::is_directory(*dir)) {
+        std::fprintf(stderr, "%s: cannot make the folder: %s\n", dir->c_str(),
+                     ec.message().c_str());
+        return 1;
+    }
+    PrintingReporter reporter(yes);
+    FolderSink sink(*dir, savePalette);
+    const int made = kararisu::runMerge(mode, basePalettes, plusPalettes, reporter, sink);
+    const std::size_t pairs = basePalettes.size() * plusPalettes.size();
+    if (sink.failed() || static_cast<std::size_t>(made) < pairs) status = 1;
+    return status;
+}
+
+}  // namespace kararisu::cli
