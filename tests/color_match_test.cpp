@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "worklists/color_match.h"
@@ -44,4 +45,34 @@ TEST(ColorMatch, CopyMapsEveryPixelToNearestEntry) {
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(dst.index(x, y), nearestBruteForce(dst.palette(), src.row32(y)[x]));
+}
+
+// Palettes strung along lines and bent lines (the scales, with and without
+// system colours, and nearly straight runs with jitter) take the search
+// along their axis; it must answer exactly as the brute force, ties included.
+TEST(ColorMatch, AgreesWithBruteForceOnLinePalettes) {
+    std::mt19937 rng(5);
+    std::vector<Palette> palettes;
+    std::vector<Rgb> grey, sepia, jitter, shortLine, dupLine;
+    for (int v = 0; v < 256; ++v) {
+        const auto u = std::uint8_t(v);
+        grey.push_back({u, u, u});
+        sepia.push_back({std::uint8_t(std::min(v + 36, 255)), u, std::uint8_t(std::max(v - 36, 0))});
+        jitter.push_back({u, std::uint8_t(std::clamp(v / 2 + int(rng() % 5) - 2, 0, 255)),
+                          std::uint8_t(std::clamp(255 - v + int(rng() % 3) - 1, 0, 255))});
+        dupLine.push_back({std::uint8_t(v / 4 * 4), 0, 0});  // each colour four times
+    }
+    for (int v = 0; v < 16; ++v) shortLine.push_back({0, std::uint8_t(255 - 15 * v), 0});
+    for (const auto* e : {&grey, &sepia, &jitter, &shortLine, &dupLine}) palettes.emplace_back(*e);
+    for (const Palette& palette : palettes) {
+        const ColorMatcher matcher(palette);
+        for (int q = 0; q < 20000; ++q) {
+            const std::uint32_t c = rng() & 0xffffff;
+            ASSERT_EQ(matcher.nearest(c), nearestBruteForce(palette, c)) << std::hex << c;
+        }
+        // Colours exactly between two entries.
+        for (std::uint32_t c : {0x808080u, 0x7f7f80u, 0x000000u, 0xffffffu, 0x0a0b0cu}) {
+            ASSERT_EQ(matcher.nearest(c), nearestBruteForce(palette, c)) << std::hex << c;
+        }
+    }
 }

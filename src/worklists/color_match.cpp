@@ -1,6 +1,7 @@
 #include "worklists/color_match.h"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <thread>
 
@@ -75,29 +76,139 @@ ColorMatcher::ColorMatcher(const Palette& palette) {
     // coarse cell's (its bound is no larger and its boxes lie inside), so
     // only those are tested.
     constexpr int coarseBits = kCellBits - 1;
-    constexpr int coarseSide = 256 >> coarseBits, side = 256 >> kCellBits;
-    std::vector<Entry> coarse;
+    constexpr int coarseSide = 256 >> coarseBits;
+    std::vector<std::vector<Entry>> coarse(std::size_t{1} << (3 * coarseBits));
+    std::size_t total = 0;
     for (int cr = 0; cr < (1 << coarseBits); ++cr)
         for (int cg = 0; cg < (1 << coarseBits); ++cg)
             for (int cb = 0; cb < (1 << coarseBits); ++cb) {
-                coarse.clear();
+                auto& list =
+                    coarse[std::size_t((cr << (2 * coarseBits)) | (cg << coarseBits) | cb)];
                 collect(all.data(), all.data() + all.size(), cr * coarseSide, cg * coarseSide,
-                        cb * coarseSide, coarseSide, coarse);
+                        cb * coarseSide, coarseSide, list);
+                total += list.size();
+            }
+    if (total / coarse.size() <= 48) {
+        buildCells(all, coarse);
+        return;
+    }
+    // Main axis of the entries by power iteration on their scatter; any axis
+    // gives an exact search, a good one a short one.
+    double mean[3] = {0, 0, 0};
+    for (const Entry& e : all) mean[0] += e.r, mean[1] += e.g, mean[2] += e.b;
+    for (double& m : mean) m /= double(all.size());
+    double cov[3][3] = {};
+    for (const Entry& e : all) {
+        const double d[3] = {e.r - mean[0], e.g - mean[1], e.b - mean[2]};
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) cov[i][j] += d[i] * d[j];
+    }
+    double v[3] = {1, 1, 1};
+    for (int it = 0; it < 50; ++it) {
+        double w[3];
+        for (int i = 0; i < 3; ++i) w[i] = cov[i][0] * v[0] + cov[i][1] * v[1] + cov[i][2] * v[2];
+        const double n = std::max({std::abs(w[0]), std::abs(w[1]), std::abs(w[2])});
+        if (n == 0) break;
+        for (int i = 0; i < 3; ++i) v[i] = w[i] / n;
+    }
+    double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (len == 0) v[0] = v[1] = v[2] = 1, len = std::sqrt(3.0);
+    for (int i = 0; i < 3; ++i) axis_[i] = v[i] / len, centre_[i] = mean[i];
+    byProjection_ = true;
+    auto along = [&](const Entry& e) {
+        return (e.r - centre_[0]) * axis_[0] + (e.g - centre_[1]) * axis_[1] +
+               (e.b - centre_[2]) * axis_[2];
+    };
+    sorted_ = all;
+    std::stable_sort(sorted_.begin(), sorted_.end(),
+                     [&](const Entry& a, const Entry& b) { return along(a) < along(b); });
+    for (const Entry& e : sorted_) {
+        const double t = along(e);
+        const double d[3] = {e.r - centre_[0] - t * axis_[0], e.g - centre_[1] - t * axis_[1],
+                             e.b - centre_[2] - t * axis_[2]};
+        farthest_ = std::max(farthest_, std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]));
+        along_.push_back(t);
+    }
+}
+
+void ColorMatcher::buildCells(const std::vector<Entry>& all,
+                              const std::vector<std::vector<Entry>>& coarse) {
+    (void)all;
+    constexpr int coarseBits = kCellBits - 1;
+    constexpr int side = 256 >> kCellBits;
+    for (int cr = 0; cr < (1 << coarseBits); ++cr)
+        for (int cg = 0; cg < (1 << coarseBits); ++cg)
+            for (int cb = 0; cb < (1 << coarseBits); ++cb) {
+                const auto& list =
+                    coarse[std::size_t((cr << (2 * coarseBits)) | (cg << coarseBits) | cb)];
                 for (int k = 0; k < 8; ++k) {
                     const int fr = 2 * cr + (k >> 2), fg = 2 * cg + ((k >> 1) & 1),
                               fb = 2 * cb + (k & 1);
                     const int cell = (fr << (2 * kCellBits)) | (fg << kCellBits) | fb;
                     cellStart_[cell] = std::uint32_t(candidates_.size());
-                    collect(coarse.data(), coarse.data() + coarse.size(), fr * side, fg * side,
-                            fb * side, side, candidates_);
+                    collect(list.data(), list.data() + list.size(), fr * side, fg * side, fb * side,
+                            side, candidates_);
                     cellEnd_[cell] = std::uint32_t(candidates_.size());
                 }
             }
 }
 
+// Outward from the query's place along the axis. The squared distance to an
+// entry is at least its squared offset along the axis plus the square of
+// how much farther the query is from the axis than any entry; once that
+// exceeds the best distance, nothing farther along that side can be nearer.
+// The bound is computed in floating point and only trusted with a margin of
+// a quarter (distances are whole numbers), so ties are never cut off; the
+// lowest index wins them, as everywhere.
+unsigned ColorMatcher::nearestByProjection(int r, int g, int b) const {
+    const double q[3] = {r - centre_[0], g - centre_[1], b - centre_[2]};
+    const double t = q[0] * axis_[0] + q[1] * axis_[1] + q[2] * axis_[2];
+    const double p[3] = {q[0] - t * axis_[0], q[1] - t * axis_[1], q[2] - t * axis_[2]};
+    const double off =
+        std::max(0.0, std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]) - farthest_);
+    const double floor = off * off;
+    const std::ptrdiff_t n = std::ptrdiff_t(sorted_.size());
+    std::ptrdiff_t hi = std::lower_bound(along_.begin(), along_.end(), t) - along_.begin();
+    std::ptrdiff_t lo = hi - 1;
+    std::int32_t best = INT32_MAX;
+    unsigned bestIndex = 0;
+    auto visit = [&](std::ptrdiff_t i) {
+        const Entry& e = sorted_[std::size_t(i)];
+        const std::int32_t dr = e.r - r, dg = e.g - g, db = e.b - b;
+        const std::int32_t d = dr * dr + dg * dg + db * db;
+        if (d < best || (d == best && e.index < bestIndex)) {
+            best = d;
+            bestIndex = e.index;
+        }
+    };
+    auto beyond = [&](std::ptrdiff_t i) {
+        const double a = along_[std::size_t(i)] - t;
+        return a * a + floor > double(best) + 0.25;
+    };
+    while (lo >= 0 || hi < n) {
+        const bool takeHigh =
+            lo < 0 || (hi < n && along_[std::size_t(hi)] - t <= t - along_[std::size_t(lo)]);
+        if (takeHigh) {
+            if (beyond(hi)) {
+                hi = n;
+                continue;
+            }
+            visit(hi++);
+        } else {
+            if (beyond(lo)) {
+                lo = -1;
+                continue;
+            }
+            visit(lo--);
+        }
+    }
+    return bestIndex;
+}
+
 unsigned ColorMatcher::nearest(std::uint32_t rgb) const {
     if (empty_) return 0;
     const int r = int((rgb >> 16) & 0xff), g = int((rgb >> 8) & 0xff), b = int(rgb & 0xff);
+    if (byProjection_) return nearestByProjection(r, g, b);
     constexpr int shift = 8 - kCellBits;
     const int cell = ((r >> shift) << (2 * kCellBits)) | ((g >> shift) << kCellBits) | (b >> shift);
     const Entry* e = candidates_.data() + cellStart_[cell];

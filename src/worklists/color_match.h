@@ -30,7 +30,18 @@ class ColorMatcher {
     };
     static void collect(const Entry* begin, const Entry* end, int r0, int g0, int b0, int side,
                         std::vector<Entry>& out);
+    void buildCells(const std::vector<Entry>& all, const std::vector<std::vector<Entry>>& coarse);
+    unsigned nearestByProjection(int r, int g, int b) const;
+
     bool empty_ = true;
+    // Palettes strung along a line (the colour scales) leave a cell near
+    // many entries; they are searched outward along their main axis instead.
+    bool byProjection_ = false;
+    double axis_[3] = {0, 0, 0};  // unit length
+    double centre_[3] = {0, 0, 0};
+    double farthest_ = 0;        // largest distance of an entry from the axis
+    std::vector<Entry> sorted_;  // by position along the axis
+    std::vector<double> along_;
     std::vector<std::uint32_t> cellStart_;  // offsets into candidates_, per cell
     std::vector<std::uint32_t> cellEnd_ = std::vector<std::uint32_t>(kCells);
     std::vector<Entry> candidates_;  // per cell, in index order
