@@ -1,22 +1,28 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "viewers/image_info.h"
 #include "worklists/bmp.h"
+#include "worklists/results.h"
 
 namespace kararisu::cli {
 
 namespace {
 
 const char* kInfoHelp =
-    "usage: kararisu-cli info FILE...\n"
+    "usage: kararisu-cli info [--text] FILE...\n"
     "\n"
     "Prints one line per BMP file: its name, width x height, the bits per pixel\n"
     "stored in the file, the pixel format and DepthCode it is held in, and the\n"
     "compression. A file that is rejected is named on standard error with the\n"
     "reason, and the others are still described.\n"
     "\n"
-    "example:\n"
-    "  kararisu-cli info photo.bmp icons/*.bmp\n";
+    "  --text   print instead the image viewers' information text, four lines\n"
+    "           per file: heading, BMP name, width×height, bit depth\n"
+    "\n"
+    "examples:\n"
+    "  kararisu-cli info photo.bmp icons/*.bmp\n"
+    "  kararisu-cli info --text photo.bmp\n";
 
 const char* compressionText(std::uint32_t c) {
     switch (c) {
@@ -46,12 +52,30 @@ int runInfo(const std::vector<std::string>& args) {
         std::fputs(kInfoHelp, stdout);
         return 0;
     }
+    bool text = false;
+    std::vector<std::string> files;
+    for (const auto& a : args) {
+        if (a == "--text") {
+            text = true;
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::fprintf(stderr, "kararisu-cli info: unknown option '%s'\n", a.c_str());
+            return 2;
+        } else {
+            files.push_back(a);
+        }
+    }
     int status = 0;
-    for (const auto& path : args) {
+    for (const auto& path : files) {
         const BmpReadResult r = readBmpFile(path);
         if (!r.ok()) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), r.reason.c_str());
             status = 1;
+            continue;
+        }
+        if (text) {
+            std::printf("%s\n", imageInformationText(fileNameOf(path), r.bitmap,
+                                                     depthCode(r.bitmap.format()))
+                                    .c_str());
             continue;
         }
         std::printf("%s\t%d x %d\t%d bpp in file\tformat %s\tDepthCode %d\tcompression %s\n",

@@ -17,5 +17,7 @@ int runInfo(const std::vector<std::string>& args);
 int runConvert(const std::vector<std::string>& args);
 int runPalette(const std::vector<std::string>& args);
 int runMerge(const std::vector<std::string>& args);
+int runReduce(const std::vector<std::string>& args);
+int runCount(const std::vector<std::string>& args);
 
 }  // namespace kararisu::cli

@@ -1,0 +1,62 @@
+#pragma once
+// What the batch tool's commands share: messages on standard error, the
+// program's texts for rejected images, and a progress line.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "reduce/monitor.h"
+#include "worklists/bitmap.h"
+#include "worklists/messages.h"
+
+namespace kararisu::cli {
+
+// Prints every message to standard error as "caption: text" and remembers
+// that something was reported. Questions are answered with `answer`.
+class StderrReporter : public Reporter {
+  public:
+    explicit StderrReporter(Answer answer = Answer::No) : answer_(answer) {}
+    Answer show(const Message& message) override;
+    void beep(Beep) override {}
+    bool reported() const { return reported_; }
+
+  private:
+    Answer answer_;
+    bool reported_ = false;
+};
+
+// Reads a BMP file; on failure prints the program's text for it (with the
+// reader's reason) to standard error and returns null.
+std::unique_ptr<Bitmap> loadImage(const std::string& path);
+
+// The monitor's title, number, name and step, and a bar, on one line of
+// standard error, redrawn in place.
+class TerminalMonitor : public RunMonitor {
+  public:
+    ~TerminalMonitor() override;
+    void setTitle(const std::string& t) override { title_ = t, draw(); }
+    void setNumber(const std::string& t) override { number_ = t, draw(); }
+    void setName(const std::string& t) override { name_ = t, draw(); }
+    void setStep(const std::string& t) override { step_ = t, draw(); }
+    void setPosition(int p) override { position_ = p, draw(); }
+    void show() override { shown_ = true, draw(); }
+    void hide() override;
+    void processEvents() override {}
+
+  private:
+    void draw();
+    std::string title_, number_, name_, step_;
+    int position_ = 0;
+    bool shown_ = false;
+    bool drawn_ = false;
+};
+
+// True when standard error is a terminal: progress is then on by default.
+bool stderrIsTerminal();
+
+// The folder an output path names and whether it exists as a folder.
+bool isFolder(const std::string& path);
+bool exists(const std::string& path);
+
+}  // namespace kararisu::cli

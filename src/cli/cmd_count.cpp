@@ -1,0 +1,54 @@
+// kararisu-cli count: the distinct colours of BMP files.
+
+#include <cstdio>
+
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "reduce/survey.h"
+
+namespace kararisu::cli {
+
+namespace {
+
+const char* kCountHelp =
+    "usage: kararisu-cli count FILE...\n"
+    "\n"
+    "Prints one line per BMP file: its name, a tab and the number of distinct\n"
+    "colours its pixels show (palette entries no pixel uses do not count, and\n"
+    "equal entries count once). Rejected files are named on standard error;\n"
+    "the exit status is then 1.\n"
+    "\n"
+    "example:\n"
+    "  kararisu-cli count photo.bmp\n";
+
+}  // namespace
+
+int runCount(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        std::fputs(kCountHelp, stderr);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kCountHelp, stdout);
+        return 0;
+    }
+    StderrReporter reporter;
+    int status = 0;
+    for (const std::string& path : args) {
+        std::unique_ptr<Bitmap> image = loadImage(path);
+        if (!image) {
+            status = 1;
+            continue;
+        }
+        WorkArea work(&reporter);
+        const std::optional<std::uint64_t> n = countDistinctColors(*image, work);
+        if (!n) {
+            status = 1;
+            continue;
+        }
+        std::printf("%s\t%llu\n", path.c_str(), static_cast<unsigned long long>(*n));
+    }
+    return status;
+}
+
+}  // namespace kararisu::cli

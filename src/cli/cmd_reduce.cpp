@@ -1,0 +1,269 @@
+// kararisu-cli reduce: the three reduction menus over files, each result
+// written to a folder under its source's file name.
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <stdexcept>
+
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "cli/palette_input.h"
+#include "palette/palette_file.h"
+#include "reduce/engines.h"
+#include "reduce/modes.h"
+#include "worklists/bmp.h"
+
+namespace kararisu::cli {
+
+namespace {
+
+const char* kReduceHelp =
+    "usage: kararisu-cli reduce [--mode M] [--colors N] [--reference FILE | --palette FILE]\n"
+    "                           -o DIR [--force] [--save-palette] [--progress|--no-progress]\n"
+    "                           FILE...\n"
+    "\n"
+    "Reduces the colours of BMP files and writes each result to DIR under the\n"
+    "file name of its source.\n"
+    "\n"
+    "  --mode M         reduction mode 0-26 (default 0):\n"
+    "%s"
+    "  --colors N       the colour count of modes 25 (1-256) and 26 (0-240);\n"
+    "                   required for them, refused for the others\n"
+    "  --reference FILE unify every image on the palette made from FILE (FILE is\n"
+    "                   reduced too and need not be listed again)\n"
+    "  --palette FILE   unify every image on the palette of FILE: a palette file\n"
+    "                   (.gpl) or a 1-, 4- or 8-bit BMP; --mode is not used\n"
+    "  -o DIR           the folder the results are written to (it must exist)\n"
+    "  --force          replace files that exist in DIR (never done otherwise,\n"
+    "                   not even for a source image)\n"
+    "  --save-palette   also write each result's palette as DIR/<palette name>.gpl\n"
+    "  --progress       show the progress monitor on standard error (the default\n"
+    "                   when standard error is a terminal); --no-progress hides it\n"
+    "\n"
+    "Standard output has one tab-separated line per result: file name, palette\n"
+    "name, mode label, bits per pixel, path written. Rejected files and files\n"
+    "that would be replaced are named on standard error and skipped; the exit\n"
+    "status is then 1 (2 for a usage error).\n"
+    "\n"
+    "examples:\n"
+    "  kararisu-cli reduce --mode 0 -o out photo.bmp\n"
+    "  kararisu-cli reduce --mode 25 --colors 64 --reference a.bmp -o out b.bmp c.bmp\n"
+    "  kararisu-cli reduce --palette web.gpl -o out *.bmp\n";
+
+std::string modeList() {
+    std::string s;
+    for (int m = 0; m < kModeCount; ++m) {
+        s += "                   " + std::to_string(m) + (m < 10 ? "  " : " ") +
+             modeInfo(m).caption + "\n";
+    }
+    return s;
+}
+
+int usage(const char* text) {
+    std::fprintf(stderr, "kararisu-cli reduce: %s (see kararisu-cli reduce --help)\n", text);
+    return 2;
+}
+
+bool parseInt(const std::string& s, int& out) {
+    if (s.empty() || s.size() > 6) return false;
+    char* end = nullptr;
+    const long v = std::strtol(s.c_str(), &end, 10);
+    if (*end != '\0') return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+// A result's palette as a palette file labelled with its ModeLabel.
+void savePaletteOf(const std::string& path, const std::string& modeLabel, const Bitmap& bitmap) {
+    const std::optional<Message> failure = savePaletteFile(
+        path, PaletteLabel::fromText(modeLabel), depthCode(bitmap.format()), bitmap.palette());
+    if (failure) throw std::runtime_error(path + ": " + failure->text);
+}
+
+// Writes each result as it comes and prints its line; the rows it keeps
+// are this invocation's, for the palette-name search.
+class FileSink : public ResultSink {
+  public:
+    FileSink(std::string folder, bool force, bool savePalettes)
+        : folder_(std::move(folder)), force_(force), savePalettes_(savePalettes) {}
+
+    void add(Result r) override {
+        const std::string file = fileNameOf(r.path);
+        rows_.push_back({file, r.paletteName, r.modeLabel});
+        const std::string target = folder_ + "/" + file;
+        if (!write(target, [&] { saveBmp(r.bitmap, target); })) return;
+        if (savePalettes_) {
+            const std::string gpl = folder_ + "/" + r.paletteName + ".gpl";
+            // Results of one unification share a palette file.
+            if (!writtenPalettes_.count(gpl)) {
+                write(gpl, [&] { savePaletteOf(gpl, r.modeLabel, r.bitmap); });
+            }
+        }
+        std::printf("%s\t%s\t%s\t%d\t%s\n", file.c_str(), r.paletteName.c_str(),
+                    r.modeLabel.c_str(), storageBits(r.bitmap.format()), target.c_str());
+        std::fflush(stdout);
+    }
+    const std::vector<ResultRow>& rows() const override { return rows_; }
+    bool failed() const { return failed_; }
+
+  private:
+    template <typename Write>
+    bool write(const std::string& target, Write doWrite) {
+        // A name this run wrote already is never replaced, even with --force:
+        // two sources of the same name would otherwise lose a result.
+        if (written_.count(target)) {
+            std::fprintf(stderr, "%s: written already by this run; not replaced\n", target.c_str());
+            failed_ = true;
+            return false;
+        }
+        if (!force_ && exists(target)) {
+            std::fprintf(stderr, "%s: exists; not replaced (use --force)\n", target.c_str());
+            failed_ = true;
+            return false;
+        }
+        try {
+            doWrite();
+            written_.insert(target);
+            if (target.size() > 4 && target.compare(target.size() - 4, 4, ".gpl") == 0) {
+                writtenPalettes_.insert(target);
+            }
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s\n", e.what());
+            failed_ = true;
+            return false;
+        }
+        return true;
+    }
+
+    std::string folder_;
+    bool force_, savePalettes_;
+    bool failed_ = false;
+    std::vector<ResultRow> rows_;
+    std::set<std::string> written_, writtenPalettes_;
+};
+
+}  // namespace
+
+int runReduce(const std::vector<std::string>& args) {
+    int mode = 0, colors = -1;
+    bool force = false, savePalettes = false, progress = stderrIsTerminal();
+    std::string reference, palette, folder;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) return false;
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--help" || a == "-h") {
+            std::printf(kReduceHelp, modeList().c_str());
+            return 0;
+        } else if (a == "--mode") {
+            if (!value(v) || !parseInt(v, mode) || mode < 0 || mode >= kModeCount)
+                return usage("--mode takes a number from 0 to 26");
+        } else if (a == "--colors") {
+            if (!value(v) || !parseInt(v, colors)) return usage("--colors takes a number");
+        } else if (a == "--reference") {
+            if (!value(reference)) return usage("--reference takes a file");
+        } else if (a == "--palette") {
+            if (!value(palette)) return usage("--palette takes a file");
+        } else if (a == "-o" || a == "--output") {
+            if (!value(folder)) return usage("-o takes a folder");
+        } else if (a == "--force") {
+            force = true;
+        } else if (a == "--save-palette") {
+            savePalettes = true;
+        } else if (a == "--progress") {
+            progress = true;
+        } else if (a == "--no-progress") {
+            progress = false;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return usage(("unknown option " + a).c_str());
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (!reference.empty() && !palette.empty())
+        return usage("--reference and --palette exclude each other");
+    if (folder.empty()) return usage("-o DIR is required");
+    if (files.empty() && reference.empty()) return usage("no FILE given");
+    if (isFreeCountMode(mode) && palette.empty()) {
+        if (colors < 0) return usage("modes 25 and 26 need --colors");
+        if (colors < freeCountMin(mode) || colors > freeCountMax(mode)) {
+            return usage(mode == 25 ? "--colors of mode 25 is 1 to 256"
+                                    : "--colors of mode 26 is 0 to 240");
+        }
+    } else if (colors >= 0) {
+        return usage("--colors is only for modes 25 and 26");
+    }
+    if (!isFolder(folder)) {
+        std::fprintf(stderr, "kararisu-cli reduce: %s is not a folder\n", folder.c_str());
+        return 1;
+    }
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+
+    const ModeInfo& info = modeInfo(mode);
+    ReductionSettings settings{mode, isFreeCountMode(mode) ? colors : info.colorCount,
+                               info.schemeName};
+    std::vector<ReductionTarget> targets;
+    std::size_t referenceIndex = 0;
+    bool referenceListed = false;
+    for (const std::string& f : files) {
+        if (!reference.empty() && !referenceListed && f == reference) {
+            referenceIndex = targets.size();
+            referenceListed = true;
+        }
+        targets.push_back({fileNameOf(f), f, nullptr, [f] { return loadImage(f); }});
+    }
+    if (!reference.empty() && !referenceListed) {
+        targets.insert(targets.begin(), {fileNameOf(reference), reference, nullptr,
+                                         [reference] { return loadImage(reference); }});
+    }
+
+    StderrReporter reporter;
+    FileSink sink(folder, force, savePalettes);
+    WorkArea work(&reporter);
+    SilentMonitor silent;
+    TerminalMonitor terminal;
+    RunMonitor& monitor = progress ? static_cast<RunMonitor&>(terminal) : silent;
+    RunContext run{monitor, reporter, sink, work, false};
+
+    // A target that fails to load has printed its reason already.
+    bool rejected = false;
+    for (auto& t : targets) {
+        t.load = [f = t.path, &rejected] {
+            auto b = loadImage(f);
+            if (!b) rejected = true;
+            return b;
+        };
+    }
+    RunOutcome outcome;
+    if (!palette.empty()) {
+        std::string problem;
+        std::optional<PaletteInput> input = loadPaletteInput(palette, problem);
+        if (!input) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return 1;
+        }
+        PaletteEntry entry;
+        entry.palette = std::make_shared<Palette>(input->palette);
+        entry.depth = input->depthCode;
+        // A file's label is kept as stored, filler spaces included.
+        entry.label = input->fromBmp ? input->labelText : input->label.text();
+        entry.origin = input->fromBmp ? PaletteOrigin::SourceImage : PaletteOrigin::PaletteFile;
+        outcome = paletteUnification(targets, entry, input->name, settings, run);
+    } else if (!reference.empty()) {
+        outcome = referenceUnification(targets, referenceIndex, settings, run);
+    } else {
+        outcome = individualReduction(targets, settings, run);
+    }
+    terminal.hide();
+    const bool ok =
+        outcome == RunOutcome::Completed && !rejected && !sink.failed() && !reporter.reported();
+    return ok ? 0 : 1;
+}
+
+}  // namespace kararisu::cli
