@@ -12,6 +12,7 @@
 #include <iterator>
 #include <random>
 
+#include "palette/palette_commands.h"
 #include "palette/palette_file.h"
 #include "palette/shift_jis.h"
 
@@ -283,4 +284,77 @@ TEST(PaletteFolder, SourcePaletteLabels) {
     EXPECT_EQ(sourcePaletteLabel(0), "ノーマル2");
     EXPECT_EQ(sourcePaletteLabel(1), "ノーマル16");
     EXPECT_EQ(sourcePaletteLabel(2), "ノーマル256");
+}
+
+namespace {
+
+struct RecordingReporter : Reporter {
+    std::vector<Message> shown;
+    Answer show(const Message& m) override {
+        shown.push_back(m);
+        return Answer::Ok;
+    }
+    void beep(Beep) override {}
+};
+
+}  // namespace
+
+TEST(PaletteSaveCommand, NothingSelectedDoesNothingAtAll) {
+    TempDir dir;
+    RecordingReporter reporter;
+    int asked = 0;
+    EXPECT_EQ(savePalettes(
+                  {}, dir.path.string(),
+                  [&](const std::string&) -> std::optional<std::string> {
+                      ++asked;
+                      return std::nullopt;
+                  },
+                  reporter),
+              0);
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(fs::exists(dir.path / "Palette"));
+}
+
+TEST(PaletteSaveCommand, ACancelSkipsOneRowAFailureEndsTheCommand) {
+    TempDir dir;
+    RecordingReporter reporter;
+    const std::vector<PaletteToSave> rows = {{"a(1)", "ノーマル16", 1, Palette({{1, 2, 3}})},
+                                             {"b(1)", "ノーマル2", 0, Palette()},
+                                             {"c(PG1)", "グレー16", 1, Palette()},
+                                             {"d(1)", "ノーマル2", 0, Palette()},
+                                             {"e(1)", "ノーマル2", 0, Palette()}};
+    std::vector<std::string> proposed;
+    auto choose = [&](const std::string& path) -> std::optional<std::string> {
+        proposed.push_back(path);
+        if (proposed.size() == 2) return std::nullopt;                       // cancelled
+        if (proposed.size() == 4) return std::string("/nonexistent/x.gpl");  // cannot be made
+        return path;
+    };
+    EXPECT_EQ(savePalettes(rows, dir.path.string(), choose, reporter), 2);
+    const std::string folder = dir.path.string() + "/Palette/";
+    EXPECT_EQ(proposed, (std::vector<std::string>{folder + "a(1).gpl", folder + "b(1).gpl",
+                                                  folder + "c(PG1).gpl", folder + "d(1).gpl"}));
+    EXPECT_EQ(reporter.shown, std::vector<Message>{paletteSaveFailedMessage()});
+    EXPECT_EQ(readAll(folder + "a(1).gpl"),
+              encodePaletteFile(PaletteLabel::fromText("ノーマル16"), 1, Palette({{1, 2, 3}})));
+    EXPECT_FALSE(fs::exists(folder + "b(1).gpl"));
+    EXPECT_TRUE(fs::exists(folder + "c(PG1).gpl"));
+    EXPECT_FALSE(fs::exists(folder + "e(1).gpl"));
+}
+
+TEST(PaletteReadOperation, RefusedFilesAreReportedAndSkipped) {
+    TempDir dir;
+    writeAll(dir.file("one.gpl"), encodePaletteFile(PaletteLabel::fromText("x"), 0, Palette()));
+    writeAll(dir.file("bad.gpl"), Bytes(10, 0));
+    writeAll(dir.file("two.GPL"), encodePaletteFile(PaletteLabel::fromText("y"), 1, Palette()));
+    RecordingReporter reporter;
+    const std::vector<std::string> paths = {dir.file("one.gpl"), dir.file("bad.gpl"),
+                                            dir.file("missing.gpl"), dir.file("two.GPL")};
+    const std::vector<LoadedPalette> loaded = readPalettes(paths, reporter);
+    ASSERT_EQ(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0].displayName, "one.gpl");
+    EXPECT_EQ(loaded[1].displayName, "two.GPL");
+    EXPECT_EQ(loaded[1].file.depthCode, 1);
+    EXPECT_EQ(reporter.shown,
+              (std::vector<Message>{paletteNotCreatedMessage(), paletteNotCreatedMessage()}));
 }
