@@ -102,18 +102,28 @@ std::vector<ColorTally> ColorSurvey::tallies() const {
 }
 
 void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) {
-    const ColorMatcher matcher(dst.palette());
     std::uint32_t* table = table_.get();
     const std::uint64_t* present = present_.get();
-    // Each distinct colour once; the words are split between the cores.
-    splitWork(kWords, kWords / 8, [&](std::size_t first, std::size_t last) {
-        for (std::size_t i = first; i < last; ++i) {
-            for (std::uint64_t bits = present[i]; bits != 0; bits &= bits - 1) {
-                const std::uint32_t v = static_cast<std::uint32_t>(i * 64 + std::countr_zero(bits));
-                table[v] = matcher.nearest(v);
+    const Palette& palette = dst.palette();
+    // Each distinct colour once; the words are split between the cores. A
+    // few colours are searched directly rather than through a matcher,
+    // whose set-up would cost more than the searches.
+    auto each = [&](auto nearest) {
+        splitWork(kWords, kWords / 8, [&](std::size_t first, std::size_t last) {
+            for (std::size_t i = first; i < last; ++i) {
+                for (std::uint64_t bits = present[i]; bits != 0; bits &= bits - 1) {
+                    const auto v = static_cast<std::uint32_t>(i * 64 + std::countr_zero(bits));
+                    table[v] = nearest(v);
+                }
             }
-        }
-    });
+        });
+    };
+    if (distinct_ * palette.size() <= (std::size_t{1} << 20)) {
+        each([&](std::uint32_t v) { return nearestBruteForce(palette, v); });
+    } else {
+        const ColorMatcher matcher(palette);
+        each([&](std::uint32_t v) { return matcher.nearest(v); });
+    }
     const PixelFormat f = dst.format();
     splitWork(
         static_cast<std::size_t>(image.height()), 64, [&](std::size_t first, std::size_t last) {

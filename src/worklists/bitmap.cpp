@@ -217,9 +217,10 @@ void Bitmap::setPalette(Palette palette) {
     const std::size_t limit = std::size_t{1} << storageBits(format_);
     if (palette.size() > limit) palette.resize(limit);
     // Each old index maps to one new index: re-map through a table.
-    const ColorMatcher matcher(palette);
+    // At most 256 old entries: the direct search is cheaper than a matcher.
     unsigned table[256];
-    for (unsigned i = 0; i < limit; ++i) table[i] = matcher.nearest(palette_.at(i).value());
+    for (unsigned i = 0; i < limit; ++i)
+        table[i] = nearestBruteForce(palette, palette_.at(i).value());
     palette_ = std::move(palette);
     for (int y = 0; y < height_; ++y) {
         if (format_ == PixelFormat::Bpp8) {
