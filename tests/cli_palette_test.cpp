@@ -153,6 +153,13 @@ TEST_F(CliPaletteTest, RefusalsAndUsageErrors) {
               std::string::npos)
         << bad.err;
     EXPECT_EQ(cli("palette " + q("missing.gpl")).status, 1);
+    std::ofstream(file("cut.bmp"), std::ios::binary) << "BM\x10\x00";
+    const CliRun cut = cli("palette " + q("cut.bmp"));
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_NE(
+        cut.err.find("警告：読み込めません！！: cut.bmpは有効なビットマップデータではありません。"),
+        std::string::npos)
+        << cut.err;
     writeGpl("g.gpl", "x", 0, Palette());
     const CliRun unwritable = cli("palette " + q("g.gpl") + " --save /nonexistent/dir/x.gpl");
     EXPECT_EQ(unwritable.status, 1);

@@ -33,14 +33,15 @@ std::optional<PaletteInput> loadPaletteInput(const std::string& path, std::strin
     }
     // A file that starts like a bitmap is told why it is not a valid one.
     if (bmp.problem != BmpProblem::CannotOpen && bmp.problem != BmpProblem::BadSignature)
-        problem = path + ": " + bmp.reason;
+        problem = "警告：読み込めません！！: " + fileNameOf(path) +
+                  "は有効なビットマップデータではありません。 (" + bmp.reason + ")";
     else
         problem = path + ": " + messageText(file.message);
     return std::nullopt;
 }
 
 std::string messageText(const Message& m) {
-    return m.caption.empty() ? m.text : m.caption + "\n" + m.text;
+    return m.caption.empty() ? m.text : m.caption + ": " + m.text;
 }
 
 }  // namespace kararisu::cli

@@ -24,7 +24,7 @@ struct PaletteInput {
 // to print (the program's message for a palette file that is refused).
 std::optional<PaletteInput> loadPaletteInput(const std::string& path, std::string& problem);
 
-// A message as the batch tool prints it: caption, then the text.
+// A message as the batch tool prints it: "caption: text".
 std::string messageText(const Message& m);
 
 }  // namespace kararisu::cli
