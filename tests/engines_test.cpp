@@ -225,9 +225,17 @@ TEST(PaletteNameSearch, RestartsFromTheFirstRowAfterEachRaise) {
 
 TEST(IndividualReduction, RefusedMemoryStopsAndKeepsEarlierResults) {
     Bitmap a = picture(4, 4, {rgb(1, 2, 3), rgb(200, 100, 0)});
+    // Count the requests one image makes, then grant only those.
+    int perImage = 0;
+    {
+        Harness probe;
+        probe.work.setHook([&](std::size_t) { return ++perImage, true; });
+        std::vector<ReductionTarget> one = {{"a.bmp", "a.bmp", &a, {}}};
+        individualReduction(one, settingsFor(0), probe.ctx);
+    }
     Harness run;
     int grants = 0;
-    run.work.setHook([&](std::size_t) { return ++grants <= 2; });  // the first image's tables
+    run.work.setHook([&](std::size_t) { return ++grants <= perImage; });
     std::vector<ReductionTarget> t = {{"a.bmp", "a.bmp", &a, {}}, {"b.bmp", "b.bmp", &a, {}}};
     EXPECT_EQ(individualReduction(t, settingsFor(0), run.ctx), RunOutcome::Stopped);
     EXPECT_EQ(run.sink.results().size(), 1u);
@@ -240,9 +248,17 @@ TEST(IndividualReduction, RefusedMemoryStopsAndKeepsEarlierResults) {
     std::vector<Rgb> many;
     for (int i = 0; i < 40; ++i) many.push_back(rgb(i * 6, 100, 50));
     Bitmap m = picture(40, 1, many);
+    // The survey's requests granted, the cut's stack refused.
+    int surveyRequests = 0;
+    {
+        Harness probe;
+        probe.work.setHook([&](std::size_t) { return ++surveyRequests, true; });
+        std::vector<ReductionTarget> mt = {{"m.bmp", "m.bmp", &m, {}}};
+        individualReduction(mt, settingsFor(0), probe.ctx);  // 40 colours fit: no cut
+    }
     Harness cutRun;
     int n = 0;
-    cutRun.work.setHook([&](std::size_t) { return ++n <= 2; });
+    cutRun.work.setHook([&](std::size_t) { return ++n <= surveyRequests; });
     std::vector<ReductionTarget> mt = {{"m.bmp", "m.bmp", &m, {}}};
     EXPECT_EQ(individualReduction(mt, settingsFor(4), cutRun.ctx), RunOutcome::Stopped);
     EXPECT_TRUE(cutRun.sink.results().empty());

@@ -40,6 +40,36 @@ void workStackSort(std::vector<std::int32_t>& a) {
     }
 }
 
+// The same scheme on tallies by luminance, one range at a time on one
+// thread: the fast sort shares ranges between the cores and must still
+// leave colours of equal luminance exactly where this leaves them.
+void workStackTallySort(std::vector<ColorTally>& a) {
+    auto key = [](const ColorTally& t) { return luminance(std::uint32_t(t.color)); };
+    std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> stack{{0, std::ptrdiff_t(a.size()) - 1}};
+    while (!stack.empty()) {
+        auto [lo, hi] = stack.back();
+        stack.pop_back();
+        if (lo >= hi) continue;
+        float x = key(a[(lo + hi) / 2]), y = key(a[lo]), z = key(a[hi]);
+        if (x < y) std::swap(x, y);
+        if (x > z) {
+            std::swap(x, z);
+            if (x < y) std::swap(x, y);
+        }
+        std::ptrdiff_t i = lo - 1, j = hi + 1;
+        for (;;) {
+            do ++i;
+            while (x > key(a[i]));
+            do --j;
+            while (x < key(a[j]));
+            if (j <= i) break;
+            std::swap(a[i], a[j]);
+        }
+        stack.push_back({j + 1, hi});
+        stack.push_back({lo, i - 1});
+    }
+}
+
 std::int32_t grey(int v) {
     return (v << 16) | (v << 8) | v;
 }
@@ -96,6 +126,30 @@ TEST(TallySort, EqualLuminanceKeepsTheSchemesOrder) {
     WorkArea work;
     ASSERT_TRUE(tallySort(t, work));
     EXPECT_EQ(t, expected);
+}
+
+TEST(TallySort, LargeArraysKeepTheOneThreadOrder) {
+    // Colours of few levels: many different colours share a luminance.
+    std::mt19937 rng(9);
+    WorkArea work;
+    for (std::size_t n : {70000u, 300000u}) {
+        std::vector<ColorTally> t(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            t[i] = {std::int32_t(((rng() % 6) << 16) | ((rng() % 6) << 8) | (rng() % 12)),
+                    std::int32_t(i)};
+        }
+        std::vector<ColorTally> expected = t;
+        workStackTallySort(expected);
+        ASSERT_TRUE(tallySort(t, work));
+        ASSERT_EQ(t, expected) << n;
+        // And on many distinct colours.
+        for (std::size_t i = 0; i < n; ++i)
+            t[i] = {std::int32_t(rng() & 0xffffff), std::int32_t(i)};
+        expected = t;
+        workStackTallySort(expected);
+        ASSERT_TRUE(tallySort(t, work));
+        ASSERT_EQ(t, expected) << n;
+    }
 }
 
 TEST(TallySort, OrdersManyColoursByLuminance) {

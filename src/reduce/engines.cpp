@@ -99,7 +99,7 @@ std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey, int colo
     if (!survey.count(image, run.work)) throw Stop{};
     step(run.monitor, kSortStep, 300);
     step(run.monitor, kTallyStep, 500);
-    std::vector<ColorTally> tallies = survey.tallies();
+    std::vector<ColorTally> tallies = survey.tallies();  // the cut reorders its copy
     step(run.monitor, kCutStep, 700);
     if (tallies.size() <= chosen.size()) {
         for (std::size_t k = 0; k < tallies.size(); ++k) {

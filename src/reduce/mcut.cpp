@@ -1,7 +1,10 @@
 #include "reduce/mcut.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
+#include <new>
+#include <thread>
 
 namespace kararisu {
 
@@ -49,49 +52,126 @@ bool colorValueSort(std::span<std::int32_t> values, WorkArea& work) {
     return true;
 }
 
-bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
-    const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(tallies.size());
-    struct Pair {
-        std::ptrdiff_t lo, hi;
-    };
-    // One (low, high) pair per element, as the scheme was laid out; the
-    // stack still grows should an unbalanced partition need more.
-    std::vector<Pair> stack;
-    std::vector<float> key;  // luminance of each tally, moved with it
-    if (!work.obtain(stack, static_cast<std::size_t>(n) + 2)) return false;
-    if (!work.obtain(key, static_cast<std::size_t>(n))) return false;
-    ColorTally* t = tallies.data();
-    for (std::ptrdiff_t i = 0; i < n; ++i)
-        key[i] = luminance(static_cast<std::uint32_t>(t[i].color));
+namespace {
 
-    std::size_t top = 0;
-    stack[top++] = {0, n - 1};
-    while (top > 0) {
-        const Pair p = stack[--top];
-        const std::ptrdiff_t lo = p.lo, hi = p.hi;
-        if (lo >= hi) continue;
-        // Median of three copies; the array is not touched.
-        float a = key[(lo + hi) / 2], b = key[lo], c = key[hi];
-        if (a < b) std::swap(a, b);
-        if (a > c) {
-            std::swap(a, c);
-            if (a < b) std::swap(a, b);
-        }
-        const float pivot = a;
-        std::ptrdiff_t i = lo - 1, j = hi + 1;
-        for (;;) {
-            do ++i;
-            while (pivot > key[i]);
-            do --j;
-            while (pivot < key[j]);
-            if (j <= i) break;
-            std::swap(t[i], t[j]);
-            std::swap(key[i], key[j]);
-        }
-        if (top + 2 > stack.size() && !work.obtain(stack, stack.size() * 2)) return false;
-        stack[top++] = {j + 1, hi};
-        stack[top++] = {lo, i - 1};
+// A tally with its luminance as sort key. Luminance is never negative, so
+// the bit patterns of the floats order exactly as the floats do.
+struct Keyed {
+    std::uint32_t key;
+    ColorTally tally;
+};
+
+struct Range {
+    std::ptrdiff_t lo, hi;  // inclusive; empty when lo >= hi
+};
+
+// One step of the work-stack quicksort on [lo, hi]: median-of-three pivot
+// from copies, then the partition. Gives the two ranges in the order they
+// are pushed.
+std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_t hi) {
+    std::uint32_t x = a[(lo + hi) / 2].key, y = a[lo].key, z = a[hi].key;
+    if (x < y) std::swap(x, y);
+    if (x > z) {
+        std::swap(x, z);
+        if (x < y) std::swap(x, y);
     }
+    const std::uint32_t pivot = x;
+    std::ptrdiff_t i = lo - 1, j = hi + 1;
+    for (;;) {
+        do ++i;
+        while (pivot > a[i].key);
+        do --j;
+        while (pivot < a[j].key);
+        if (j <= i) break;
+        std::swap(a[i], a[j]);
+    }
+    return {Range{j + 1, hi}, Range{lo, i - 1}};
+}
+
+// The rest of the sort of one range; the stack holds one pair per element
+// and two spare, more than the scheme can need (every pair on it but the
+// top one covers elements no other pair covers, or is the empty right part
+// of a step that set one element aside).
+bool sortRange(Keyed* a, Range whole, std::vector<Range>& stack) {
+    std::size_t top = 0;
+    stack[top++] = whole;
+    while (top > 0) {
+        const Range r = stack[--top];
+        if (r.lo >= r.hi) continue;
+        const auto [right, left] = partitionStep(a, r.lo, r.hi);
+        if (top + 2 > stack.size()) {
+            try {
+                stack.resize(stack.size() * 2);
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
+        }
+        stack[top++] = right;
+        stack[top++] = left;
+    }
+    return true;
+}
+
+std::size_t width(Range r) {
+    return r.lo >= r.hi ? 0 : std::size_t(r.hi - r.lo + 1);
+}
+
+}  // namespace
+
+bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
+    const std::size_t n = tallies.size();
+    std::vector<Keyed> a;
+    if (!work.obtain(a, n)) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        a[i] = {std::bit_cast<std::uint32_t>(luminance(std::uint32_t(tallies[i].color))),
+                tallies[i]};
+    }
+    // Each range is sorted by the same steps whichever thread takes it and
+    // whenever, so the largest ranges are split here first and the pieces
+    // shared between the cores: the order is exactly the one-thread order.
+    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+    std::vector<Range> pieces = {{0, std::ptrdiff_t(n) - 1}};
+    if (cores > 1 && n >= (std::size_t{1} << 16)) {
+        while (pieces.size() < 8 * cores) {
+            auto widest = std::max_element(pieces.begin(), pieces.end(),
+                                           [](Range x, Range y) { return width(x) < width(y); });
+            if (width(*widest) < n / (16 * cores)) break;
+            const Range r = *widest;
+            pieces.erase(widest);
+            const auto [right, left] = partitionStep(a.data(), r.lo, r.hi);
+            for (Range q : {right, left})
+                if (width(q) > 1) pieces.push_back(q);
+        }
+    }
+    std::sort(pieces.begin(), pieces.end(), [](Range x, Range y) { return width(x) > width(y); });
+    const std::size_t parts = std::min<std::size_t>(cores, pieces.size());
+    std::vector<std::vector<Range>> share(parts);
+    std::vector<std::size_t> load(parts, 0);
+    for (Range r : pieces) {
+        const std::size_t k =
+            std::size_t(std::min_element(load.begin(), load.end()) - load.begin());
+        share[k].push_back(r);
+        load[k] += width(r);
+    }
+    std::vector<std::vector<Range>> stacks(parts);
+    for (std::size_t k = 0; k < parts; ++k) {
+        if (!work.obtain(stacks[k], load[k] + 2)) return false;
+    }
+    std::vector<char> ok(parts, 1);
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t k = 1; k < parts; ++k) {
+            threads.emplace_back([&, k] {
+                for (Range r : share[k]) ok[k] &= sortRange(a.data(), r, stacks[k]);
+            });
+        }
+        for (std::size_t k = 0; k < std::min<std::size_t>(parts, 1); ++k) {
+            for (Range r : share[0]) ok[0] &= sortRange(a.data(), r, stacks[0]);
+        }
+    }
+    for (char good : ok)
+        if (!good) return work.refuse();
+    for (std::size_t i = 0; i < n; ++i) tallies[i] = a[i].tally;
     return true;
 }
 

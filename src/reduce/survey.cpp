@@ -1,6 +1,8 @@
 #include "reduce/survey.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 #include <thread>
 
 #include "worklists/color_match.h"
@@ -9,180 +11,205 @@ namespace kararisu {
 
 namespace {
 
-constexpr std::size_t kWords = (std::size_t{1} << 24) / 64;
+constexpr std::size_t kBuckets = 4096;  // by the top 12 of the 24 colour bits
+constexpr std::size_t kColors = std::size_t{1} << 24;
 
-// Runs body(first, last) over [0, n) split between the cores when n is
-// large enough to pay for a thread.
+unsigned coreCount() {
+    return std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+}
+
+// Runs body(part, first, last) over [0, n) in `parts` pieces, one thread each.
 template <typename Body>
-void splitWork(std::size_t n, std::size_t minPerThread, Body body) {
-    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    std::size_t parts = std::min<std::size_t>(cores, n / std::max<std::size_t>(1, minPerThread));
+void inParts(std::size_t parts, std::size_t n, Body body) {
     if (parts <= 1) {
-        body(std::size_t{0}, n);
+        body(std::size_t{0}, std::size_t{0}, n);
         return;
     }
     std::vector<std::jthread> threads;
-    const std::size_t step = n / parts;
     for (std::size_t p = 1; p < parts; ++p) {
-        const std::size_t first = p * step, last = p + 1 == parts ? n : first + step;
-        threads.emplace_back([=] { body(first, last); });
+        threads.emplace_back([=, &body] { body(p, n * p / parts, n * (p + 1) / parts); });
     }
-    body(0, step);
+    body(0, 0, n / parts);
 }
 
-// Feeds the colour values of every row to visit(row, width), reading 32-bit
-// rows in place and converting other formats one row at a time.
+// Pictures this small are not worth a thread.
+std::size_t partsFor(const Bitmap& image) {
+    const std::uint64_t pixels = std::uint64_t(image.width()) * std::uint64_t(image.height());
+    return pixels < (1u << 18) ? 1
+                               : std::min<std::size_t>(coreCount(), std::size_t(image.height()));
+}
+
+// Feeds the colour values of rows [first, last) to visit(y, values, width):
+// 32-bit rows are read in place when their top bytes are clear, others
+// converted a row at a time.
 template <typename Visit>
-void forEachRow(const Bitmap& image, int firstRow, int lastRow, Visit visit) {
+void forEachRow(const Bitmap& image, std::size_t first, std::size_t last, Visit visit) {
     const int w = image.width();
-    if (image.format() == PixelFormat::Bpp32) {
-        // The top byte of a 32-bit pixel is not part of its colour.
-        std::vector<std::uint32_t> row(static_cast<std::size_t>(w));
-        for (int y = firstRow; y < lastRow; ++y) {
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(w));
+    for (int y = int(first); y < int(last); ++y) {
+        if (image.format() == PixelFormat::Bpp32) {
             const std::uint32_t* p = image.row32(y);
-            bool clean = true;
-            for (int x = 0; x < w; ++x) clean &= (p[x] >> 24) == 0;
-            if (clean) {
-                visit(p, w);
-            } else {
-                image.readColorValues(y, row.data());
-                visit(row.data(), w);
+            std::uint32_t high = 0;
+            for (int x = 0; x < w; ++x) high |= p[x];
+            if ((high >> 24) == 0) {
+                visit(y, p, w);
+                continue;
             }
         }
-        return;
-    }
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(w));
-    for (int y = firstRow; y < lastRow; ++y) {
         image.readColorValues(y, row.data());
-        visit(row.data(), w);
+        visit(y, row.data(), w);
     }
 }
 
 }  // namespace
 
 bool ColorSurvey::count(const Bitmap& image, WorkArea& work) {
-    distinct_ = 0;
-    table_ = work.zeroed<std::uint32_t>(kColors);
-    if (!table_) return false;
-    present_ = work.zeroed<std::uint64_t>(kWords);
-    if (!present_) {
-        table_.reset();
-        return false;
+    tallies_.clear();
+    if (image.isEmpty()) return true;
+    const std::size_t pixels = std::size_t(image.width()) * std::size_t(image.height());
+    const std::size_t parts = partsFor(image);
+    const std::size_t rows = std::size_t(image.height());
+
+    // How many pixels of each part fall in each bucket.
+    std::vector<std::uint32_t> perPart;
+    std::vector<std::uint16_t> low;  // the low 12 bits of every pixel, by bucket
+    if (!work.obtain(perPart, parts * kBuckets) || !work.obtain(low, pixels)) return false;
+    std::fill(perPart.begin(), perPart.end(), 0u);
+    inParts(parts, rows, [&](std::size_t part, std::size_t first, std::size_t last) {
+        std::uint32_t* counts = perPart.data() + part * kBuckets;
+        forEachRow(image, first, last, [&](int, const std::uint32_t* p, int w) {
+            for (int x = 0; x < w; ++x) ++counts[p[x] >> 12];
+        });
+    });
+    // Where each part writes in each bucket; bucket b starts at start[b].
+    std::vector<std::size_t> start(kBuckets + 1);
+    std::vector<std::size_t> cursor(parts * kBuckets);
+    std::size_t at = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) {
+        start[b] = at;
+        for (std::size_t part = 0; part < parts; ++part) {
+            cursor[part * kBuckets + b] = at;
+            at += perPart[part * kBuckets + b];
+        }
     }
-    std::uint32_t* table = table_.get();
-    std::uint64_t* present = present_.get();
-    // Counting needs one writer per entry; the pixels are few enough per
-    // second that one core keeps up with the memory.
-    forEachRow(image, 0, image.height(), [&](const std::uint32_t* p, int w) {
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t v = p[x];
-            ++table[v];
-            present[v >> 6] |= std::uint64_t{1} << (v & 63);
+    start[kBuckets] = at;
+    inParts(parts, rows, [&](std::size_t part, std::size_t first, std::size_t last) {
+        std::size_t* out = cursor.data() + part * kBuckets;
+        std::uint16_t* dst = low.data();
+        forEachRow(image, first, last, [&](int, const std::uint32_t* p, int w) {
+            for (int x = 0; x < w; ++x) dst[out[p[x] >> 12]++] = std::uint16_t(p[x] & 0xfff);
+        });
+    });
+    // Each bucket counted on its own; parts of the bucket range go to the
+    // cores and their tallies are joined in order.
+    std::vector<std::vector<ColorTally>> found(parts);
+    inParts(parts, kBuckets, [&](std::size_t part, std::size_t first, std::size_t last) {
+        std::vector<std::uint32_t> counts(4096);
+        std::vector<ColorTally>& out = found[part];
+        for (std::size_t b = first; b < last; ++b) {
+            if (start[b] == start[b + 1]) continue;
+            for (std::size_t i = start[b]; i < start[b + 1]; ++i) ++counts[low[i]];
+            for (std::uint32_t v = 0; v < 4096; ++v) {
+                if (counts[v] == 0) continue;
+                out.push_back({std::int32_t((b << 12) | v), std::int32_t(counts[v])});
+                counts[v] = 0;
+            }
         }
     });
     std::size_t n = 0;
-    for (std::size_t i = 0; i < kWords; ++i)
-        n += static_cast<std::size_t>(std::popcount(present[i]));
-    distinct_ = n;
+    for (const auto& f : found) n += f.size();
+    if (!work.obtain(tallies_, n)) return false;
+    std::size_t k = 0;
+    for (const auto& f : found) {
+        std::copy(f.begin(), f.end(), tallies_.begin() + std::ptrdiff_t(k));
+        k += f.size();
+    }
     return true;
 }
 
-std::vector<ColorTally> ColorSurvey::tallies() const {
-    std::vector<ColorTally> out;
-    out.reserve(distinct_);
-    const std::uint64_t* present = present_.get();
-    const std::uint32_t* table = table_.get();
-    for (std::size_t i = 0; i < kWords; ++i) {
-        for (std::uint64_t bits = present[i]; bits != 0; bits &= bits - 1) {
-            const std::uint32_t v = static_cast<std::uint32_t>(i * 64 + std::countr_zero(bits));
-            out.push_back({static_cast<std::int32_t>(v), static_cast<std::int32_t>(table[v])});
-        }
-    }
-    return out;
-}
-
-void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) {
-    std::uint32_t* table = table_.get();
-    const std::uint64_t* present = present_.get();
+void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) const {
     const Palette& palette = dst.palette();
-    // Each distinct colour once; the words are split between the cores. A
-    // few colours are searched directly rather than through a matcher,
+    // One byte per possible colour, mapped lazily by the system: only the
+    // pages of colours present are ever touched.
+    struct Free {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t[], Free> index(
+        static_cast<std::uint8_t*>(std::calloc(kColors, 1)));
+    if (!index) throw std::bad_alloc();
+    std::uint8_t* table = index.get();
+    const std::size_t parts = partsFor(image);
+    // A few colours are searched directly rather than through a matcher,
     // whose set-up would cost more than the searches.
     auto each = [&](auto nearest) {
-        splitWork(kWords, kWords / 8, [&](std::size_t first, std::size_t last) {
+        inParts(parts, tallies_.size(), [&](std::size_t, std::size_t first, std::size_t last) {
             for (std::size_t i = first; i < last; ++i) {
-                for (std::uint64_t bits = present[i]; bits != 0; bits &= bits - 1) {
-                    const auto v = static_cast<std::uint32_t>(i * 64 + std::countr_zero(bits));
-                    table[v] = nearest(v);
-                }
+                const auto v = std::uint32_t(tallies_[i].color);
+                table[v] = std::uint8_t(nearest(v));
             }
         });
     };
-    if (distinct_ * palette.size() <= (std::size_t{1} << 20)) {
+    if (tallies_.size() * palette.size() <= (std::size_t{1} << 20)) {
         each([&](std::uint32_t v) { return nearestBruteForce(palette, v); });
     } else {
         const ColorMatcher matcher(palette);
         each([&](std::uint32_t v) { return matcher.nearest(v); });
     }
     const PixelFormat f = dst.format();
-    splitWork(
-        static_cast<std::size_t>(image.height()), 64, [&](std::size_t first, std::size_t last) {
-            int y = static_cast<int>(first);
-            forEachRow(
-                image, static_cast<int>(first), static_cast<int>(last),
-                [&](const std::uint32_t* p, int width) {
-                    std::uint8_t* o = dst.row(y++);
+    // Rows are whole bytes of dst, so no two threads write one byte.
+    inParts(parts, std::size_t(image.height()),
+            [&](std::size_t, std::size_t first, std::size_t last) {
+                forEachRow(image, first, last, [&](int y, const std::uint32_t* p, int w) {
+                    std::uint8_t* o = dst.row(y);
                     if (f == PixelFormat::Bpp8) {
-                        for (int x = 0; x < width; ++x)
-                            o[x] = static_cast<std::uint8_t>(table[p[x]]);
+                        for (int x = 0; x < w; ++x) o[x] = table[p[x]];
                     } else if (f == PixelFormat::Bpp4) {
-                        for (int x = 0; x + 1 < width; x += 2) {
-                            o[x / 2] =
-                                static_cast<std::uint8_t>((table[p[x]] << 4) | table[p[x + 1]]);
+                        for (int x = 0; x + 1 < w; x += 2) {
+                            o[x / 2] = std::uint8_t((table[p[x]] << 4) | table[p[x + 1]]);
                         }
-                        if (width & 1)
-                            o[width / 2] = static_cast<std::uint8_t>(table[p[width - 1]] << 4);
+                        if (w & 1) o[w / 2] = std::uint8_t(table[p[w - 1]] << 4);
                     } else {
-                        for (int x = 0; x < width; ++x) dst.setIndex(x, y - 1, table[p[x]]);
+                        for (int x = 0; x < w; ++x) dst.setIndex(x, y, table[p[x]]);
                     }
                 });
-        });
-    table_.reset();
-    present_.reset();
+            });
 }
 
 std::optional<std::uint64_t> countDistinctColors(const Bitmap& image, WorkArea& work) {
     if (image.isEmpty()) return 0;
-    auto present = work.zeroed<std::uint64_t>(kWords);
-    if (!present) return std::nullopt;
-    std::uint64_t* bits = present.get();
-    forEachRow(image, 0, image.height(), [&](const std::uint32_t* p, int w) {
-        for (int x = 0; x < w; ++x) bits[p[x] >> 6] |= std::uint64_t{1} << (p[x] & 63);
+    // One bit per possible colour and part; the parts' sets are joined.
+    constexpr std::size_t kWords = kColors / 64;
+    const std::size_t parts = partsFor(image);
+    auto bits = work.zeroed<std::uint64_t>(kWords * parts);
+    if (!bits) return std::nullopt;
+    std::uint64_t* all = bits.get();
+    inParts(parts, std::size_t(image.height()),
+            [&](std::size_t part, std::size_t first, std::size_t last) {
+                std::uint64_t* mine = all + part * kWords;
+                forEachRow(image, first, last, [&](int, const std::uint32_t* p, int w) {
+                    for (int x = 0; x < w; ++x) mine[p[x] >> 6] |= std::uint64_t{1} << (p[x] & 63);
+                });
+            });
+    std::vector<std::uint64_t> partial(parts);
+    inParts(parts, kWords, [&](std::size_t part, std::size_t first, std::size_t last) {
+        std::uint64_t n = 0;
+        for (std::size_t i = first; i < last; ++i) {
+            std::uint64_t word = 0;
+            for (std::size_t q = 0; q < parts; ++q) word |= all[q * kWords + i];
+            n += std::uint64_t(std::popcount(word));
+        }
+        partial[part] = n;
     });
     std::uint64_t n = 0;
-    for (std::size_t i = 0; i < kWords; ++i)
-        n += static_cast<std::uint64_t>(std::popcount(bits[i]));
+    for (std::uint64_t x : partial) n += x;
     return n;
 }
-
-}  // namespace kararisu
-
-namespace kararisu {
 
 void mapOntoPalette(const Bitmap& image, Bitmap& dst) {
     WorkArea quiet;
     ColorSurvey survey;
-    if (survey.count(image, quiet)) {
-        survey.matchInto(image, dst);
-        return;
-    }
-    if (image.format() == PixelFormat::Bpp32) {
-        colorMatchedCopy(image, dst);
-        return;
-    }
-    Bitmap work = image;
-    work.setFormat(PixelFormat::Bpp32);
-    colorMatchedCopy(work, dst);
+    if (!survey.count(image, quiet)) throw std::bad_alloc();
+    survey.matchInto(image, dst);
 }
 
 }  // namespace kararisu
