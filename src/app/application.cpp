@@ -1,0 +1,59 @@
+#include "app/application.h"
+
+#include <QFont>
+#include <QMessageBox>
+#include <new>
+
+namespace kararisu {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    // Only the name, not the display name: Qt would add a display name to
+    // every window caption.
+    setApplicationName(QString::fromUtf8(kApplicationTitle));
+    installFontSubstitutes();
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        showGeneralError(e);
+    } catch (...) {
+        showGeneralError(std::string("unknown error"));
+    }
+    return false;
+}
+
+void showGeneralError(const std::exception& error) {
+    if (dynamic_cast<const std::bad_alloc*>(&error)) {
+        showGeneralError(std::string("メモリが不足しています。"));
+        return;
+    }
+    showGeneralError(std::string(error.what()));
+}
+
+void showGeneralError(const std::string& what) {
+    Message m = generalErrorMessage(what);
+    auto* app = dynamic_cast<Application*>(QCoreApplication::instance());
+    if (app && app->errorPlatform()) {
+        app->errorPlatform()->show(m);
+        return;
+    }
+    QMessageBox::critical(nullptr, QString::fromStdString(m.caption),
+                          QString::fromStdString(m.text));
+}
+
+void runCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& e) {
+        showGeneralError(e);
+    }
+}
+
+void installFontSubstitutes() {
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+}
+
+}  // namespace kararisu

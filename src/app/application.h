@@ -1,0 +1,39 @@
+#pragma once
+// The application object: its notification is where an error that no
+// handler caught ends up, shown by the general error display.
+
+#include <QApplication>
+#include <functional>
+
+#include "app/platform.h"
+
+namespace kararisu {
+
+class Application : public QApplication {
+  public:
+    Application(int& argc, char** argv);
+
+    // Where the general error display shows errors (may be null: then they
+    // are shown by a plain Qt message box).
+    void setErrorPlatform(Platform* platform) { errorPlatform_ = platform; }
+    Platform* errorPlatform() const { return errorPlatform_; }
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+  private:
+    Platform* errorPlatform_ = nullptr;
+};
+
+// Shows an error through the running application's general error display.
+void showGeneralError(const std::exception& error);
+void showGeneralError(const std::string& what);
+
+// Runs one command; an error it raises is shown by the general error display
+// and ends only that command.
+void runCommand(const std::function<void()>& command);
+
+// Maps the Windows font names of the forms to the IPA fonts with the same
+// metrics, so that every Japanese text renders.
+void installFontSubstitutes();
+
+}  // namespace kararisu

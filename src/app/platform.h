@@ -1,0 +1,49 @@
+#pragma once
+// Every message box, file dialog, folder chooser and beep of the desktop
+// program goes through this one interface, so that tests can answer them
+// from a script and record what was asked.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "worklists/messages.h"
+
+namespace kararisu {
+
+// What a file dialog is asked to show. The filter is written as pairs
+// "name|pattern|name|pattern", patterns separated by ";".
+struct FileDialogRequest {
+    std::string title;  // empty: the toolkit's own
+    std::string filter;
+    std::string folder;         // the folder it opens in
+    std::string fileName;       // the name it proposes
+    std::string defaultSuffix;  // added to a typed name without one (save)
+    bool multiSelect = false;
+    bool preview = false;  // a picture of the highlighted BMP file beside the list
+    friend bool operator==(const FileDialogRequest&, const FileDialogRequest&) = default;
+};
+
+class Platform : public Reporter {
+  public:
+    // Message boxes and beeps come from Reporter.
+
+    // The chosen existing files, in the dialog's order; empty when cancelled.
+    virtual std::vector<std::string> openFiles(const FileDialogRequest& request) = 0;
+    // The chosen file name; nothing when cancelled.
+    virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
+    // A folder, which the user may create by typing its name; nothing when
+    // cancelled.
+    virtual std::optional<std::string> chooseFolder(const std::string& caption,
+                                                    const std::string& start) = 0;
+};
+
+// The title of the application, the caption of informational messages and of
+// the general error display.
+inline constexpr const char* kApplicationTitle = "カラリス";
+
+// The general error display: the error's own text under the application
+// title, with a stop icon.
+Message generalErrorMessage(const std::string& what);
+
+}  // namespace kararisu

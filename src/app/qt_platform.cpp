@@ -1,0 +1,199 @@
+#include "app/qt_platform.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/bitmap_image.h"
+#include "worklists/bmp.h"
+
+namespace kararisu {
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string s(const QString& q) {
+    return q.toStdString();
+}
+
+QMessageBox::Icon iconOf(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonSet {
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton first;
+};
+
+ButtonSet buttonsOf(MessageButtons b) {
+    switch (b) {
+        case MessageButtons::YesNo:
+            return {QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes};
+        case MessageButtons::YesNoCancel:
+            return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes};
+        case MessageButtons::RetryCancel:
+            return {QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry};
+        case MessageButtons::Ok:
+            break;
+    }
+    return {QMessageBox::Ok, QMessageBox::Ok};
+}
+
+Answer answerOf(int button) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Retry:
+            return Answer::Retry;
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+// Larger files are not decoded for the preview: the list must stay quick
+// while the user moves through a folder.
+constexpr qint64 kPreviewLimit = 64 * 1024 * 1024;
+
+// A picture of the highlighted file beside the dialog's list, drawn by the
+// program's own BMP reader, with its size below it.
+class BmpPreview : public QWidget {
+  public:
+    explicit BmpPreview(QWidget* parent) : QWidget(parent) {
+        auto* layout = new QGridLayout(this);
+        picture_ = new QLabel(this);
+        picture_->setFixedSize(160, 160);
+        picture_->setAlignment(Qt::AlignCenter);
+        picture_->setFrameShape(QFrame::StyledPanel);
+        size_ = new QLabel(this);
+        size_->setAlignment(Qt::AlignCenter);
+        layout->addWidget(picture_, 0, 0);
+        layout->addWidget(size_, 1, 0);
+        layout->setRowStretch(2, 1);
+    }
+    void showFile(const QString& path) {
+        picture_->clear();
+        size_->clear();
+        QFileInfo info(path);
+        if (!info.isFile() || info.size() > kPreviewLimit) return;
+        BmpReadResult r = readBmpFile(s(path));
+        if (!r.ok() || r.bitmap.isEmpty()) {
+            size_->setText(tr("(none)"));
+            return;
+        }
+        QImage image = toQImage(r.bitmap);
+        QSize box = picture_->size() - QSize(4, 4);
+        if (image.width() > box.width() || image.height() > box.height())
+            image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picture_->setPixmap(QPixmap::fromImage(image));
+        size_->setText(QStringLiteral("%1 x %2").arg(r.bitmap.width()).arg(r.bitmap.height()));
+    }
+
+  private:
+    QLabel* picture_;
+    QLabel* size_;
+};
+
+void prepare(QFileDialog& dialog, const FileDialogRequest& request) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!request.title.empty()) dialog.setWindowTitle(q(request.title));
+    QStringList filters = nameFilters(request.filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (!request.folder.empty()) dialog.setDirectory(q(request.folder));
+    if (!request.fileName.empty()) dialog.selectFile(q(request.fileName));
+    if (!request.defaultSuffix.empty()) dialog.setDefaultSuffix(q(request.defaultSuffix));
+    if (request.preview) {
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            auto* preview = new BmpPreview(&dialog);
+            grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
+            QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
+                             [preview](const QString& path) { preview->showFile(path); });
+        }
+    }
+}
+
+}  // namespace
+
+QStringList nameFilters(const std::string& filter) {
+    QStringList parts = q(filter).split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i].trimmed();
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (name.contains(QLatin1Char('(') + patterns + QLatin1Char(')')))
+            out << name;
+        else
+            out << name + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out;
+}
+
+Answer QtPlatform::show(const Message& message) {
+    QString caption = q(message.caption.empty() ? std::string(kApplicationTitle) : message.caption);
+    ButtonSet set = buttonsOf(message.buttons);
+    QMessageBox box(iconOf(message.icon), caption, q(message.text), set.buttons, owner_.data());
+    box.setDefaultButton(set.first);
+    return answerOf(box.exec());
+}
+
+void QtPlatform::beep(Beep) {
+    QApplication::beep();
+}
+
+std::vector<std::string> QtPlatform::openFiles(const FileDialogRequest& request) {
+    QFileDialog dialog(owner_.data());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
+    prepare(dialog, request);
+    std::vector<std::string> out;
+    if (dialog.exec() != QDialog::Accepted) return out;
+    for (const QString& f : dialog.selectedFiles()) out.push_back(s(f));
+    return out;
+}
+
+std::optional<std::string> QtPlatform::saveFile(const FileDialogRequest& request) {
+    QFileDialog dialog(owner_.data());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The program asks its own overwrite question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    prepare(dialog, request);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return s(dialog.selectedFiles().front());
+}
+
+std::optional<std::string> QtPlatform::chooseFolder(const std::string& caption,
+                                                    const std::string& start) {
+    QFileDialog dialog(owner_.data(), q(caption), q(start));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return s(dialog.selectedFiles().front());
+}
+
+}  // namespace kararisu

@@ -1,0 +1,76 @@
+#pragma once
+// The platform interface for widget tests: every message box, dialog and
+// beep is recorded, and each is answered from a script (or a default).
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+
+namespace kararisu::test {
+
+class FakePlatform : public Platform {
+  public:
+    // --- what was asked
+    std::vector<Message> messages;
+    std::vector<Beep> beeps;
+    std::vector<FileDialogRequest> openRequests;
+    std::vector<FileDialogRequest> saveRequests;
+    std::vector<std::pair<std::string, std::string>> folderRequests;
+
+    // --- the script; an empty script answers the first button / cancels
+    std::deque<Answer> answers;
+    std::deque<std::vector<std::string>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    std::deque<std::optional<std::string>> folderAnswers;
+    // Called when a message box is shown (e.g. to check the window state then).
+    std::function<void(const Message&)> onMessage;
+
+    Answer show(const Message& m) override {
+        messages.push_back(m);
+        if (onMessage) onMessage(m);
+        if (!answers.empty()) {
+            Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        switch (m.buttons) {
+            case MessageButtons::Ok:
+                return Answer::Ok;
+            case MessageButtons::YesNo:
+            case MessageButtons::YesNoCancel:
+                return Answer::Yes;
+            case MessageButtons::RetryCancel:
+                return Answer::Cancel;  // a script must ask for a retry, or tests loop
+        }
+        return Answer::Ok;
+    }
+    void beep(Beep kind) override { beeps.push_back(kind); }
+    std::vector<std::string> openFiles(const FileDialogRequest& r) override {
+        openRequests.push_back(r);
+        if (openAnswers.empty()) return {};
+        auto a = openAnswers.front();
+        openAnswers.pop_front();
+        return a;
+    }
+    std::optional<std::string> saveFile(const FileDialogRequest& r) override {
+        saveRequests.push_back(r);
+        if (saveAnswers.empty()) return std::nullopt;
+        auto a = saveAnswers.front();
+        saveAnswers.pop_front();
+        return a;
+    }
+    std::optional<std::string> chooseFolder(const std::string& caption,
+                                            const std::string& start) override {
+        folderRequests.emplace_back(caption, start);
+        if (folderAnswers.empty()) return std::nullopt;
+        auto a = folderAnswers.front();
+        folderAnswers.pop_front();
+        return a;
+    }
+};
+
+}  // namespace kararisu::test

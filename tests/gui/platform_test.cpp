@@ -1,0 +1,79 @@
+// The platform's Qt side that needs no person: filters, the general error
+// display and the application's last net for errors.
+#include <QTimer>
+
+#include "app/qt_platform.h"
+#include "gui/gui_fixture.h"
+
+using namespace kararisu;
+using namespace kararisu::test;
+
+namespace {
+
+TEST(NameFilters, PairsBecomeQtFilters) {
+    EXPECT_EQ(nameFilters("ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp"), QStringList{"ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"});
+    EXPECT_EQ(nameFilters("パレット|*.gpl|すべて|*.bmp;*.gpl"),
+              (QStringList{"パレット (*.gpl)", "すべて (*.bmp *.gpl)"}));
+    EXPECT_TRUE(nameFilters("").isEmpty());
+    EXPECT_TRUE(nameFilters("odd").isEmpty());
+}
+
+TEST(GeneralError, IsTheErrorsTextUnderTheTitleWithAStop) {
+    Message m = generalErrorMessage("x.bmp: bad header size 7");
+    EXPECT_EQ(m.text, "x.bmp: bad header size 7");
+    EXPECT_EQ(m.caption, "カラリス");
+    EXPECT_EQ(m.icon, MessageIcon::Stop);
+    EXPECT_EQ(m.buttons, MessageButtons::Ok);
+}
+
+class Thrower : public QObject {
+  public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) throw std::runtime_error("broken in a handler");
+        return QObject::event(e);
+    }
+};
+
+class ErrorDisplayTest : public GuiTest {};
+
+TEST_F(ErrorDisplayTest, AnUncaughtErrorIsShownAndTheProgramGoesOn) {
+    Thrower t;
+    QEvent e(QEvent::User);
+    EXPECT_NO_THROW(QApplication::sendEvent(&t, &e));
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0], generalErrorMessage("broken in a handler"));
+    // the next event is handled as usual
+    QEvent again(QEvent::User);
+    QApplication::sendEvent(&t, &again);
+    EXPECT_EQ(platform.messages.size(), 2u);
+}
+
+TEST_F(ErrorDisplayTest, ACommandsErrorEndsOnlyThatCommand) {
+    int after = 0;
+    runCommand([] { throw std::runtime_error("stop here"); });
+    runCommand([&] { ++after; });
+    EXPECT_EQ(after, 1);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].text, "stop here");
+}
+
+TEST_F(ErrorDisplayTest, RefusedMemoryIsShownInWords) {
+    runCommand([] { throw std::bad_alloc(); });
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].caption, "カラリス");
+    EXPECT_FALSE(platform.messages[0].text.empty());
+}
+
+TEST_F(ErrorDisplayTest, QueuedCommandErrorReachesTheDisplay) {
+    // A drop of an unreadable file delivered through the event loop.
+    TMain& m = start();
+    std::string gone = path("gone.bmp");
+    QTimer::singleShot(0, &m, [&] { m.DropFiles({gone}); });
+    QApplication::processEvents();
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_EQ(platform.messages[0].caption, "カラリス");
+    EXPECT_NE(platform.messages[0].text.find("gone.bmp"), std::string::npos);
+    EXPECT_EQ(m.SourceCount, 0);
+}
+
+}  // namespace
