@@ -1,0 +1,42 @@
+#pragma once
+// The seven windows of the program, created in their fixed order and kept
+// until the program ends.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Mainform.h"
+#include "palette/Padlg.h"
+#include "reduce/Gmdlg.h"
+#include "reduce/Gsdlg.h"
+#include "viewers/Gpform.h"
+#include "viewers/Mpform.h"
+#include "viewers/Ppform.h"
+
+namespace kararisu {
+
+class Program {
+  public:
+    // Creates the main window (which loads the images named by arguments),
+    // then the six secondary windows, hidden.
+    Program(Platform& platform, const std::vector<std::string>& arguments);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    TMain& main() { return *main_; }
+    const SecondaryWindows& windows() const { return main_->windows(); }
+
+  private:
+    // Declared in creation order; destroyed the other way round.
+    std::unique_ptr<TMain> main_;
+    std::unique_ptr<TGenSetDlg> genSetDlg_;
+    std::unique_ptr<TGenMoniDlg> genMoniDlg_;
+    std::unique_ptr<TPPreForm> pPreForm_;
+    std::unique_ptr<TMPreForm> mPreForm_;
+    std::unique_ptr<TGPreForm> gPreForm_;
+    std::unique_ptr<TPalAddDlg> palAddDlg_;
+};
+
+}  // namespace kararisu
