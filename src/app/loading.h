@@ -1,0 +1,39 @@
+#pragma once
+// The rules of loading that need no window: which dropped or named files are
+// taken, how a path is written, and the message about the rejected ones.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "worklists/work_list.h"
+
+namespace kararisu {
+
+// True when the last three characters are "BMP" in any case.
+bool hasBmpSuffix(std::string_view path);
+
+// An argument as an absolute, clean path: relative ones are taken against the
+// current folder; "." and ".." and doubled "/" are resolved by text, so the
+// path names what the user typed even through symbolic links.
+std::string longFormOf(const std::string& path);
+
+// The folder of a path, without a trailing "/" (the root stays "/").
+std::string folderOf(const std::string& path);
+
+// The folder of the running program, or the current folder if the system
+// cannot tell.
+std::string programFolder();
+
+// "name\n" for each rejected file, then the closing sentence; empty when none.
+std::string rejectedMessage(const std::vector<std::string>& names);
+
+inline constexpr const char* kRejectedCaption = "警告：読み込めません！！";
+inline constexpr const char* kRejectedSentence = "は有効なビットマップデータではありません。";
+inline constexpr const char* kOpenErrorCaption = "オープンエラー";
+
+// Appends an image entry that takes over the bitmap: the first entry of an
+// empty list at the head, every later one at the tail; the counter follows.
+ImageEntry* appendImage(ImageList& list, int& count, const std::string& path, Bitmap bitmap);
+
+}  // namespace kararisu

@@ -1,0 +1,93 @@
+// Starts the program with a few generated images, as a person would see it,
+// and saves pictures of the main window and its menus.
+// usage: kararisu-screenshot OUT_PREFIX   (writes OUT_PREFIX-main.png, ...)
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/application.h"
+#include "app/program.h"
+#include "gui/fake_platform.h"
+#include "worklists/bmp.h"
+
+using namespace kararisu;
+
+namespace {
+
+Bitmap sample(int w, int h, PixelFormat f) {
+    Bitmap b(w, h, f);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (isPaletted(f))
+                b.setIndex(x, y, unsigned(x + y) % (1u << storageBits(f)));
+            else if (f == PixelFormat::Bpp24) {
+                std::uint8_t* p = b.row(y) + 3 * x;
+                p[0] = std::uint8_t(x * 4);
+                p[1] = std::uint8_t(y * 4);
+                p[2] = 200;
+            }
+        }
+    return b;
+}
+
+bool save(QWidget* w, const QString& file) {
+    QPixmap pm = w->grab();
+    bool ok = pm.save(file);
+    std::printf("%s %s (%dx%d)\n", ok ? "wrote" : "could not write", qPrintable(file), pm.width(),
+                pm.height());
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Application app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUT_PREFIX\n", argv[0]);
+        return 2;
+    }
+    const QString prefix = QString::fromLocal8Bit(argv[1]);
+    QTemporaryDir dir;
+    const std::string folder = dir.path().toStdString();
+    std::vector<std::string> files;
+    struct Sample {
+        const char* name;
+        int w, h;
+        PixelFormat f;
+    } samples[] = {
+        {"mono.bmp", 32, 32, PixelFormat::Bpp1},
+        {"sixteen.bmp", 32, 32, PixelFormat::Bpp4},
+        {"256色の画像.bmp", 32, 32, PixelFormat::Bpp8},
+        {"photo.bmp", 64, 48, PixelFormat::Bpp24},
+        {"とても長い名前の付いたフルカラーの写真データ.bmp", 16, 16, PixelFormat::Bpp32},
+    };
+    for (const Sample& s : samples) {
+        files.push_back(folder + "/" + s.name);
+        saveBmp(sample(s.w, s.h, s.f), files.back());
+    }
+    test::FakePlatform platform;
+    app.setErrorPlatform(&platform);
+    Program program(platform, files);
+    TMain& m = program.main();
+    m.show();
+    m.MotoListBox->item(1)->setSelected(true);
+    m.MotoListBox->item(3)->setSelected(true);
+    m.MotoListBoxMouseUp();
+    m.MotoListBoxMouseMove();
+    app.processEvents();
+    std::printf("caption: %s\n", qPrintable(m.windowTitle()));
+    bool ok = save(&m, prefix + "-main.png");
+    for (QMenu* menu : {m.File1, m.V3, m.N3, m.PopupMenu1, m.PopupMenu2}) {
+        menu->popup(m.mapToGlobal(QPoint(40, 40)));
+        app.processEvents();
+        ok = save(menu, prefix + "-menu-" + menu->title().left(2).remove('&') +
+                            QString::number(quintptr(menu) % 97) + ".png") &&
+             ok;
+        menu->hide();
+    }
+    return ok ? 0 : 1;
+}

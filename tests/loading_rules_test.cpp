@@ -1,0 +1,67 @@
+// Which files loading takes, how their paths are written and the message
+// about the rejected ones.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/loading.h"
+
+using namespace kararisu;
+
+TEST(BmpSuffix, LastThreeCharactersInAnyCase) {
+    EXPECT_TRUE(hasBmpSuffix("a.bmp"));
+    EXPECT_TRUE(hasBmpSuffix("/x/A.BMP"));
+    EXPECT_TRUE(hasBmpSuffix("b.bMp"));
+    EXPECT_TRUE(hasBmpSuffix("bmp"));  // only the last three count
+    EXPECT_TRUE(hasBmpSuffix("filebmp"));
+    EXPECT_FALSE(hasBmpSuffix("c.txt"));
+    EXPECT_FALSE(hasBmpSuffix("c.bmp "));
+    EXPECT_FALSE(hasBmpSuffix("mp"));
+    EXPECT_FALSE(hasBmpSuffix(""));
+    EXPECT_FALSE(hasBmpSuffix("c.bm\xc3\xa9"));
+}
+
+TEST(LongForm, AbsoluteAndClean) {
+    auto cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(longFormOf("x.bmp"), cwd + "/x.bmp");
+    EXPECT_EQ(longFormOf("/a//b/./c/../d.bmp"), "/a/b/d.bmp");
+    EXPECT_EQ(longFormOf("/a/b/"), "/a/b");
+    EXPECT_EQ(longFormOf("/"), "/");
+    std::string longPath = "/" + std::string(300, 'p') + "/" + std::string(200, 'q') + ".bmp";
+    EXPECT_EQ(longFormOf(longPath), longPath);  // never cut
+}
+
+TEST(FolderOf, NoTrailingSlashButRootStays) {
+    EXPECT_EQ(folderOf("/home/u/a.bmp"), "/home/u");
+    EXPECT_EQ(folderOf("/a.bmp"), "/");
+    EXPECT_EQ(folderOf("a.bmp"), "");
+}
+
+TEST(ProgramFolder, IsTheFolderOfThisExecutable) {
+    std::string folder = programFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), '/');
+    EXPECT_TRUE(std::filesystem::exists(folder + "/loading_rules_test"));
+}
+
+TEST(RejectedMessage, OneNamePerLineThenTheSentence) {
+    EXPECT_EQ(rejectedMessage({}), "");
+    EXPECT_EQ(rejectedMessage({"c.txt"}), "c.txt\nは有効なビットマップデータではありません。");
+    EXPECT_EQ(rejectedMessage({"x.bmp", "y.png"}),
+              "x.bmp\ny.png\nは有効なビットマップデータではありません。");
+}
+
+TEST(AppendImage, FirstAtHeadThenTailWithCountAndDepth) {
+    ImageList list;
+    initialise(list);
+    int count = 0;
+    appendImage(list, count, "/a.bmp", Bitmap(2, 2, PixelFormat::Bpp4));
+    appendImage(list, count, "/b.bmp", Bitmap(2, 2, PixelFormat::Bpp24));
+    appendImage(list, count, "/a.bmp", Bitmap(1, 1, PixelFormat::Bpp1));
+    EXPECT_EQ(count, 3);
+    std::vector<std::pair<std::string, int>> seen;
+    for (auto* e = list.head; e != list.tail; e = e->link) seen.emplace_back(e->path, e->depth);
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{
+                        {"/a.bmp", 1}, {"/b.bmp", 4}, {"/a.bmp", 0}}));
+    release(list);
+}
