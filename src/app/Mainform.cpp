@@ -261,9 +261,11 @@ void TMain::connectCommands() {
 }
 
 void TMain::FormCreate(const std::vector<std::string>& arguments) {
-    QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QSize size = sizeHint();
-    move((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->geometry().size();
+        const QSize size = sizeHint();
+        move((room.width() - size.width()) / 2, (room.height() - size.height()) / 2);
+    }
     initialise(SourceList);
     initialise(ResultList);
     initialise(TargetList);

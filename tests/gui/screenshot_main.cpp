@@ -2,11 +2,8 @@
 // and saves pictures of the main window and its menus.
 // usage: kararisu-screenshot OUT_PREFIX   (writes OUT_PREFIX-main.png, ...)
 #include <QApplication>
-#include <QDir>
 #include <QMenu>
-#include <QPainter>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 
 #include "app/application.h"
@@ -81,12 +78,15 @@ int main(int argc, char** argv) {
     app.processEvents();
     std::printf("caption: %s\n", qPrintable(m.windowTitle()));
     bool ok = save(&m, prefix + "-main.png");
-    for (QMenu* menu : {m.File1, m.V3, m.N3, m.PopupMenu1, m.PopupMenu2}) {
+    const std::pair<QMenu*, const char*> menus[] = {{m.File1, "file"},
+                                                    {m.V3, "view"},
+                                                    {m.N3, "settings"},
+                                                    {m.PopupMenu1, "popup-before"},
+                                                    {m.PopupMenu2, "popup-after"}};
+    for (const auto& [menu, name] : menus) {
         menu->popup(m.mapToGlobal(QPoint(40, 40)));
         app.processEvents();
-        ok = save(menu, prefix + "-menu-" + menu->title().left(2).remove('&') +
-                            QString::number(quintptr(menu) % 97) + ".png") &&
-             ok;
+        ok = save(menu, prefix + "-menu-" + name + ".png") && ok;
         menu->hide();
     }
     return ok ? 0 : 1;
