@@ -37,13 +37,6 @@ TEST(FolderOf, NoTrailingSlashButRootStays) {
     EXPECT_EQ(folderOf("a.bmp"), "");
 }
 
-TEST(ProgramFolder, IsTheFolderOfThisExecutable) {
-    std::string folder = programFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_NE(folder.back(), '/');
-    EXPECT_TRUE(std::filesystem::exists(folder + "/loading_rules_test"));
-}
-
 TEST(RejectedMessage, OneNamePerLineThenTheSentence) {
     EXPECT_EQ(rejectedMessage({}), "");
     EXPECT_EQ(rejectedMessage({"c.txt"}), "c.txt\nは有効なビットマップデータではありません。");

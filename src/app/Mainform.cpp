@@ -9,6 +9,7 @@
 
 #include "app/application.h"
 #include "app/loading.h"
+#include "palette/palette_file.h"
 #include "viewers/Gpform.h"
 #include "viewers/Mpform.h"
 #include "viewers/Ppform.h"

@@ -1,8 +1,5 @@
 #include "app/loading.h"
 
-#include <unistd.h>
-
-#include <array>
 #include <filesystem>
 #include <system_error>
 
@@ -36,21 +33,6 @@ std::string folderOf(const std::string& path) {
     if (slash == std::string::npos) return std::string();
     if (slash == 0) return "/";
     return path.substr(0, slash);
-}
-
-std::string programFolder() {
-    // /proc/self/exe names the program even when it was started through a
-    // link or from another folder.
-    std::array<char, 4096> buffer{};
-    ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (n > 0 && static_cast<std::size_t>(n) < buffer.size() - 1) {
-        std::string exe(buffer.data(), static_cast<std::size_t>(n));
-        std::string folder = folderOf(exe);
-        if (!folder.empty()) return folder;
-    }
-    std::error_code ec;
-    auto cwd = std::filesystem::current_path(ec);
-    return ec ? std::string("/") : cwd.string();
 }
 
 std::string rejectedMessage(const std::vector<std::string>& names) {

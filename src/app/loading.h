@@ -21,10 +21,6 @@ std::string longFormOf(const std::string& path);
 // The folder of a path, without a trailing "/" (the root stays "/").
 std::string folderOf(const std::string& path);
 
-// The folder of the running program, or the current folder if the system
-// cannot tell.
-std::string programFolder();
-
 // "name\n" for each rejected file, then the closing sentence; empty when none.
 std::string rejectedMessage(const std::vector<std::string>& names);
 

@@ -8,6 +8,7 @@
 
 #include "app/loading.h"
 #include "gui/gui_fixture.h"
+#include "palette/palette_file.h"
 #include "viewers/Mpform.h"
 #include "worklists/results.h"
 
