@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh build
-cmake --preset default -DKARARISU_TESTS=OFF -DKARARISU_BENCH=OFF >/dev/null
-cmake --build --preset default --target kararisu -j"$(nproc)"
-exec build/default/src/app/kararisu "$@"
+# A build folder of its own: no tests or benchmarks, and the test command's
+# configuration is left as it is.
+cmake -S . -B build/app -DCMAKE_BUILD_TYPE=Release -DKARARISU_TESTS=OFF -DKARARISU_BENCH=OFF >/dev/null
+cmake --build build/app --target kararisu -j"$(nproc)"
+exec build/app/src/app/kararisu "$@"

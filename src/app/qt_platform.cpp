@@ -81,12 +81,15 @@ constexpr qint64 kPreviewLimit = 64 * 1024 * 1024;
 class BmpPreview : public QWidget {
   public:
     explicit BmpPreview(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("preview"));
         auto* layout = new QGridLayout(this);
         picture_ = new QLabel(this);
+        picture_->setObjectName(QStringLiteral("previewPicture"));
         picture_->setFixedSize(160, 160);
         picture_->setAlignment(Qt::AlignCenter);
         picture_->setFrameShape(QFrame::StyledPanel);
         size_ = new QLabel(this);
+        size_->setObjectName(QStringLiteral("previewSize"));
         size_->setAlignment(Qt::AlignCenter);
         layout->addWidget(picture_, 0, 0);
         layout->addWidget(size_, 1, 0);

@@ -1,5 +1,9 @@
 // The platform's Qt side that needs no person: filters, the general error
 // display and the application's last net for errors.
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include "app/qt_platform.h"
@@ -77,3 +81,75 @@ TEST_F(ErrorDisplayTest, QueuedCommandErrorReachesTheDisplay) {
 }
 
 }  // namespace
+
+// --- the Qt side, driven while its modal windows are open
+
+namespace {
+
+// Runs check on the modal window once it is up, then lets it go.
+template <typename W, typename F>
+void whenModal(F check) {
+    QTimer::singleShot(0, [check] {
+        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (!w) {
+            ADD_FAILURE() << "no modal window";
+            return;
+        }
+        check(w);
+    });
+}
+
+}  // namespace
+
+TEST(QtPlatformBoxes, ShowTextCaptionIconButtonsAndAnswer) {
+    QtPlatform qt;
+    whenModal<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->text(), QStringLiteral("gone.bmp: No such file"));
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("オープンエラー"));
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Retry | QMessageBox::Cancel);
+        box->button(QMessageBox::Retry)->click();
+    });
+    Answer a = qt.show(Message{"gone.bmp: No such file", "オープンエラー", MessageIcon::Stop,
+                               MessageButtons::RetryCancel});
+    EXPECT_EQ(a, Answer::Retry);
+
+    whenModal<QMessageBox>([](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("カラリス"));  // empty caption: the title
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(qt.show(Message{"t", "", MessageIcon::Exclamation, MessageButtons::YesNoCancel}),
+              Answer::No);
+}
+
+class QtOpenDialogTest : public GuiTest {};
+
+TEST_F(QtOpenDialogTest, OpenDialogIsQtsOwnWithFilterFolderAndPreview) {
+    QtPlatform qt;
+    std::string picFile = bmp("pic.bmp", PixelFormat::Bpp8);
+    junk("junk.bmp");
+    FileDialogRequest r;
+    r.filter = "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp";
+    r.folder = dir.path().toStdString();
+    r.multiSelect = true;
+    r.preview = true;
+    const QString folder = dir.path();
+    const QString pic = QString::fromStdString(picFile);
+    whenModal<QFileDialog>([&](QFileDialog* d) {
+        EXPECT_TRUE(d->testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFiles);
+        EXPECT_EQ(d->nameFilters(), QStringList{"ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"});
+        EXPECT_EQ(d->directory().absolutePath(), folder);
+        auto* picture = d->findChild<QLabel*>("previewPicture");
+        auto* size = d->findChild<QLabel*>("previewSize");
+        ASSERT_TRUE(picture && size);
+        emit d->currentChanged(pic);
+        EXPECT_FALSE(picture->pixmap().isNull());
+        EXPECT_EQ(size->text(), QStringLiteral("4 x 3"));
+        emit d->currentChanged(folder + "/junk.bmp");
+        EXPECT_TRUE(picture->pixmap().isNull());
+        d->reject();
+    });
+    EXPECT_TRUE(qt.openFiles(r).empty());
+}
