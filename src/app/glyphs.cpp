@@ -21,18 +21,33 @@ namespace {
 const QColor kGlyphRed(0xd0, 0, 0);
 
 // Text glyphs are drawn without smoothing: at 16 pixels smoothing only blurs.
-QPixmap textGlyph(QSize size, const QString& text, QColor ink, int pixelSize, bool bold) {
+// Heavy strokes are made by drawing twice, one pixel apart, which stays
+// crisp where a synthesised bold face smears.
+QFont glyphFont(int pixelSize, int stretch = 100) {
+    QFont f(QStringLiteral("ＭＳ ゴシック"));
+    f.setPixelSize(pixelSize);
+    f.setStyleStrategy(QFont::NoAntialias);
+    if (stretch != 100) f.setStretch(stretch);
+    return f;
+}
+
+void heavyText(QPainter& p, const QRect& r, const QString& text) {
+    p.drawText(r, Qt::AlignCenter, text);
+    p.drawText(r.translated(1, 0), Qt::AlignCenter, text);
+}
+
+QPixmap textGlyph(QSize size, const QString& text, QColor ink, int pixelSize, bool heavy,
+                  int stretch = 100) {
     QPixmap pm(size);
     pm.fill(Qt::white);
     QPainter p(&pm);
-    QFont f(QStringLiteral("ＭＳ ゴシック"));
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    f.setStyleStrategy(QFont::NoAntialias);
-    if (text.size() > 1 && text[0].isDigit()) f.setStretch(QFont::Condensed);
-    p.setFont(f);
+    p.setFont(glyphFont(pixelSize, stretch));
     p.setPen(ink);
-    p.drawText(QRect(QPoint(0, 0), size), Qt::AlignCenter, text);
+    QRect r(QPoint(0, 0), size);
+    if (heavy)
+        heavyText(p, r.adjusted(0, 0, -1, 0), text);
+    else
+        p.drawText(r, Qt::AlignCenter, text);
     return pm;
 }
 
@@ -122,29 +137,19 @@ QPixmap toolGlyph(int i) {
             p.drawLine(11, 16, 15, 16);
             break;
         }
-        case 4: {  // 減
-            QFont f(QStringLiteral("ＭＳ ゴシック"));
-            f.setPixelSize(18);
-            f.setBold(true);
-            f.setStyleStrategy(QFont::NoAntialias);
-            p.setFont(f);
+        case 4:  // 減
+            p.setFont(glyphFont(19));
             p.setPen(kGlyphRed);
-            p.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, QStringLiteral("減"));
+            heavyText(p, QRect(0, 0, 19, 20), QStringLiteral("減"));
             break;
-        }
-        case 5: {  // Pal
-            QFont f(QStringLiteral("ＭＳ ゴシック"));
-            f.setPixelSize(11);
-            f.setBold(true);
-            f.setStyleStrategy(QFont::NoAntialias);
-            p.setFont(f);
+        case 5:  // Pal
             p.setPen(Qt::black);
             p.setBrush(QColor(0xff, 0xff, 0xd0));
             p.drawRect(QRect(0, 3, 19, 13));
+            p.setFont(glyphFont(12));
             p.setPen(QColor(0x00, 0x30, 0xa0));
             p.drawText(QRect(0, 3, 20, 14), Qt::AlignCenter, QStringLiteral("Pal"));
             break;
-        }
         case 6:  // colour squares and disk
             swatches(p, QRect(0, 0, 12, 12));
             disk(p, QRect(8, 8, 12, 12));
@@ -167,9 +172,13 @@ GlyphList makeImageList1() {
     const char* texts[] = {"1", "4", "8", "16", "24", "32", "前", "後", "外"};
     std::vector<QPixmap> glyphs;
     for (int i = 0; i < 9; ++i) {
-        bool kanji = i >= 6;
-        glyphs.push_back(textGlyph(QSize(16, 16), QString::fromUtf8(texts[i]), kGlyphRed,
-                                   kanji ? 14 : 12, !kanji));
+        const QString t = QString::fromUtf8(texts[i]);
+        if (i >= 6)
+            glyphs.push_back(textGlyph(QSize(16, 16), t, kGlyphRed, 15, false));
+        else if (t.size() == 2)
+            glyphs.push_back(textGlyph(QSize(16, 16), t, kGlyphRed, 13, true, 80));
+        else
+            glyphs.push_back(textGlyph(QSize(16, 16), t, kGlyphRed, 14, true));
     }
     return GlyphList(QSize(16, 16), std::move(glyphs));
 }
@@ -184,7 +193,7 @@ GlyphList makeImageList3() {
     const char* texts[] = {"1", "4", "8"};
     std::vector<QPixmap> glyphs;
     for (const char* t : texts)
-        glyphs.push_back(textGlyph(QSize(16, 20), QString::fromUtf8(t), kGlyphRed, 14, true));
+        glyphs.push_back(textGlyph(QSize(16, 20), QString::fromUtf8(t), kGlyphRed, 15, true));
     return GlyphList(QSize(16, 20), std::move(glyphs));
 }
 

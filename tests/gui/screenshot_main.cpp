@@ -3,6 +3,7 @@
 // usage: kararisu-screenshot OUT_PREFIX   (writes OUT_PREFIX-main.png, ...)
 #include <QApplication>
 #include <QMenu>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -89,5 +90,18 @@ int main(int argc, char** argv) {
         ok = save(menu, prefix + "-menu-" + name + ".png") && ok;
         menu->hide();
     }
+    // The glyph lists, four times as large, one list a row.
+    const GlyphList* lists[] = {&m.ImageList1, &m.ImageList2, &m.ImageList3};
+    QImage sheet(4 * 9 * 22, 4 * 3 * 22, QImage::Format_RGB32);
+    sheet.fill(Qt::lightGray);
+    QPainter p(&sheet);
+    p.scale(4, 4);
+    for (int row = 0; row < 3; ++row)
+        for (int i = 0; i < lists[row]->count(); ++i)
+            lists[row]->draw(p, 1 + 22 * i, 1 + 22 * row, i);
+    p.end();
+    const QString sheetFile = prefix + "-glyphs.png";
+    ok = sheet.save(sheetFile) && ok;
+    std::printf("wrote %s\n", qPrintable(sheetFile));
     return ok ? 0 : 1;
 }
