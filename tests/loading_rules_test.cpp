@@ -2,7 +2,11 @@
 // about the rejected ones.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "app/loading.h"
 
@@ -57,4 +61,57 @@ TEST(AppendImage, FirstAtHeadThenTailWithCountAndDepth) {
     EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{
                         {"/a.bmp", 1}, {"/b.bmp", 4}, {"/a.bmp", 0}}));
     release(list);
+}
+
+namespace {
+
+struct TempFolder {
+    std::filesystem::path path;
+    TempFolder() {
+        char pattern[] = "/tmp/kararisu-load-XXXXXX";
+        path = ::mkdtemp(pattern);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+};
+
+}  // namespace
+
+TEST(ReadSource, MissingFileCannotBeOpened) {
+    TempFolder t;
+    BmpReadResult r = readSourceBmp(t / "gone.bmp");
+    EXPECT_EQ(r.problem, BmpProblem::CannotOpen);
+    EXPECT_THROW(loadSourceBmp(t / "gone.bmp"), CannotOpenError);
+}
+
+TEST(ReadSource, FolderAndPipeAreRefusedWithoutReading) {
+    TempFolder t;
+    std::filesystem::create_directory(t / "folder.bmp");
+    ASSERT_EQ(::mkfifo((t / "pipe.bmp").c_str(), 0600), 0);
+    for (const char* name : {"folder.bmp", "pipe.bmp"}) {
+        BmpReadResult r = readSourceBmp(t / name);  // a pipe would block a reader
+        EXPECT_FALSE(r.ok()) << name;
+        EXPECT_NE(r.problem, BmpProblem::CannotOpen) << name;
+    }
+    EXPECT_THROW(loadSourceBmp(t / "folder.bmp"), InvalidBitmapError);
+}
+
+TEST(ReadSource, HugeFileIsRefusedBeforeItIsRead) {
+    TempFolder t;
+    const std::string huge = t / "huge.bmp";
+    { std::ofstream(huge) << "BM"; }
+    std::filesystem::resize_file(huge, std::uintmax_t{8} << 30);  // sparse: no disk used
+    BmpReadResult r = readSourceBmp(huge);
+    EXPECT_EQ(r.problem, BmpProblem::TooLarge);
+}
+
+TEST(ReadSource, ValidFileReadsAsTheCoreReadsIt) {
+    TempFolder t;
+    saveBmp(Bitmap(3, 2, PixelFormat::Bpp8), t / "ok.bmp");
+    Bitmap b = loadSourceBmp(t / "ok.bmp");
+    EXPECT_EQ(b.width(), 3);
+    EXPECT_EQ(b.format(), PixelFormat::Bpp8);
 }

@@ -72,7 +72,7 @@ void TMain::Open1Click() {
             for (const std::string& chosen : files) {
                 const std::string path = longFormOf(chosen);
                 OpenFolder = folderOf(path);
-                addSource(path, loadBmp(path), true);
+                addSource(path, loadSourceBmp(path), true);
             }
             recomputeExtent();
             refreshViewerArrows();
@@ -100,7 +100,7 @@ void TMain::loadChecked(const std::string& path, bool toViewer,
         return;
     }
     // Read once: the picture that was checked is the one that is listed.
-    BmpReadResult r = readBmpFile(path);
+    BmpReadResult r = readSourceBmp(path);
     if (r.problem == BmpProblem::CannotOpen) throw CannotOpenError(path + ": " + r.reason);
     if (!r.ok()) {
         rejected.push_back(fileNameOf(path));

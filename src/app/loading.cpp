@@ -42,6 +42,38 @@ std::string rejectedMessage(const std::vector<std::string>& names) {
     return text + kRejectedSentence;
 }
 
+BmpReadResult readSourceBmp(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (!ec && fs::exists(st)) {
+        BmpReadResult refused;
+        if (!fs::is_regular_file(st)) {
+            refused.problem = BmpProblem::BadSignature;
+            refused.reason = "not a file";
+            return refused;
+        }
+        // The largest bitmap held is 4 bytes a pixel; a file's compression
+        // never needs more, and headers and colour table are small.
+        constexpr std::uintmax_t kLargestFile = 4 * Bitmap::kMaxPixels + (std::uintmax_t{1} << 24);
+        const std::uintmax_t size = fs::file_size(path, ec);
+        if (!ec && size > kLargestFile) {
+            refused.problem = BmpProblem::TooLarge;
+            refused.reason = "the file is too large to be a bitmap this program can hold";
+            return refused;
+        }
+    }
+    // A missing file is left to the reader, which says why it cannot be opened.
+    return readBmpFile(path);
+}
+
+Bitmap loadSourceBmp(const std::string& path) {
+    BmpReadResult r = readSourceBmp(path);
+    if (r.problem == BmpProblem::CannotOpen) throw CannotOpenError(path + ": " + r.reason);
+    if (!r.ok()) throw InvalidBitmapError(r.problem, path + ": " + r.reason);
+    return std::move(r.bitmap);
+}
+
 ImageEntry* appendImage(ImageList& list, int& count, const std::string& path, Bitmap bitmap) {
     ImageEntry content;
     content.depth = depthCode(bitmap.format());

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "worklists/bmp.h"
 #include "worklists/work_list.h"
 
 namespace kararisu {
@@ -27,6 +28,17 @@ std::string rejectedMessage(const std::vector<std::string>& names);
 inline constexpr const char* kRejectedCaption = "警告：読み込めません！！";
 inline constexpr const char* kRejectedSentence = "は有効なビットマップデータではありません。";
 inline constexpr const char* kOpenErrorCaption = "オープンエラー";
+
+// Reads a BMP file chosen, dropped or named by the user. Only regular files
+// are read, so a folder or a pipe with a BMP name is refused instead of
+// blocking the program, and a file far larger than any bitmap the program
+// can hold is refused before it is read. A missing or unreadable file is
+// CannotOpen; everything else that fails is a reason the data is not a
+// valid bitmap.
+BmpReadResult readSourceBmp(const std::string& path);
+// The same, throwing CannotOpenError or InvalidBitmapError with the path and
+// the reason.
+Bitmap loadSourceBmp(const std::string& path);
 
 // Appends an image entry that takes over the bitmap: the first entry of an
 // empty list at the head, every later one at the tail; the counter follows.

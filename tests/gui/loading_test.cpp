@@ -1,5 +1,7 @@
 // Loading images: the open dialog, dropped files and the command line, with
 // every message they show, and the drawing of the "before" list.
+#include <sys/stat.h>
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -193,6 +195,15 @@ TEST_F(LoadingTest, TwoFailuresInOneDropShareOneMessageInDropOrder) {
     drop({x, good, y});
     EXPECT_EQ(onlyMessage().text, "x.bmp\ny.png\n" + kSentence);
     expectInStep({"good.bmp"});  // the file after an invalid one still loads
+}
+
+TEST_F(LoadingTest, DroppedFolderOrPipeWithBmpNameIsRejectedNotRead) {
+    start();
+    QDir(dir.path()).mkdir("folder.bmp");
+    ASSERT_EQ(::mkfifo(path("pipe.bmp").c_str(), 0600), 0);
+    drop({path("folder.bmp"), path("pipe.bmp"), bmp("real.bmp")});
+    EXPECT_EQ(onlyMessage().text, "folder.bmp\npipe.bmp\n" + kSentence);
+    expectInStep({"real.bmp"});
 }
 
 TEST_F(LoadingTest, DropDoesNotMoveOpenFolderAndIgnoresOtherUrls) {
