@@ -28,7 +28,7 @@ void BM_Survey(benchmark::State& state) {
         WorkArea work;
         ColorSurvey survey;
         survey.count(b, work);
-        std::vector<ColorTally> t = survey.tallies();
+        LargeVector<ColorTally> t = survey.tallies();
         distinct = t.size();
         benchmark::DoNotOptimize(t.data());
     }
@@ -41,10 +41,10 @@ void BM_TallySortAndMedianCut(benchmark::State& state) {
     WorkArea work;
     ColorSurvey survey;
     survey.count(b, work);
-    const std::vector<ColorTally> tallies = survey.tallies();
+    const LargeVector<ColorTally> tallies = survey.tallies();
     std::vector<Rgb> palette(256);
     for (auto _ : state) {
-        std::vector<ColorTally> t = tallies;
+        LargeVector<ColorTally> t = tallies;
         medianCut(std::int64_t(b.width()) * b.height(), t, palette, work);
         benchmark::DoNotOptimize(palette.data());
     }
@@ -56,7 +56,7 @@ void BM_MatchDistinctColours(benchmark::State& state) {
     WorkArea work;
     ColorSurvey first;
     first.count(b, work);
-    std::vector<ColorTally> t = first.tallies();
+    LargeVector<ColorTally> t = first.tallies();
     std::vector<Rgb> chosen(256);
     medianCut(std::int64_t(b.width()) * b.height(), t, chosen, work);
     Bitmap dst(b.width(), b.height(), PixelFormat::Bpp8);

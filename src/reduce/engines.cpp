@@ -99,16 +99,21 @@ std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey, int colo
     if (!survey.count(image, run.work)) throw Stop{};
     step(run.monitor, kSortStep, 300);
     step(run.monitor, kTallyStep, 500);
-    std::vector<ColorTally> tallies = survey.tallies();  // the cut reorders its copy
+    const LargeVector<ColorTally>& tallies = survey.tallies();
     step(run.monitor, kCutStep, 700);
     if (tallies.size() <= chosen.size()) {
         for (std::size_t k = 0; k < tallies.size(); ++k) {
             chosen[k] = Rgb::fromValue(static_cast<std::uint32_t>(tallies[k].color));
         }
     } else {
+        // The cut reorders what it is given; the survey keeps its order for
+        // the matching.
+        LargeVector<ColorTally> cut;
         run.work.allocFailed = false;
+        if (!run.work.obtain(cut, tallies.size())) throw Stop{};
+        std::copy(tallies.begin(), tallies.end(), cut.begin());
         const std::int64_t total = std::int64_t{image.width()} * image.height();
-        if (!medianCut(total, tallies, chosen, run.work)) throw Stop{};
+        if (!medianCut(total, cut, chosen, run.work)) throw Stop{};
     }
     return chosen;
 }

@@ -77,6 +77,50 @@ std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_
     }
     const std::uint32_t pivot = x;
     std::ptrdiff_t i = lo - 1, j = hi + 1;
+    // The partition pairs, in order, the elements from the left that are not
+    // below the pivot with those from the right that are not above it, and
+    // swaps each pair until they cross. Long ranges find those elements a
+    // block at a time without branching on each comparison, then swap the
+    // same pairs; the classic loop below takes over from the state after the
+    // last swap, so the result is the classic loop's exactly.
+    constexpr std::ptrdiff_t kBlock = 128;
+    if (hi - lo > 4 * kBlock) {
+        std::ptrdiff_t leftStops[kBlock], rightStops[kBlock];
+        std::ptrdiff_t nl = 0, fl = 0, nr = 0, fr = 0;
+        std::ptrdiff_t nextLeft = lo, nextRight = hi;  // first unexamined from each side
+        for (;;) {
+            if (fl == nl) {
+                if (nextLeft + kBlock > nextRight - (fr == nr ? kBlock : 0)) break;
+                fl = nl = 0;
+                for (std::ptrdiff_t t = 0; t < kBlock; ++t) {
+                    leftStops[nl] = nextLeft + t;
+                    nl += a[nextLeft + t].key >= pivot;
+                }
+                nextLeft += kBlock;
+            }
+            if (fr == nr) {
+                if (nextRight - kBlock < nextLeft) break;
+                fr = nr = 0;
+                for (std::ptrdiff_t t = 0; t < kBlock; ++t) {
+                    rightStops[nr] = nextRight - t;
+                    nr += a[nextRight - t].key <= pivot;
+                }
+                nextRight -= kBlock;
+            }
+            bool crossed = false;
+            while (fl < nl && fr < nr) {
+                const std::ptrdiff_t l = leftStops[fl], r = rightStops[fr];
+                if (l >= r) {
+                    crossed = true;
+                    break;
+                }
+                std::swap(a[l], a[r]);
+                i = l, j = r;
+                ++fl, ++fr;
+            }
+            if (crossed) break;
+        }
+    }
     for (;;) {
         do ++i;
         while (pivot > a[i].key);
@@ -120,7 +164,7 @@ std::size_t width(Range r) {
 
 bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
     const std::size_t n = tallies.size();
-    std::vector<Keyed> a;
+    LargeVector<Keyed> a;
     if (!work.obtain(a, n)) return false;
     for (std::size_t i = 0; i < n; ++i) {
         a[i] = {std::bit_cast<std::uint32_t>(luminance(std::uint32_t(tallies[i].color))),
@@ -189,7 +233,7 @@ int channelDistance(std::int32_t p, std::int32_t q) {
 
 // Drops one of two near-identical colours in the dark (or bright) end: the
 // one with fewer pixels, the earlier one on equal counts.
-void thinDark(std::span<ColorTally> t, const std::vector<float>& lum) {
+void thinDark(std::span<ColorTally> t, std::span<const float> lum) {
     const std::size_t n = t.size();
     for (std::size_t p = 0; p < n && lum[p] < 10.0f; ++p) {
         for (std::size_t q = p + 1; q < n && lum[q] < 10.0f; ++q) {
@@ -206,7 +250,7 @@ void thinDark(std::span<ColorTally> t, const std::vector<float>& lum) {
     }
 }
 
-void thinBright(std::span<ColorTally> t, const std::vector<float>& lum) {
+void thinBright(std::span<ColorTally> t, std::span<const float> lum) {
     for (std::ptrdiff_t p = static_cast<std::ptrdiff_t>(t.size()) - 1; p >= 0 && lum[p] > 260.0f;
          --p) {
         for (std::ptrdiff_t q = p - 1; q >= 0 && lum[q] > 260.0f; --q) {
@@ -231,8 +275,8 @@ bool medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies, std::span
     const std::size_t n = tallies.size();
     const std::size_t wanted = palette.size();
 
-    std::vector<float> lum;
-    std::vector<ColorTally> kept;
+    LargeVector<float> lum;
+    LargeVector<ColorTally> kept;
     std::vector<std::int32_t> bounds;
     if (!work.obtain(lum, n) || !work.obtain(kept, n + 1) || !work.obtain(bounds, wanted + 2)) {
         return false;

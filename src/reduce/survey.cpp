@@ -72,7 +72,7 @@ bool ColorSurvey::count(const Bitmap& image, WorkArea& work) {
 
     // How many pixels of each part fall in each bucket.
     std::vector<std::uint32_t> perPart;
-    std::vector<std::uint16_t> low;  // the low 12 bits of every pixel, by bucket
+    LargeVector<std::uint16_t> low;  // the low 12 bits of every pixel, by bucket
     if (!work.obtain(perPart, parts * kBuckets) || !work.obtain(low, pixels)) return false;
     std::fill(perPart.begin(), perPart.end(), 0u);
     inParts(parts, rows, [&](std::size_t part, std::size_t first, std::size_t last) {
@@ -102,10 +102,13 @@ bool ColorSurvey::count(const Bitmap& image, WorkArea& work) {
     });
     // Each bucket counted on its own; parts of the bucket range go to the
     // cores and their tallies are joined in order.
-    std::vector<std::vector<ColorTally>> found(parts);
+    std::vector<LargeVector<ColorTally>> found(parts);
     inParts(parts, kBuckets, [&](std::size_t part, std::size_t first, std::size_t last) {
         std::vector<std::uint32_t> counts(4096);
-        std::vector<ColorTally>& out = found[part];
+        LargeVector<ColorTally>& out = found[part];
+        // Room for every colour the range can hold; only what is written is
+        // ever backed by memory.
+        out.reserve(std::min(start[last] - start[first], (last - first) * 4096));
         for (std::size_t b = first; b < last; ++b) {
             if (start[b] == start[b + 1]) continue;
             for (std::size_t i = start[b]; i < start[b + 1]; ++i) ++counts[low[i]];
@@ -180,9 +183,9 @@ std::optional<std::uint64_t> countDistinctColors(const Bitmap& image, WorkArea& 
     // One bit per possible colour and part; the parts' sets are joined.
     constexpr std::size_t kWords = kColors / 64;
     const std::size_t parts = partsFor(image);
-    auto bits = work.zeroed<std::uint64_t>(kWords * parts);
-    if (!bits) return std::nullopt;
-    std::uint64_t* all = bits.get();
+    LargeVector<std::uint64_t> bits;
+    if (!work.obtain(bits, kWords * parts)) return std::nullopt;
+    std::uint64_t* all = bits.data();
     inParts(parts, std::size_t(image.height()),
             [&](std::size_t part, std::size_t first, std::size_t last) {
                 std::uint64_t* mine = all + part * kWords;

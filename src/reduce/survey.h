@@ -24,7 +24,7 @@ class ColorSurvey {
     bool count(const Bitmap& image, WorkArea& work);
 
     // The distinct colours in ascending order with their counts.
-    const std::vector<ColorTally>& tallies() const { return tallies_; }
+    const LargeVector<ColorTally>& tallies() const { return tallies_; }
     std::size_t distinct() const { return tallies_.size(); }
 
     // dst (paletted, the size of the surveyed image) gets, for every pixel,
@@ -33,7 +33,7 @@ class ColorSurvey {
     void matchInto(const Bitmap& image, Bitmap& dst) const;
 
   private:
-    std::vector<ColorTally> tallies_;
+    LargeVector<ColorTally> tallies_;
 };
 
 // The number of distinct colours a picture's pixels show; none when a work

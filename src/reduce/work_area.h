@@ -5,12 +5,12 @@
 // stop the run. Tests install a hook that refuses chosen requests.
 
 #include <cstddef>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include "worklists/large_buffer.h"
 #include "worklists/messages.h"
 
 namespace kararisu {
@@ -30,9 +30,9 @@ class WorkArea {
     void setHook(Hook hook) { hook_ = std::move(hook); }
     Reporter* reporter() const { return reporter_; }
 
-    // Sizes v to n elements (contents unspecified for trivially copyable T).
-    template <typename T>
-    bool obtain(std::vector<T>& v, std::size_t n) {
+    // Sizes v to n elements.
+    template <typename T, typename A>
+    bool obtain(std::vector<T, A>& v, std::size_t n) {
         if (!granted(n, sizeof(T))) return false;
         try {
             v.resize(n);
@@ -40,22 +40,6 @@ class WorkArea {
             return refuse();
         }
         return true;
-    }
-
-    // A zero-filled block that the system maps lazily, so a large sparse
-    // table costs memory only where it is written.
-    struct FreeDeleter {
-        void operator()(void* p) const { std::free(p); }
-    };
-    template <typename T>
-    using Block = std::unique_ptr<T[], FreeDeleter>;
-
-    template <typename T>
-    Block<T> zeroed(std::size_t n) {
-        if (!granted(n, sizeof(T))) return nullptr;
-        void* p = std::calloc(n == 0 ? 1 : n, sizeof(T));
-        if (p == nullptr) refuse();
-        return Block<T>(static_cast<T*>(p));
     }
 
     // Reports a refusal that happened elsewhere (a std::bad_alloc caught by

@@ -74,10 +74,9 @@ Bitmap::Bitmap(int width, int height, PixelFormat format, Fill fill)
                                 std::to_string(height) + " pixels is too large to hold");
     stride_ = strideFor(width, format);
     const std::size_t bytes = byteSize();
-    if (bytes > 0) {
-        data_.reset(static_cast<std::uint8_t*>(::operator new[](bytes)));
-        if (fill == Fill::Zero) std::memset(data_.get(), 0, bytes);
-    }
+    // The block comes zero-filled, so both fills cost the same.
+    (void)fill;
+    data_ = LargeBlock(bytes);
     if (isPaletted(format)) palette_.resize(std::size_t{1} << storageBits(format));
 }
 
@@ -88,10 +87,8 @@ Bitmap::Bitmap(const Bitmap& other)
       stride_(other.stride_),
       palette_(other.palette_) {
     const std::size_t bytes = byteSize();
-    if (bytes > 0) {
-        data_.reset(static_cast<std::uint8_t*>(::operator new[](bytes)));
-        std::memcpy(data_.get(), other.data_.get(), bytes);
-    }
+    data_ = LargeBlock(bytes);
+    if (bytes > 0) std::memcpy(data_.get(), other.data_.get(), bytes);
 }
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "worklists/large_buffer.h"
 #include "worklists/palette.h"
 
 namespace kararisu {
@@ -95,14 +96,11 @@ class Bitmap {
     friend bool operator==(const Bitmap& a, const Bitmap& b);
 
   private:
-    struct FreeBuffer {
-        void operator()(std::uint8_t* p) const { ::operator delete[](p); }
-    };
     int width_ = 0;
     int height_ = 0;
     PixelFormat format_ = PixelFormat::Bpp32;
     std::size_t stride_ = 0;
-    std::unique_ptr<std::uint8_t[], FreeBuffer> data_;
+    LargeBlock data_;
     Palette palette_;
 };
 

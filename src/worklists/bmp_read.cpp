@@ -13,6 +13,10 @@
 
 #include "worklists/bmp.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kararisu {
 
 namespace {
@@ -304,12 +308,40 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
 }
 
 BmpReadResult readBmpFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(BmpProblem::CannotOpen, std::strerror(errno));
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    if (in.bad()) return fail(BmpProblem::CannotOpen, "read error");
-    return decodeBmp(bytes);
+    struct Fd {
+        int fd;
+        ~Fd() {
+            if (fd >= 0) ::close(fd);
+        }
+    } file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) return fail(BmpProblem::CannotOpen, std::strerror(errno));
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0) return fail(BmpProblem::CannotOpen, std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) return fail(BmpProblem::CannotOpen, std::strerror(EISDIR));
+    // The whole file at once, in one buffer of its size; a file that grows
+    // while it is read is read to its end.
+    LargeBlock bytes;
+    std::size_t have = 0;
+    try {
+        bytes = LargeBlock(S_ISREG(st.st_mode) ? std::size_t(st.st_size) : 0);
+        for (;;) {
+            if (have == bytes.size()) {
+                LargeBlock bigger(std::max<std::size_t>(1 << 16, bytes.size() * 2));
+                if (have > 0) std::memcpy(bigger.get(), bytes.get(), have);
+                bytes = std::move(bigger);
+            }
+            const ssize_t n = ::read(file.fd, bytes.get() + have, bytes.size() - have);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return fail(BmpProblem::CannotOpen, std::strerror(errno));
+            }
+            if (n == 0) break;
+            have += std::size_t(n);
+        }
+    } catch (const std::bad_alloc&) {
+        return fail(BmpProblem::CannotOpen, "not enough memory to read the file");
+    }
+    return decodeBmp(std::span<const std::uint8_t>(bytes.get(), have));
 }
 
 Bitmap loadBmp(const std::string& path) {

@@ -1,0 +1,53 @@
+#include "worklists/large_buffer.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace kararisu {
+
+namespace {
+
+constexpr std::size_t kHuge = std::size_t{2} << 20;
+constexpr std::size_t kMapped = std::size_t{1} << 20;  // smaller blocks come from the heap
+
+std::size_t mappedSize(std::size_t bytes) {
+    return (bytes + kHuge - 1) / kHuge * kHuge;
+}
+
+}  // namespace
+
+void* allocateLarge(std::size_t bytes) {
+    if (bytes < kMapped) {
+        void* p = std::calloc(bytes ? bytes : 1, 1);
+        if (p == nullptr) throw std::bad_alloc();
+        return p;
+    }
+    if (bytes > std::size_t(-1) - 2 * kHuge) throw std::bad_alloc();
+    // Map one huge page more than needed and trim, so the block starts on a
+    // huge-page boundary.
+    const std::size_t size = mappedSize(bytes);
+    void* raw =
+        ::mmap(nullptr, size + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) throw std::bad_alloc();
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kHuge - 1) / kHuge * kHuge;
+    if (aligned > start) ::munmap(raw, aligned - start);
+    const std::uintptr_t end = start + size + kHuge;
+    if (end > aligned + size)
+        ::munmap(reinterpret_cast<void*>(aligned + size), end - aligned - size);
+    ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // a hint; fine if refused
+    return reinterpret_cast<void*>(aligned);
+}
+
+void releaseLarge(void* p, std::size_t bytes) noexcept {
+    if (p == nullptr) return;
+    if (bytes < kMapped) {
+        std::free(p);
+        return;
+    }
+    ::munmap(p, mappedSize(bytes));
+}
+
+}  // namespace kararisu

@@ -1,0 +1,70 @@
+#pragma once
+// Memory for pixel buffers and big tables. Large blocks are mapped on their
+// own and asked for in 2 MiB pages where the system offers them: a picture
+// of 12 megapixels otherwise costs tens of thousands of page faults, which
+// on virtual machines take longer than the work done in the memory. Blocks
+// come zero-filled; only the pages written are ever backed.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace kararisu {
+
+// Zero-filled; throws std::bad_alloc.
+void* allocateLarge(std::size_t bytes);
+void releaseLarge(void* p, std::size_t bytes) noexcept;
+
+// An allocator for std::vector over allocateLarge.
+template <typename T>
+struct LargeAllocator {
+    using value_type = T;
+    LargeAllocator() = default;
+    template <typename U>
+    LargeAllocator(const LargeAllocator<U>&) {}
+    T* allocate(std::size_t n) {
+        if (n > std::size_t(-1) / sizeof(T)) throw std::bad_alloc();
+        return static_cast<T*>(allocateLarge(n * sizeof(T)));
+    }
+    void deallocate(T* p, std::size_t n) noexcept { releaseLarge(p, n * sizeof(T)); }
+    template <typename U>
+    bool operator==(const LargeAllocator<U>&) const {
+        return true;
+    }
+};
+
+template <typename T>
+using LargeVector = std::vector<T, LargeAllocator<T>>;
+
+// An owned block of bytes from allocateLarge.
+class LargeBlock {
+  public:
+    LargeBlock() = default;
+    explicit LargeBlock(std::size_t bytes)
+        : data_(bytes ? static_cast<std::uint8_t*>(allocateLarge(bytes)) : nullptr), size_(bytes) {}
+    ~LargeBlock() { releaseLarge(data_, size_); }
+    LargeBlock(LargeBlock&& o) noexcept : data_(o.data_), size_(o.size_) {
+        o.data_ = nullptr, o.size_ = 0;
+    }
+    LargeBlock& operator=(LargeBlock&& o) noexcept {
+        if (this != &o) {
+            releaseLarge(data_, size_);
+            data_ = o.data_, size_ = o.size_;
+            o.data_ = nullptr, o.size_ = 0;
+        }
+        return *this;
+    }
+    LargeBlock(const LargeBlock&) = delete;
+    LargeBlock& operator=(const LargeBlock&) = delete;
+
+    std::uint8_t* get() const { return data_; }
+    std::size_t size() const { return size_; }
+
+  private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+}  // namespace kararisu
