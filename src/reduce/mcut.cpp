@@ -1,8 +1,11 @@
 #include "reduce/mcut.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 #include <thread>
 
@@ -132,26 +135,23 @@ std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_
     return {Range{j + 1, hi}, Range{lo, i - 1}};
 }
 
-// The rest of the sort of one range; the stack holds one pair per element
-// and two spare, more than the scheme can need (every pair on it but the
-// top one covers elements no other pair covers, or is the empty right part
-// of a step that set one element aside).
+// The rest of the sort of one range with the work stack. The stack has
+// room reserved for one pair per element, more than the scheme can need
+// (every pair on it but the top one covers elements no other pair covers,
+// or is the empty right part of a step that set one element aside).
 bool sortRange(Keyed* a, Range whole, std::vector<Range>& stack) {
-    std::size_t top = 0;
-    stack[top++] = whole;
-    while (top > 0) {
-        const Range r = stack[--top];
-        if (r.lo >= r.hi) continue;
-        const auto [right, left] = partitionStep(a, r.lo, r.hi);
-        if (top + 2 > stack.size()) {
-            try {
-                stack.resize(stack.size() * 2);
-            } catch (const std::bad_alloc&) {
-                return false;
-            }
+    try {
+        stack.push_back(whole);
+        while (!stack.empty()) {
+            const Range r = stack.back();
+            stack.pop_back();
+            if (r.lo >= r.hi) continue;
+            const auto [right, left] = partitionStep(a, r.lo, r.hi);
+            stack.push_back(right);
+            stack.push_back(left);
         }
-        stack[top++] = right;
-        stack[top++] = left;
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
 }
@@ -171,50 +171,52 @@ bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
                 tallies[i]};
     }
     // Each range is sorted by the same steps whichever thread takes it and
-    // whenever, so the largest ranges are split here first and the pieces
-    // shared between the cores: the order is exactly the one-thread order.
+    // whenever, so the cores share the ranges: a large one is partitioned
+    // once and its two parts go back to the pool, a small one is sorted to
+    // the end by the thread that took it. The order is the one-thread order.
     const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    std::vector<Range> pieces = {{0, std::ptrdiff_t(n) - 1}};
-    if (cores > 1 && n >= (std::size_t{1} << 16)) {
-        while (pieces.size() < 8 * cores) {
-            auto widest = std::max_element(pieces.begin(), pieces.end(),
-                                           [](Range x, Range y) { return width(x) < width(y); });
-            if (width(*widest) < n / (16 * cores)) break;
-            const Range r = *widest;
-            pieces.erase(widest);
-            const auto [right, left] = partitionStep(a.data(), r.lo, r.hi);
-            for (Range q : {right, left})
-                if (width(q) > 1) pieces.push_back(q);
-        }
-    }
-    std::sort(pieces.begin(), pieces.end(), [](Range x, Range y) { return width(x) > width(y); });
-    const std::size_t parts = std::min<std::size_t>(cores, pieces.size());
-    std::vector<std::vector<Range>> share(parts);
-    std::vector<std::size_t> load(parts, 0);
-    for (Range r : pieces) {
-        const std::size_t k =
-            std::size_t(std::min_element(load.begin(), load.end()) - load.begin());
-        share[k].push_back(r);
-        load[k] += width(r);
-    }
+    const std::size_t parts = n >= (std::size_t{1} << 16) ? cores : 1;
+    const std::size_t large = std::max<std::size_t>(n / (8 * parts), 1 << 14);
     std::vector<std::vector<Range>> stacks(parts);
-    for (std::size_t k = 0; k < parts; ++k) {
-        if (!work.obtain(stacks[k], load[k] + 2)) return false;
+    for (auto& stack : stacks) {
+        if (!work.reserve(stack, n + 2)) return false;
     }
-    std::vector<char> ok(parts, 1);
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<Range> pool = {{0, std::ptrdiff_t(n) - 1}};
+    std::size_t partitioning = 0;  // threads splitting a large range just now
+    std::atomic<bool> ok = true;
+    auto worker = [&](std::size_t k) {
+        for (;;) {
+            Range r;
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                changed.wait(hold, [&] { return !pool.empty() || partitioning == 0; });
+                if (pool.empty()) return;
+                r = pool.back();
+                pool.pop_back();
+                if (width(r) >= large) ++partitioning;
+            }
+            if (width(r) < large) {
+                if (!sortRange(a.data(), r, stacks[k])) ok = false;
+                continue;
+            }
+            const auto [right, left] = partitionStep(a.data(), r.lo, r.hi);
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                for (Range q : {right, left})
+                    if (width(q) > 1) pool.push_back(q);
+                --partitioning;
+            }
+            changed.notify_all();
+        }
+    };
     {
         std::vector<std::jthread> threads;
-        for (std::size_t k = 1; k < parts; ++k) {
-            threads.emplace_back([&, k] {
-                for (Range r : share[k]) ok[k] &= sortRange(a.data(), r, stacks[k]);
-            });
-        }
-        for (std::size_t k = 0; k < std::min<std::size_t>(parts, 1); ++k) {
-            for (Range r : share[0]) ok[0] &= sortRange(a.data(), r, stacks[0]);
-        }
+        for (std::size_t k = 1; k < parts; ++k) threads.emplace_back(worker, k);
+        worker(0);
     }
-    for (char good : ok)
-        if (!good) return work.refuse();
+    if (!ok) return work.refuse();
     for (std::size_t i = 0; i < n; ++i) tallies[i] = a[i].tally;
     return true;
 }

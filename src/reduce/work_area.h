@@ -42,6 +42,18 @@ class WorkArea {
         return true;
     }
 
+    // Reserves room for n elements in v without touching it.
+    template <typename T, typename A>
+    bool reserve(std::vector<T, A>& v, std::size_t n) {
+        if (!granted(n, sizeof(T))) return false;
+        try {
+            v.reserve(n);
+        } catch (const std::exception&) {
+            return refuse();
+        }
+        return true;
+    }
+
     // Reports a refusal that happened elsewhere (a std::bad_alloc caught by
     // the caller). Always returns false.
     bool refuse();
