@@ -86,7 +86,7 @@ std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_
     // block at a time without branching on each comparison, then swap the
     // same pairs; the classic loop below takes over from the state after the
     // last swap, so the result is the classic loop's exactly.
-    constexpr std::ptrdiff_t kBlock = 128;
+    constexpr std::ptrdiff_t kBlock = 64;
     if (hi - lo > 4 * kBlock) {
         std::ptrdiff_t leftStops[kBlock], rightStops[kBlock];
         std::ptrdiff_t nl = 0, fl = 0, nr = 0, fr = 0;
