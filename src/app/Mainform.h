@@ -170,9 +170,10 @@ class TMain : public QMainWindow {
     void GenButtonClick() { G1Click(); }
     void P3Click() {}
     void PAddButtonClick() { P3Click(); }
-    void D1Click() {}
+    // Deleting the selected lines or rows, with their entries.
+    void D1Click();
     void DMotoButtonClick() { D1Click(); }
-    void D2Click() {}
+    void D2Click();
     void DGenButtonClick() { D2Click(); }
     void MotoListBoxDblClick() {}
     void V1Click() { MotoListBoxDblClick(); }

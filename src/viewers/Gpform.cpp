@@ -5,6 +5,8 @@ namespace kararisu {
 TGPreForm::TGPreForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("GPreForm"));
     setWindowTitle(QStringLiteral("GPreForm"));
+    GenBox = new QComboBox(this);
+    GenBox->setGeometry(50, 0, 145, 26);
 }
 
 }  // namespace kararisu

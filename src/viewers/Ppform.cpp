@@ -5,6 +5,8 @@ namespace kararisu {
 TPPreForm::TPPreForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("PPreForm"));
     setWindowTitle(QStringLiteral("PPreForm"));
+    PalBox = new QComboBox(this);
+    PalBox->setGeometry(0, 0, 145, 26);
 }
 
 }  // namespace kararisu

@@ -3,6 +3,8 @@
 #include <fstream>
 
 #include "app/loading.h"
+#include "viewers/Gpform.h"
+#include "viewers/Ppform.h"
 
 namespace kararisu::test {
 
@@ -33,6 +35,9 @@ void GuiTest::addResultRow(const std::string& name) {
     item->setIcon(0, main().ImageList3.icon(2));
     // The list stays in step with its rows.
     appendImage(main().ResultList, main().ResultCount, name, smallBitmap(PixelFormat::Bpp8));
+    const SecondaryWindows& w = main().windows();
+    if (w.GPreForm) w.GPreForm->GenBox->addItem(QString::fromStdString(name));
+    if (w.PPreForm) w.PPreForm->PalBox->addItem(QString::fromStdString(name));
 }
 
 }  // namespace kararisu::test

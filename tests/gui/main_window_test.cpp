@@ -446,16 +446,23 @@ TEST_F(MainWindowTest, CommandsOfLaterWorkAreConnectedAndHarmless) {
     withRows(1, 1);
     m.MotoListBoxMouseUp();
     m.GenListViewMouseUp();
+    // everything but the two deletes
     for (QAction* a : {m.Save1, m.Save3, m.Save2, m.P4, m.G1, m.P3, m.B2, m.A1, m.P5, m.V1, m.G2,
-                       m.D1, m.V2, m.P1, m.F1, m.S3, m.S2, m.P2, m.D2})
+                       m.V2, m.P1, m.F1, m.S3, m.S2, m.P2})
         a->trigger();
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              m.Save1Button, m.Save3Button, m.Save2Button, m.Save4Button, m.GenButton, m.PAddButton,
-             m.PalButton, m.DMotoButton, m.DGenButton})
+             m.PalButton})
         b->click();
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(m.SourceCount, 1);
     EXPECT_EQ(m.MotoListBox->count(), 1);
+    EXPECT_EQ(m.ResultCount, 1);
+    // the deletes are connected to the menu items, popup items and buttons
+    m.D1->trigger();
+    EXPECT_EQ(m.SourceCount, 0);
+    m.D2->trigger();
+    EXPECT_EQ(m.ResultCount, 0);
 }
 
 }  // namespace
