@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/cli_runner.h"
 #include "worklists/bmp.h"
 
 using namespace kararisu;
@@ -16,27 +17,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-};
+using test::CliRun;
 
 CliRun cli(const std::string& args) {
-    const std::string cmd = std::string(KARARISU_CLI) + " " + args + " 2>/dev/null";
-    CliRun r{0, {}};
-    FILE* p = ::popen(cmd.c_str(), "r");
-    std::array<char, 4096> buf;
-    while (std::size_t n = std::fread(buf.data(), 1, buf.size(), p)) r.out.append(buf.data(), n);
-    r.status = WEXITSTATUS(::pclose(p));
-    return r;
+    return test::runCli(args);
 }
 
-struct CliTest : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() / ("kararisu-cli-" + std::to_string(::getpid()));
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string file(const std::string& name) const { return (dir / name).string(); }
-};
+struct CliTest : test::ScratchFolder {};
 
 }  // namespace
 

@@ -8,30 +8,22 @@
 #include <fstream>
 
 #include "support/cli_runner.h"
+#include "support/pictures.h"
 #include "worklists/bmp.h"
 
 namespace kararisu {
 namespace {
 
-using test::runCli;
+using test::rgb;
 
-Rgb rgb(int r, int g, int b) {
-    return {std::uint8_t(r), std::uint8_t(g), std::uint8_t(b)};
-}
+using test::runCli;
 
 // Four colours, each on a quarter of an 8 x 4 picture.
 const std::vector<Rgb> kColours = {rgb(250, 250, 250), rgb(200, 30, 30), rgb(30, 200, 30),
                                    rgb(10, 10, 12)};
 
 Bitmap picture(const std::vector<Rgb>& colours, int w = 8, int h = 4) {
-    Bitmap b(w, h, PixelFormat::Bpp24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const Rgb c = colours[std::size_t(y * w + x) % colours.size()];
-            std::uint8_t* p = b.row(y) + 3 * x;
-            p[0] = c.b, p[1] = c.g, p[2] = c.r;
-        }
-    return b;
+    return test::picture(colours, w, h);
 }
 
 std::vector<Rgb> ascending(std::vector<Rgb> c) {

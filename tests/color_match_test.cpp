@@ -57,7 +57,8 @@ TEST(ColorMatch, AgreesWithBruteForceOnLinePalettes) {
     for (int v = 0; v < 256; ++v) {
         const auto u = std::uint8_t(v);
         grey.push_back({u, u, u});
-        sepia.push_back({std::uint8_t(std::min(v + 36, 255)), u, std::uint8_t(std::max(v - 36, 0))});
+        sepia.push_back(
+            {std::uint8_t(std::min(v + 36, 255)), u, std::uint8_t(std::max(v - 36, 0))});
         jitter.push_back({u, std::uint8_t(std::clamp(v / 2 + int(rng() % 5) - 2, 0, 255)),
                           std::uint8_t(std::clamp(255 - v + int(rng() % 3) - 1, 0, 255))});
         dupLine.push_back({std::uint8_t(v / 4 * 4), 0, 0});  // each colour four times

@@ -8,26 +8,17 @@
 #include "reduce/engines.h"
 #include "reduce/fixed_palettes.h"
 #include "reduce/modes.h"
+#include "support/pictures.h"
 #include "support/recording_monitor.h"
 #include "support/recording_reporter.h"
 
 namespace kararisu {
 namespace {
 
-Rgb rgb(int r, int g, int b) {
-    return {std::uint8_t(r), std::uint8_t(g), std::uint8_t(b)};
-}
+using test::rgb;
 
-// w x h pixels cycling through the given colours.
 Bitmap picture(int w, int h, const std::vector<Rgb>& colours) {
-    Bitmap b(w, h, PixelFormat::Bpp24);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const Rgb c = colours[std::size_t(y * w + x) % colours.size()];
-            std::uint8_t* p = b.row(y) + 3 * x;
-            p[0] = c.b, p[1] = c.g, p[2] = c.r;
-        }
-    return b;
+    return test::picture(colours, w, h);
 }
 
 struct Harness {

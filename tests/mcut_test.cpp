@@ -12,45 +12,19 @@
 namespace kararisu {
 namespace {
 
-// The work-stack quicksort of 32-bit values as first laid out; the fast sort
-// must give exactly the array it gives.
-void workStackSort(std::vector<std::int32_t>& a) {
+// The work-stack quicksort as first laid out, one range at a time on one
+// thread. The fast sorts must give exactly the array it gives: the value
+// sort any way it likes, the luminance sort by the same steps even where
+// it shares ranges between the cores, so that colours of equal luminance
+// end up where this leaves them.
+template <typename T, typename Key>
+void workStackSort(std::vector<T>& a, Key key) {
     std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> stack{{0, std::ptrdiff_t(a.size()) - 1}};
     while (!stack.empty()) {
         auto [lo, hi] = stack.back();
         stack.pop_back();
         if (lo >= hi) continue;
-        std::int32_t x = a[(lo + hi) / 2], y = a[lo], z = a[hi];
-        if (x < y) std::swap(x, y);
-        if (x > z) {
-            std::swap(x, z);
-            if (x < y) std::swap(x, y);
-        }
-        std::ptrdiff_t i = lo - 1, j = hi + 1;
-        for (;;) {
-            do ++i;
-            while (x > a[i]);
-            do --j;
-            while (x < a[j]);
-            if (j <= i) break;
-            std::swap(a[i], a[j]);
-        }
-        stack.push_back({j + 1, hi});
-        stack.push_back({lo, i - 1});
-    }
-}
-
-// The same scheme on tallies by luminance, one range at a time on one
-// thread: the fast sort shares ranges between the cores and must still
-// leave colours of equal luminance exactly where this leaves them.
-void workStackTallySort(std::vector<ColorTally>& a) {
-    auto key = [](const ColorTally& t) { return luminance(std::uint32_t(t.color)); };
-    std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> stack{{0, std::ptrdiff_t(a.size()) - 1}};
-    while (!stack.empty()) {
-        auto [lo, hi] = stack.back();
-        stack.pop_back();
-        if (lo >= hi) continue;
-        float x = key(a[(lo + hi) / 2]), y = key(a[lo]), z = key(a[hi]);
+        auto x = key(a[(lo + hi) / 2]), y = key(a[lo]), z = key(a[hi]);
         if (x < y) std::swap(x, y);
         if (x > z) {
             std::swap(x, z);
@@ -68,6 +42,14 @@ void workStackTallySort(std::vector<ColorTally>& a) {
         stack.push_back({j + 1, hi});
         stack.push_back({lo, i - 1});
     }
+}
+
+void workStackSort(std::vector<std::int32_t>& a) {
+    workStackSort(a, [](std::int32_t v) { return v; });
+}
+
+void workStackTallySort(std::vector<ColorTally>& a) {
+    workStackSort(a, [](const ColorTally& t) { return luminance(std::uint32_t(t.color)); });
 }
 
 std::int32_t grey(int v) {

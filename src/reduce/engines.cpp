@@ -85,6 +85,14 @@ void runEnd(RunContext& run) {
     run.monitor.hide();
 }
 
+// The end of a unification's walk: the bar full, "完了！！", the run end.
+RunOutcome finishUnification(RunContext& run) {
+    run.monitor.setPosition(1000);
+    run.monitor.setStep(kDone);
+    runEnd(run);
+    return RunOutcome::Completed;
+}
+
 int rowGlyph(PixelFormat f) {
     return f == PixelFormat::Bpp8 ? 2 : f == PixelFormat::Bpp4 ? 1 : 0;
 }
@@ -243,11 +251,7 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });
-    if (outcome != RunOutcome::Completed) return outcome;
-    m.setPosition(1000);
-    m.setStep(kDone);
-    runEnd(run);
-    return RunOutcome::Completed;
+    return outcome == RunOutcome::Completed ? finishUnification(run) : outcome;
 }
 
 namespace {
@@ -298,11 +302,7 @@ RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });
-    if (outcome != RunOutcome::Completed) return outcome;
-    m.setPosition(1000);
-    m.setStep(kDone);
-    runEnd(run);
-    return RunOutcome::Completed;
+    return outcome == RunOutcome::Completed ? finishUnification(run) : outcome;
 }
 
 }  // namespace kararisu

@@ -233,37 +233,22 @@ int channelDistance(std::int32_t p, std::int32_t q) {
            3;
 }
 
-// Drops one of two near-identical colours in the dark (or bright) end: the
-// one with fewer pixels, the earlier one on equal counts.
-void thinDark(std::span<ColorTally> t, std::span<const float> lum) {
-    const std::size_t n = t.size();
-    for (std::size_t p = 0; p < n && lum[p] < 10.0f; ++p) {
-        for (std::size_t q = p + 1; q < n && lum[q] < 10.0f; ++q) {
+// Drops one of two near-identical colours at one end of the luminance
+// order: the one with fewer pixels, p on equal counts. The dark end is
+// walked upward from the first colour, the bright end downward from the
+// last; `inEnd` says whether a position still lies in that end.
+template <typename InEnd>
+void thin(std::span<ColorTally> t, std::ptrdiff_t first, std::ptrdiff_t step, int limit,
+          InEnd inEnd) {
+    for (std::ptrdiff_t p = first; inEnd(p); p += step) {
+        for (std::ptrdiff_t q = p + step; inEnd(q); q += step) {
             if (t[q].count <= 0) continue;
-            if (channelDistance(t[p].color, t[q].color) <= 5) {
-                if (t[p].count > t[q].count) {
-                    t[q].count = 0;
-                } else {
-                    t[p].count = 0;
-                    break;
-                }
-            }
-        }
-    }
-}
-
-void thinBright(std::span<ColorTally> t, std::span<const float> lum) {
-    for (std::ptrdiff_t p = static_cast<std::ptrdiff_t>(t.size()) - 1; p >= 0 && lum[p] > 260.0f;
-         --p) {
-        for (std::ptrdiff_t q = p - 1; q >= 0 && lum[q] > 260.0f; --q) {
-            if (t[q].count <= 0) continue;
-            if (channelDistance(t[p].color, t[q].color) <= 10) {
-                if (t[p].count > t[q].count) {
-                    t[q].count = 0;
-                } else {
-                    t[p].count = 0;
-                    break;
-                }
+            if (channelDistance(t[p].color, t[q].color) > limit) continue;
+            if (t[p].count > t[q].count) {
+                t[q].count = 0;
+            } else {
+                t[p].count = 0;
+                break;
             }
         }
     }
@@ -285,8 +270,9 @@ bool medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies, std::span
     }
     for (std::size_t i = 0; i < n; ++i)
         lum[i] = luminance(static_cast<std::uint32_t>(tallies[i].color));
-    thinDark(tallies, lum);
-    thinBright(tallies, lum);
+    const auto last = static_cast<std::ptrdiff_t>(n) - 1;
+    thin(tallies, 0, 1, 5, [&](std::ptrdiff_t p) { return p <= last && lum[p] < 10.0f; });
+    thin(tallies, last, -1, 10, [&](std::ptrdiff_t p) { return p >= 0 && lum[p] > 260.0f; });
 
     std::size_t m = 0;
     for (const ColorTally& t : tallies) {
