@@ -62,6 +62,18 @@ void TerminalMonitor::hide() {
     drawn_ = false;
 }
 
+std::optional<int> helpRequested(const std::vector<std::string>& args, const char* help) {
+    if (args.empty()) {
+        std::fputs(help, stderr);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(help, stdout);
+        return 0;
+    }
+    return std::nullopt;
+}
+
 bool stderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "reduce/monitor.h"
 #include "worklists/bitmap.h"
@@ -51,6 +53,11 @@ class TerminalMonitor : public RunMonitor {
     bool shown_ = false;
     bool drawn_ = false;
 };
+
+// The common start of a command that takes files: no arguments print the
+// help to standard error (status 2), --help prints it to standard output
+// (status 0); otherwise nothing, and the command goes on.
+std::optional<int> helpRequested(const std::vector<std::string>& args, const char* help);
 
 // True when standard error is a terminal: progress is then on by default.
 bool stderrIsTerminal();

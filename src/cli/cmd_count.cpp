@@ -24,14 +24,7 @@ const char* kCountHelp =
 }  // namespace
 
 int runCount(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        std::fputs(kCountHelp, stderr);
-        return 2;
-    }
-    if (args[0] == "--help" || args[0] == "-h") {
-        std::fputs(kCountHelp, stdout);
-        return 0;
-    }
+    if (auto status = helpRequested(args, kCountHelp)) return *status;
     StderrReporter reporter;
     int status = 0;
     for (const std::string& path : args) {

@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "viewers/image_info.h"
 #include "worklists/bmp.h"
@@ -44,14 +45,7 @@ const char* compressionText(std::uint32_t c) {
 }  // namespace
 
 int runInfo(const std::vector<std::string>& args) {
-    if (args.empty()) {
-        std::fputs(kInfoHelp, stderr);
-        return 2;
-    }
-    if (args[0] == "--help" || args[0] == "-h") {
-        std::fputs(kInfoHelp, stdout);
-        return 0;
-    }
+    if (auto status = helpRequested(args, kInfoHelp)) return *status;
     bool text = false;
     std::vector<std::string> files;
     for (const auto& a : args) {
