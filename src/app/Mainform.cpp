@@ -67,7 +67,14 @@ TMain::TMain(Platform& platform, const std::vector<std::string>& arguments)
     setTabOrder(ToolBar1, DMotoButton);
     setTabOrder(DMotoButton, DGenButton);
 
-    FormCreate(arguments);
+    try {
+        FormCreate(arguments);
+    } catch (...) {
+        // No destructor runs for a window that was never made: release the
+        // lists here.
+        FormClose();
+        throw;
+    }
 }
 
 TMain::~TMain() {

@@ -1,5 +1,9 @@
 #include "app/program.h"
 
+#include <QApplication>
+
+#include "app/application.h"
+
 namespace kararisu {
 
 Program::Program(Platform& platform, const std::vector<std::string>& arguments)
@@ -20,6 +24,21 @@ Program::Program(Platform& platform, const std::vector<std::string>& arguments)
 Program::~Program() {
     // The main window must not reach the secondary windows while they go.
     main_->attach(SecondaryWindows{});
+}
+
+int runProgram(Platform& platform, const std::vector<std::string>& arguments,
+               const std::function<void(Program&)>& created) {
+    try {
+        Program program(platform, arguments);
+        QObject::connect(&program.main(), &TMain::closed, QCoreApplication::instance(),
+                         &QCoreApplication::quit);
+        if (created) created(program);
+        program.main().show();
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        showGeneralError(e);
+        return 1;
+    }
 }
 
 }  // namespace kararisu

@@ -2,6 +2,7 @@
 // The seven windows of the program, created in their fixed order and kept
 // until the program ends.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,5 +39,12 @@ class Program {
     std::unique_ptr<TGPreForm> gPreForm_;
     std::unique_ptr<TPalAddDlg> palAddDlg_;
 };
+
+// The program from start to end: creates the windows, shows the main window
+// and runs the event loop until it closes. created is called once the
+// windows exist, before the main window is shown. An error during start-up
+// is shown by the general error display and ends the program (result 1).
+int runProgram(Platform& platform, const std::vector<std::string>& arguments,
+               const std::function<void(Program&)>& created = {});
 
 }  // namespace kararisu

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/application.h"
+#include "app/loading.h"
 #include "app/program.h"
 #include "gui/fake_platform.h"
 #include "worklists/bmp.h"
@@ -75,6 +76,26 @@ int main(int argc, char** argv) {
     m.MotoListBox->item(1)->setSelected(true);
     m.MotoListBox->item(3)->setSelected(true);
     m.MotoListBoxMouseUp();
+    // Rows as finished reductions register them, so the "after" list shows too.
+    const struct {
+        const char* file;
+        const char* palette;
+        const char* mode;
+        int glyph;
+    } rows[] = {{"photo.bmp", "photo(1)", "ノーマル256", 2},
+                {"sixteen.bmp", "sixteen(1)", "ノーマル16", 1},
+                {"mono.bmp", "mono(PG1)", "グレー2", 0}};
+    for (const auto& r : rows) {
+        auto* item = new QTreeWidgetItem(m.GenListView);
+        item->setText(0, QString::fromUtf8(r.file));
+        item->setText(1, QString::fromUtf8(r.palette));
+        item->setText(2, QString::fromUtf8(r.mode));
+        item->setIcon(0, m.ImageList3.icon(r.glyph));
+        appendImage(m.ResultList, m.ResultCount, folder + "/" + r.file,
+                    sample(8, 8, PixelFormat::Bpp8));
+    }
+    m.GenListView->topLevelItem(0)->setSelected(true);
+    m.GenListViewMouseUp();
     m.MotoListBoxMouseMove();
     app.processEvents();
     std::printf("caption: %s\n", qPrintable(m.windowTitle()));
