@@ -132,14 +132,9 @@ bool ColorSurvey::count(const Bitmap& image, WorkArea& work) {
 
 void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) const {
     const Palette& palette = dst.palette();
-    // One byte per possible colour, mapped lazily by the system: only the
-    // pages of colours present are ever touched.
-    struct Free {
-        void operator()(std::uint8_t* p) const { std::free(p); }
-    };
-    std::unique_ptr<std::uint8_t[], Free> index(
-        static_cast<std::uint8_t*>(std::calloc(kColors, 1)));
-    if (!index) throw std::bad_alloc();
+    // One byte per possible colour, mapped lazily: only the pages of the
+    // colours present are ever backed.
+    LargeBlock index(kColors);
     std::uint8_t* table = index.get();
     const std::size_t parts = partsFor(image);
     // A few colours are searched directly rather than through a matcher,

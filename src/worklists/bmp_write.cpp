@@ -7,18 +7,18 @@ namespace kararisu {
 
 namespace {
 
-void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+void put16(std::span<std::uint8_t> out, std::size_t at, std::uint32_t v) {
     out[at] = std::uint8_t(v);
     out[at + 1] = std::uint8_t(v >> 8);
 }
-void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
+void put32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t v) {
     put16(out, at, v & 0xffff);
     put16(out, at + 2, v >> 16);
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
+// The file's bytes in a buffer from `make(size)`.
+template <typename Buffer, typename Make>
+Buffer encode(const Bitmap& bitmap, Make make) {
     const PixelFormat f = bitmap.format();
     const bool paletted = isPaletted(f);
     // The colour table holds the palette as it is; a paletted bitmap without
@@ -29,7 +29,7 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
     const std::size_t headerEnd = 14 + 40 + (masks ? 12 : 0);
     const std::size_t offset = headerEnd + 4 * colours;
     const std::size_t imageSize = bitmap.byteSize();
-    std::vector<std::uint8_t> out(offset + imageSize, 0);
+    Buffer out = make(offset + imageSize);
     out[0] = 'B';
     out[1] = 'M';
     put32(out, 2, std::uint32_t(out.size()));
@@ -63,8 +63,18 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
     return out;
 }
 
+}  // namespace
+
+std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
+    return encode<std::vector<std::uint8_t>>(
+        bitmap, [](std::size_t n) { return std::vector<std::uint8_t>(n, 0); });
+}
+
 void saveBmp(const Bitmap& bitmap, const std::string& path) {
-    const std::vector<std::uint8_t> bytes = encodeBmp(bitmap);
+    // A large picture's file is built in a large block: zero-filled and
+    // backed by big pages.
+    const LargeVector<std::uint8_t> bytes = encode<LargeVector<std::uint8_t>>(
+        bitmap, [](std::size_t n) { return LargeVector<std::uint8_t>(n); });
     const std::string error = writeFileAtomically(path, bytes);
     if (!error.empty()) throw SaveError(path + ": " + error);
 }

@@ -42,7 +42,7 @@ int farDistance(int v, int lo, int hi) {
 
 // The candidates among [begin, end) for the box [lo, lo + side) on each axis.
 void ColorMatcher::collect(const Entry* begin, const Entry* end, int r0, int g0, int b0, int side,
-                           std::vector<Entry>& out) {
+                           Entries& out) {
     const int r1 = r0 + side - 1, g1 = g0 + side - 1, b1 = b0 + side - 1;
     std::int32_t bound = INT32_MAX;
     for (const Entry* e = begin; e != end; ++e) {
@@ -77,19 +77,26 @@ ColorMatcher::ColorMatcher(const Palette& palette) {
     // only those are tested.
     constexpr int coarseBits = kCellBits - 1;
     constexpr int coarseSide = 256 >> coarseBits;
-    std::vector<std::vector<Entry>> coarse(std::size_t{1} << (3 * coarseBits));
-    std::size_t total = 0;
+    // All coarse lists in one block, reserved for the most they can hold
+    // (only what is written is ever backed by memory).
+    constexpr std::size_t coarseCells = std::size_t{1} << (3 * coarseBits);
+    Entries coarse;
+    coarse.reserve(coarseCells * all.size());
+    std::vector<std::uint32_t> coarseStart(coarseCells + 1);
     for (int cr = 0; cr < (1 << coarseBits); ++cr)
         for (int cg = 0; cg < (1 << coarseBits); ++cg)
             for (int cb = 0; cb < (1 << coarseBits); ++cb) {
-                auto& list =
-                    coarse[std::size_t((cr << (2 * coarseBits)) | (cg << coarseBits) | cb)];
+                const std::size_t cell =
+                    std::size_t((cr << (2 * coarseBits)) | (cg << coarseBits) | cb);
+                coarseStart[cell] = std::uint32_t(coarse.size());
                 collect(all.data(), all.data() + all.size(), cr * coarseSide, cg * coarseSide,
-                        cb * coarseSide, coarseSide, list);
-                total += list.size();
+                        cb * coarseSide, coarseSide, coarse);
             }
-    if (total / coarse.size() <= 48) {
-        buildCells(all, coarse);
+    coarseStart[coarseCells] = std::uint32_t(coarse.size());
+    if (coarse.size() / coarseCells <= 48) {
+        // A fine cell's candidates are among its coarse cell's.
+        candidates_.reserve(8 * coarse.size());
+        buildCells(coarse, coarseStart);
         return;
     }
     // Main axis of the entries by power iteration on their scatter; any axis
@@ -131,23 +138,23 @@ ColorMatcher::ColorMatcher(const Palette& palette) {
     }
 }
 
-void ColorMatcher::buildCells(const std::vector<Entry>& all,
-                              const std::vector<std::vector<Entry>>& coarse) {
-    (void)all;
+void ColorMatcher::buildCells(const Entries& coarse,
+                              const std::vector<std::uint32_t>& coarseStart) {
     constexpr int coarseBits = kCellBits - 1;
     constexpr int side = 256 >> kCellBits;
     for (int cr = 0; cr < (1 << coarseBits); ++cr)
         for (int cg = 0; cg < (1 << coarseBits); ++cg)
             for (int cb = 0; cb < (1 << coarseBits); ++cb) {
-                const auto& list =
-                    coarse[std::size_t((cr << (2 * coarseBits)) | (cg << coarseBits) | cb)];
+                const std::size_t c =
+                    std::size_t((cr << (2 * coarseBits)) | (cg << coarseBits) | cb);
+                const Entry* first = coarse.data() + coarseStart[c];
+                const Entry* last = coarse.data() + coarseStart[c + 1];
                 for (int k = 0; k < 8; ++k) {
                     const int fr = 2 * cr + (k >> 2), fg = 2 * cg + ((k >> 1) & 1),
                               fb = 2 * cb + (k & 1);
                     const int cell = (fr << (2 * kCellBits)) | (fg << kCellBits) | fb;
                     cellStart_[cell] = std::uint32_t(candidates_.size());
-                    collect(list.data(), list.data() + list.size(), fr * side, fg * side, fb * side,
-                            side, candidates_);
+                    collect(first, last, fr * side, fg * side, fb * side, side, candidates_);
                     cellEnd_[cell] = std::uint32_t(candidates_.size());
                 }
             }

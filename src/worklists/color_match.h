@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "worklists/bitmap.h"
+#include "worklists/large_buffer.h"
 #include "worklists/palette.h"
 
 namespace kararisu {
@@ -28,9 +29,10 @@ class ColorMatcher {
         std::int32_t r, g, b;
         std::uint32_t index;
     };
+    using Entries = LargeVector<Entry>;
     static void collect(const Entry* begin, const Entry* end, int r0, int g0, int b0, int side,
-                        std::vector<Entry>& out);
-    void buildCells(const std::vector<Entry>& all, const std::vector<std::vector<Entry>>& coarse);
+                        Entries& out);
+    void buildCells(const Entries& coarse, const std::vector<std::uint32_t>& coarseStart);
     unsigned nearestByProjection(int r, int g, int b) const;
 
     bool empty_ = true;
@@ -44,7 +46,7 @@ class ColorMatcher {
     std::vector<double> along_;
     std::vector<std::uint32_t> cellStart_;  // offsets into candidates_, per cell
     std::vector<std::uint32_t> cellEnd_ = std::vector<std::uint32_t>(kCells);
-    std::vector<Entry> candidates_;  // per cell, in index order
+    Entries candidates_;  // per cell, in index order
 };
 
 // Every pixel of dst (paletted, same size as src) becomes the index of the
