@@ -9,6 +9,8 @@
 #include <new>
 #include <thread>
 
+#include "worklists/parallel.h"
+
 namespace kararisu {
 
 float luminance(std::uint32_t colorValue) {
@@ -174,8 +176,7 @@ bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
     // whenever, so the cores share the ranges: a large one is partitioned
     // once and its two parts go back to the pool, a small one is sorted to
     // the end by the thread that took it. The order is the one-thread order.
-    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    const std::size_t parts = n >= (std::size_t{1} << 16) ? cores : 1;
+    const std::size_t parts = n >= (std::size_t{1} << 16) ? coreCount() : 1;
     const std::size_t large = std::max<std::size_t>(n / (8 * parts), 1 << 14);
     std::vector<std::vector<Range>> stacks(parts);
     for (auto& stack : stacks) {
@@ -183,10 +184,14 @@ bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
     }
     std::mutex lock;
     std::condition_variable changed;
-    std::vector<Range> pool = {{0, std::ptrdiff_t(n) - 1}};
+    std::vector<Range> pool;
+    // Every large partition adds at most two ranges, and there are fewer
+    // large ranges than n / large at any depth: room for all of them.
+    if (!work.reserve(pool, 64 * parts + 64)) return false;
+    pool.push_back({0, std::ptrdiff_t(n) - 1});
     std::size_t partitioning = 0;  // threads splitting a large range just now
     std::atomic<bool> ok = true;
-    auto worker = [&](std::size_t k) {
+    auto worker = [&](std::size_t k, std::size_t, std::size_t) {
         for (;;) {
             Range r;
             {
@@ -204,18 +209,20 @@ bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
             const auto [right, left] = partitionStep(a.data(), r.lo, r.hi);
             {
                 std::lock_guard<std::mutex> hold(lock);
-                for (Range q : {right, left})
-                    if (width(q) > 1) pool.push_back(q);
+                for (Range q : {right, left}) {
+                    if (width(q) <= 1) continue;
+                    if (pool.size() < pool.capacity()) {
+                        pool.push_back(q);
+                    } else if (!sortRange(a.data(), q, stacks[k])) {
+                        ok = false;  // no room left in the pool: sort it here
+                    }
+                }
                 --partitioning;
             }
             changed.notify_all();
         }
     };
-    {
-        std::vector<std::jthread> threads;
-        for (std::size_t k = 1; k < parts; ++k) threads.emplace_back(worker, k);
-        worker(0);
-    }
+    inParts(parts, parts, worker);
     if (!ok) return work.refuse();
     for (std::size_t i = 0; i < n; ++i) tallies[i] = a[i].tally;
     return true;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "worklists/color_match.h"
+#include "worklists/parallel.h"
 
 namespace kararisu {
 
@@ -13,24 +14,6 @@ namespace {
 
 constexpr std::size_t kBuckets = 4096;  // by the top 12 of the 24 colour bits
 constexpr std::size_t kColors = std::size_t{1} << 24;
-
-unsigned coreCount() {
-    return std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-}
-
-// Runs body(part, first, last) over [0, n) in `parts` pieces, one thread each.
-template <typename Body>
-void inParts(std::size_t parts, std::size_t n, Body body) {
-    if (parts <= 1) {
-        body(std::size_t{0}, std::size_t{0}, n);
-        return;
-    }
-    std::vector<std::jthread> threads;
-    for (std::size_t p = 1; p < parts; ++p) {
-        threads.emplace_back([=, &body] { body(p, n * p / parts, n * (p + 1) / parts); });
-    }
-    body(0, 0, n / parts);
-}
 
 // Pictures this small are not worth a thread.
 std::size_t partsFor(const Bitmap& image) {

@@ -1,5 +1,7 @@
 #include "worklists/color_match.h"
 
+#include "worklists/parallel.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -267,21 +269,14 @@ void colorMatchedCopy(const Bitmap& src, Bitmap& dst) {
         throw std::invalid_argument("colour-matched copy needs a 32-bit source of the same size");
     const ColorMatcher matcher(dst.palette());
     const std::uint64_t pixels = std::uint64_t(src.width()) * std::uint64_t(src.height());
-    const unsigned cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-    const int parts = pixels < (1u << 18) ? 1 : int(std::min<std::uint64_t>(cores, src.height()));
-    if (parts <= 1) {
-        matchRows(src, dst, matcher, 0, src.height());
-        return;
-    }
-    // Rows are split on whole bytes, so 1- and 4-bit rows never share a byte
-    // between threads: each thread owns whole rows.
-    std::vector<std::thread> workers;
-    for (int k = 1; k < parts; ++k)
-        workers.emplace_back(matchRows, std::cref(src), std::ref(dst), std::cref(matcher),
-                             int(std::int64_t(src.height()) * k / parts),
-                             int(std::int64_t(src.height()) * (k + 1) / parts));
-    matchRows(src, dst, matcher, 0, int(src.height() / parts));
-    for (auto& t : workers) t.join();
+    const std::size_t parts =
+        pixels < (1u << 18) ? 1 : std::min<std::size_t>(coreCount(), std::size_t(src.height()));
+    // Each thread owns whole rows, so 1- and 4-bit rows never share a byte
+    // between threads.
+    inParts(parts, std::size_t(src.height()),
+            [&](std::size_t, std::size_t first, std::size_t last) {
+                matchRows(src, dst, matcher, int(first), int(last));
+            });
 }
 
 }  // namespace kararisu
