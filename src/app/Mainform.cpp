@@ -258,13 +258,13 @@ void TMain::connectCommands() {
     on(DMotoButton, &QPushButton::clicked, &TMain::DMotoButtonClick);
     on(DGenButton, &QPushButton::clicked, &TMain::DGenButtonClick);
 
-    on(MotoListBox, &kararisu::MotoListBox::mouseMoved, &TMain::MotoListBoxMouseMove);
-    on(MotoListBox, &kararisu::MotoListBox::mouseReleased, &TMain::MotoListBoxMouseUp);
-    on(MotoListBox, &kararisu::MotoListBox::keyReleased, &TMain::MotoListBoxKeyUp);
+    on(&MotoListBox->input, &kararisu::ListInput::mouseMoved, &TMain::MotoListBoxMouseMove);
+    on(&MotoListBox->input, &kararisu::ListInput::mouseReleased, &TMain::MotoListBoxMouseUp);
+    on(&MotoListBox->input, &kararisu::ListInput::keyReleased, &TMain::MotoListBoxKeyUp);
     on(MotoListBox, &QListWidget::itemDoubleClicked, &TMain::MotoListBoxDblClick);
-    on(GenListView, &kararisu::GenListView::mouseMoved, &TMain::GenListViewMouseMove);
-    on(GenListView, &kararisu::GenListView::mouseReleased, &TMain::GenListViewMouseUp);
-    on(GenListView, &kararisu::GenListView::keyReleased, &TMain::GenListViewKeyUp);
+    on(&GenListView->input, &kararisu::ListInput::mouseMoved, &TMain::GenListViewMouseMove);
+    on(&GenListView->input, &kararisu::ListInput::mouseReleased, &TMain::GenListViewMouseUp);
+    on(&GenListView->input, &kararisu::ListInput::keyReleased, &TMain::GenListViewKeyUp);
     on(GenListView, &QTreeWidget::itemDoubleClicked, &TMain::GenListViewDblClick);
 }
 

@@ -4,7 +4,7 @@
 
 namespace kararisu {
 
-GenListView::GenListView(QWidget* parent) : QTreeWidget(parent) {
+GenListView::GenListView(QWidget* parent) : ReportingList<QTreeWidget>(parent) {
     setColumnCount(3);
     setHeaderLabels(
         {QStringLiteral("ファイル名"), QStringLiteral("パレット名"), QStringLiteral("減色モード")});
@@ -29,21 +29,6 @@ GenListView::GenListView(QWidget* parent) : QTreeWidget(parent) {
     for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
         pal.setBrush(QPalette::Inactive, role, pal.brush(QPalette::Active, role));
     setPalette(pal);
-}
-
-void GenListView::mouseReleaseEvent(QMouseEvent* event) {
-    QTreeWidget::mouseReleaseEvent(event);
-    emit mouseReleased();
-}
-
-void GenListView::keyReleaseEvent(QKeyEvent* event) {
-    QTreeWidget::keyReleaseEvent(event);
-    emit keyReleased();
-}
-
-void GenListView::mouseMoveEvent(QMouseEvent* event) {
-    QTreeWidget::mouseMoveEvent(event);
-    emit mouseMoved();
 }
 
 }  // namespace kararisu

@@ -5,22 +5,13 @@
 
 #include <QTreeWidget>
 
+#include "app/list_input.h"
+
 namespace kararisu {
 
-class GenListView : public QTreeWidget {
-    Q_OBJECT
+class GenListView : public ReportingList<QTreeWidget> {
   public:
     explicit GenListView(QWidget* parent);
-
-  signals:
-    void mouseReleased();
-    void keyReleased();
-    void mouseMoved();
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 };
 
 }  // namespace kararisu

@@ -31,7 +31,7 @@ class LineDelegate : public QStyledItemDelegate {
 }  // namespace
 
 MotoListBox::MotoListBox(QWidget* parent, const GlyphList& glyphs, std::function<int(int)> depthOf)
-    : QListWidget(parent), glyphs_(glyphs), depthOf_(std::move(depthOf)) {
+    : ReportingList<QListWidget>(parent), glyphs_(glyphs), depthOf_(std::move(depthOf)) {
     setItemDelegate(new LineDelegate(this));
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -69,21 +69,6 @@ void MotoListBox::drawLine(QPainter& painter, const QRect& r, int i, bool select
     int y = r.top() + (r.height() - fm.height()) / 2;
     painter.drawText(x, y + fm.ascent(), line->text());
     painter.restore();
-}
-
-void MotoListBox::mouseReleaseEvent(QMouseEvent* event) {
-    QListWidget::mouseReleaseEvent(event);
-    emit mouseReleased();
-}
-
-void MotoListBox::keyReleaseEvent(QKeyEvent* event) {
-    QListWidget::keyReleaseEvent(event);
-    emit keyReleased();
-}
-
-void MotoListBox::mouseMoveEvent(QMouseEvent* event) {
-    QListWidget::mouseMoveEvent(event);
-    emit mouseMoved();
 }
 
 }  // namespace kararisu

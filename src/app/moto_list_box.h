@@ -7,12 +7,13 @@
 #include <QStyledItemDelegate>
 #include <functional>
 
+#include "app/list_input.h"
+
 namespace kararisu {
 
 class GlyphList;
 
-class MotoListBox : public QListWidget {
-    Q_OBJECT
+class MotoListBox : public ReportingList<QListWidget> {
   public:
     // glyphs: the depth glyphs; depthOf(i): the glyph index of line i, or -1.
     MotoListBox(QWidget* parent, const GlyphList& glyphs, std::function<int(int)> depthOf);
@@ -25,16 +26,6 @@ class MotoListBox : public QListWidget {
     int lineHeight() const;
     // Draws line i into r as the list shows it.
     void drawLine(QPainter& painter, const QRect& r, int i, bool selected) const;
-
-  signals:
-    void mouseReleased();
-    void keyReleased();
-    void mouseMoved();
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
     const GlyphList& glyphs_;

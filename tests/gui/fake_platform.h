@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/platform.h"
+#include "support/script.h"
 
 namespace kararisu::test {
 
@@ -32,44 +33,33 @@ class FakePlatform : public Platform {
     Answer show(const Message& m) override {
         messages.push_back(m);
         if (onMessage) onMessage(m);
-        if (!answers.empty()) {
-            Answer a = answers.front();
-            answers.pop_front();
-            return a;
-        }
+        Answer fallback = Answer::Ok;
         switch (m.buttons) {
             case MessageButtons::Ok:
-                return Answer::Ok;
+                break;
             case MessageButtons::YesNo:
             case MessageButtons::YesNoCancel:
-                return Answer::Yes;
+                fallback = Answer::Yes;
+                break;
             case MessageButtons::RetryCancel:
-                return Answer::Cancel;  // a script must ask for a retry, or tests loop
+                fallback = Answer::Cancel;  // a script must ask for a retry, or tests loop
+                break;
         }
-        return Answer::Ok;
+        return nextAnswer(answers, fallback);
     }
     void beep(Beep kind) override { beeps.push_back(kind); }
     std::vector<std::string> openFiles(const FileDialogRequest& r) override {
         openRequests.push_back(r);
-        if (openAnswers.empty()) return {};
-        auto a = openAnswers.front();
-        openAnswers.pop_front();
-        return a;
+        return nextAnswer(openAnswers, {});
     }
     std::optional<std::string> saveFile(const FileDialogRequest& r) override {
         saveRequests.push_back(r);
-        if (saveAnswers.empty()) return std::nullopt;
-        auto a = saveAnswers.front();
-        saveAnswers.pop_front();
-        return a;
+        return nextAnswer(saveAnswers, {});
     }
     std::optional<std::string> chooseFolder(const std::string& caption,
                                             const std::string& start) override {
         folderRequests.emplace_back(caption, start);
-        if (folderAnswers.empty()) return std::nullopt;
-        auto a = folderAnswers.front();
-        folderAnswers.pop_front();
-        return a;
+        return nextAnswer(folderAnswers, {});
     }
 };
 

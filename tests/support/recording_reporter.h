@@ -5,6 +5,7 @@
 #include <deque>
 #include <vector>
 
+#include "support/script.h"
 #include "worklists/messages.h"
 
 namespace kararisu::test {
@@ -17,10 +18,7 @@ class RecordingReporter : public Reporter {
 
     Answer show(const Message& message) override {
         messages.push_back(message);
-        if (answers.empty()) return Answer::Ok;
-        Answer a = answers.front();
-        answers.pop_front();
-        return a;
+        return nextAnswer(answers, Answer::Ok);
     }
     void beep(Beep kind) override { beeps.push_back(kind); }
 };
