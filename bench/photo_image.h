@@ -10,7 +10,7 @@
 namespace kararisu::bench {
 
 inline Bitmap photoImage(int width, int height) {
-    Bitmap b(width, height, PixelFormat::Bpp32, Bitmap::Fill::Uninitialised);
+    Bitmap b(width, height, PixelFormat::Bpp32);
     std::uint32_t state = 0x9e3779b9u;
     auto noise = [&state]() {
         state ^= state << 13;

@@ -208,6 +208,16 @@ int runReduce(const std::vector<std::string>& args) {
     const ModeInfo& info = modeInfo(mode);
     ReductionSettings settings{mode, isFreeCountMode(mode) ? colors : info.colorCount,
                                info.schemeName};
+    // Each file is read when its turn comes; one that fails has printed
+    // its reason and makes the exit status 1.
+    bool rejected = false;
+    auto target = [&rejected](const std::string& f) {
+        return ReductionTarget{fileNameOf(f), f, nullptr, [f, &rejected] {
+                                   auto b = loadImage(f);
+                                   if (!b) rejected = true;
+                                   return b;
+                               }};
+    };
     std::vector<ReductionTarget> targets;
     std::size_t referenceIndex = 0;
     bool referenceListed = false;
@@ -216,12 +226,9 @@ int runReduce(const std::vector<std::string>& args) {
             referenceIndex = targets.size();
             referenceListed = true;
         }
-        targets.push_back({fileNameOf(f), f, nullptr, [f] { return loadImage(f); }});
+        targets.push_back(target(f));
     }
-    if (!reference.empty() && !referenceListed) {
-        targets.insert(targets.begin(), {fileNameOf(reference), reference, nullptr,
-                                         [reference] { return loadImage(reference); }});
-    }
+    if (!reference.empty() && !referenceListed) targets.insert(targets.begin(), target(reference));
 
     StderrReporter reporter;
     FileSink sink(folder, force, savePalettes);
@@ -231,15 +238,6 @@ int runReduce(const std::vector<std::string>& args) {
     RunMonitor& monitor = progress ? static_cast<RunMonitor&>(terminal) : silent;
     RunContext run{monitor, reporter, sink, work, false};
 
-    // A target that fails to load has printed its reason already.
-    bool rejected = false;
-    for (auto& t : targets) {
-        t.load = [f = t.path, &rejected] {
-            auto b = loadImage(f);
-            if (!b) rejected = true;
-            return b;
-        };
-    }
     RunOutcome outcome;
     if (!palette.empty()) {
         std::string problem;

@@ -46,7 +46,7 @@ struct TargetImage {
     std::unique_ptr<Bitmap> owned;
 };
 
-TargetImage open(const ReductionTarget& t) {
+TargetImage imageOf(const ReductionTarget& t) {
     TargetImage ti;
     if (t.image != nullptr) {
         ti.image = t.image;
@@ -66,7 +66,7 @@ void walk(const std::vector<ReductionTarget>& targets, RunContext& run, Visit vi
         const ReductionTarget& t = targets[i];
         run.monitor.setNumber(std::to_string(i + 1) + "/" + std::to_string(count));
         run.monitor.setName(t.name);
-        TargetImage ti = open(t);
+        TargetImage ti = imageOf(t);
         if (ti.image == nullptr) continue;
         // An image without pixels in either direction has nothing to reduce.
         if (ti.image->isEmpty()) {
@@ -215,7 +215,7 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
     std::string name;
     bool rejected = false;
     RunOutcome outcome = guarded(run, [&] {
-        TargetImage ti = open(ref);
+        TargetImage ti = imageOf(ref);
         if (ti.image == nullptr || ti.image->isEmpty()) {
             m.hide();
             if (ti.image != nullptr) {

@@ -67,15 +67,14 @@ std::size_t Bitmap::strideFor(int width, PixelFormat f) {
 
 Bitmap::Bitmap() = default;
 
-Bitmap::Bitmap(int width, int height, PixelFormat format, Fill fill)
+Bitmap::Bitmap(int width, int height, PixelFormat format)
     : width_(width), height_(height), format_(format) {
     if (!sizeAllowed(width, height))
         throw std::length_error("bitmap of " + std::to_string(width) + " x " +
                                 std::to_string(height) + " pixels is too large to hold");
     stride_ = strideFor(width, format);
     const std::size_t bytes = byteSize();
-    // The block comes zero-filled, so both fills cost the same.
-    (void)fill;
+    // The block comes zero-filled.
     data_ = LargeBlock(bytes);
     if (isPaletted(format)) palette_.resize(std::size_t{1} << storageBits(format));
 }
@@ -257,12 +256,12 @@ Palette defaultPalette(PixelFormat f) {
 void Bitmap::setFormat(PixelFormat format) {
     if (format == format_) return;
     if (format == PixelFormat::Bpp32) {
-        Bitmap out(width_, height_, format, Fill::Uninitialised);
+        Bitmap out(width_, height_, format);
         for (int y = 0; y < height_; ++y) readColorValues(y, out.row32(y));
         *this = std::move(out);
         return;
     }
-    Bitmap out(width_, height_, format, Fill::Zero);
+    Bitmap out(width_, height_, format);
     if (isPaletted(format)) {
         const std::size_t limit = std::size_t{1} << storageBits(format);
         if (isPaletted(format_) && palette_.size() <= limit) {
@@ -300,7 +299,7 @@ void Bitmap::setFormat(PixelFormat format) {
 
 void Bitmap::setSize(int width, int height) {
     if (width == width_ && height == height_) return;
-    Bitmap out(width, height, format_, Fill::Zero);
+    Bitmap out(width, height, format_);
     out.palette_ = palette_;
     const int h = std::min(height, height_);
     const std::size_t bytes = std::min(out.stride_, stride_);

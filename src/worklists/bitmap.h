@@ -38,12 +38,10 @@ class Bitmap {
     static bool sizeAllowed(std::int64_t width, std::int64_t height);
     static std::size_t strideFor(int width, PixelFormat f);
 
-    enum class Fill { Zero, Uninitialised };
-
     Bitmap();  // 0 x 0, 32 bits per pixel
     // Throws std::length_error when sizeAllowed() is false. A paletted bitmap
-    // starts with 2^bpp black entries.
-    Bitmap(int width, int height, PixelFormat format, Fill fill = Fill::Zero);
+    // starts with 2^bpp black entries; every pixel starts at 0.
+    Bitmap(int width, int height, PixelFormat format);
     Bitmap(const Bitmap& other);
     Bitmap& operator=(const Bitmap& other);
     Bitmap(Bitmap&&) noexcept;

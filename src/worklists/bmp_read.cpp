@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "worklists/bmp.h"
 
@@ -278,7 +276,7 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
     const std::size_t fileStride = (std::size_t(w) * bits + 31) / 32 * 4;
     if (hh > 0 && (size - pixelsAt) / (fileStride ? fileStride : 1) < std::size_t(hh) && fileStride)
         return fail(BmpProblem::Truncated, "file ends inside the pixel data");
-    r.bitmap = Bitmap(w, hh, f, Bitmap::Fill::Zero);
+    r.bitmap = Bitmap(w, hh, f);
     if (bits <= 8) r.bitmap.setPaletteEntries(Palette(table));
     const Mask mr(masks[0]), mg(masks[1]), mb(masks[2]);
     for (int y = 0; y < hh && w > 0; ++y) {
