@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "photo_image.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const kararisu::BmpReadResult r = kararisu::decodeBmp({data, size});

@@ -9,7 +9,7 @@
 #include <map>
 #include <sstream>
 
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 using namespace kararisu;
 namespace fs = std::filesystem;

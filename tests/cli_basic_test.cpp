@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "support/cli_runner.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 using namespace kararisu;
 namespace fs = std::filesystem;

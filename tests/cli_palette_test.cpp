@@ -12,7 +12,7 @@
 #include <iterator>
 
 #include "palette/palette_file.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 using namespace kararisu;
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 
 #include "support/cli_runner.h"
 #include "support/pictures.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu {
 namespace {

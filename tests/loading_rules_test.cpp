@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/loading.h"
+#include "worklists/loading.h"
 
 using namespace kararisu;
 

@@ -8,7 +8,7 @@
 #include <QScreen>
 
 #include "app/application.h"
-#include "app/loading.h"
+#include "worklists/loading.h"
 #include "palette/palette_file.h"
 #include "viewers/Gpform.h"
 #include "viewers/Mpform.h"

@@ -9,9 +9,9 @@
 
 #include "app/Mainform.h"
 #include "app/application.h"
-#include "app/loading.h"
+#include "worklists/loading.h"
 #include "viewers/Mpform.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 #include "worklists/results.h"
 
 namespace kararisu {

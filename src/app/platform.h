@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "worklists/messages.h"
+#include "support/messages.h"
 
 namespace kararisu {
 

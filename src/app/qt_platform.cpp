@@ -9,7 +9,7 @@
 #include <QPushButton>
 
 #include "app/bitmap_image.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu {
 

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 #include "worklists/results.h"
 
 namespace kararisu::cli {

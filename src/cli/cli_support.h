@@ -10,7 +10,7 @@
 
 #include "reduce/monitor.h"
 #include "worklists/bitmap.h"
-#include "worklists/messages.h"
+#include "support/messages.h"
 
 namespace kararisu::cli {
 

@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu::cli {
 

@@ -3,7 +3,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "viewers/image_info.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 #include "worklists/results.h"
 
 namespace kararisu::cli {

@@ -2,9 +2,9 @@
 #include <filesystem>
 
 #include "cli/commands.h"
-#include "cli/palette_input.h"
+#include "palette/palette_input.h"
 #include "palette/merge_engines.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu::cli {
 

@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
-#include "cli/palette_input.h"
+#include "palette/palette_input.h"
 
 namespace kararisu::cli {
 

@@ -8,11 +8,11 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "cli/palette_input.h"
+#include "palette/palette_input.h"
 #include "palette/palette_file.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu::cli {
 

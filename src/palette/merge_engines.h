@@ -8,7 +8,7 @@
 #include <span>
 
 #include "palette/merge_rules.h"
-#include "worklists/messages.h"
+#include "support/messages.h"
 #include "worklists/results.h"
 
 namespace kararisu {

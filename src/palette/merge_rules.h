@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "worklists/bitmap.h"
-#include "worklists/messages.h"
+#include "support/messages.h"
 #include "worklists/palette.h"
 #include "worklists/results.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "palette/palette_file.h"
-#include "worklists/messages.h"
+#include "support/messages.h"
 
 namespace kararisu {
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "palette/shift_jis.h"
-#include "worklists/atomic_file.h"
+#include "support/atomic_file.h"
 
 namespace kararisu {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "worklists/messages.h"
+#include "support/messages.h"
 #include "worklists/palette.h"
 
 namespace kararisu {

@@ -11,7 +11,7 @@
 #include "reduce/monitor.h"
 #include "reduce/work_area.h"
 #include "worklists/bitmap.h"
-#include "worklists/messages.h"
+#include "support/messages.h"
 #include "worklists/results.h"
 #include "worklists/work_list.h"
 

@@ -9,7 +9,7 @@
 #include <new>
 #include <thread>
 
-#include "worklists/parallel.h"
+#include "support/parallel.h"
 
 namespace kararisu {
 

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "worklists/color_match.h"
-#include "worklists/parallel.h"
+#include "support/parallel.h"
 
 namespace kararisu {
 

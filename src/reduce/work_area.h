@@ -10,8 +10,8 @@
 #include <new>
 #include <vector>
 
-#include "worklists/large_buffer.h"
-#include "worklists/messages.h"
+#include "support/large_buffer.h"
+#include "support/messages.h"
 
 namespace kararisu {
 

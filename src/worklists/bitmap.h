@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "worklists/large_buffer.h"
+#include "support/large_buffer.h"
 #include "worklists/palette.h"
 
 namespace kararisu {

@@ -1,6 +1,6 @@
 #include "worklists/color_match.h"
 
-#include "worklists/parallel.h"
+#include "support/parallel.h"
 
 #include <algorithm>
 #include <cmath>

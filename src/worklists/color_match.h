@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "worklists/bitmap.h"
-#include "worklists/large_buffer.h"
+#include "support/large_buffer.h"
 #include "worklists/palette.h"
 
 namespace kararisu {

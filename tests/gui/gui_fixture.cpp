@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "app/loading.h"
+#include "worklists/loading.h"
 #include "viewers/Gpform.h"
 #include "viewers/Ppform.h"
 

@@ -13,7 +13,7 @@
 #include "app/application.h"
 #include "app/program.h"
 #include "gui/fake_platform.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu::test {
 

@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QUrl>
 
-#include "app/loading.h"
+#include "worklists/loading.h"
 #include "gui/gui_fixture.h"
 #include "palette/palette_file.h"
 #include "viewers/Mpform.h"

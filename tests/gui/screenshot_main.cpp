@@ -8,10 +8,10 @@
 #include <cstdio>
 
 #include "app/application.h"
-#include "app/loading.h"
+#include "worklists/loading.h"
 #include "app/program.h"
 #include "gui/fake_platform.h"
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 using namespace kararisu;
 

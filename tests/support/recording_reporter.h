@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "support/script.h"
-#include "worklists/messages.h"
+#include "support/messages.h"
 
 namespace kararisu::test {
 

@@ -1,4 +1,4 @@
-#include "worklists/large_buffer.h"
+#include "support/large_buffer.h"
 
 #include <sys/mman.h>
 

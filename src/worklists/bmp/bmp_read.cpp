@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

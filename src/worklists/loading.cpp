@@ -1,4 +1,4 @@
-#include "app/loading.h"
+#include "worklists/loading.h"
 
 #include <filesystem>
 #include <system_error>

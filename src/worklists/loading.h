@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 #include "worklists/work_list.h"
 
 namespace kararisu {

@@ -1,9 +1,9 @@
-#include "cli/palette_input.h"
+#include "palette/palette_input.h"
 
-#include "worklists/bmp.h"
+#include "worklists/bmp/bmp.h"
 #include "worklists/results.h"
 
-namespace kararisu::cli {
+namespace kararisu {
 
 std::optional<PaletteInput> loadPaletteInput(const std::string& path, std::string& problem) {
     const BmpReadResult bmp = readBmpFile(path);
@@ -44,4 +44,4 @@ std::string messageText(const Message& m) {
     return m.caption.empty() ? m.text : m.caption + ": " + m.text;
 }
 
-}  // namespace kararisu::cli
+}  // namespace kararisu

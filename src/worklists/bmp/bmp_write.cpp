@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "worklists/atomic_file.h"
-#include "worklists/bmp.h"
+#include "support/atomic_file.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu {
 

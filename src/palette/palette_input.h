@@ -7,9 +7,9 @@
 #include <string>
 
 #include "palette/palette_file.h"
-#include "worklists/messages.h"
+#include "support/messages.h"
 
-namespace kararisu::cli {
+namespace kararisu {
 
 struct PaletteInput {
     Palette palette;
@@ -27,4 +27,4 @@ std::optional<PaletteInput> loadPaletteInput(const std::string& path, std::strin
 // A message as the batch tool prints it: "caption: text".
 std::string messageText(const Message& m);
 
-}  // namespace kararisu::cli
+}  // namespace kararisu

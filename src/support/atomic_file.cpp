@@ -1,4 +1,4 @@
-#include "worklists/atomic_file.h"
+#include "support/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
