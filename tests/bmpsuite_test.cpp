@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "support/required_inputs.h"
 #include "worklists/bmp/bmp.h"
 
 using namespace kararisu;
@@ -66,7 +67,7 @@ class BmpSuite : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!fs::is_directory(kSuite)) {
-            GTEST_SKIP() << "BMP suite not found at " << kSuite;
+            KARARISU_SKIP_WITHOUT_INPUT(std::string("BMP suite not found at ") + kSuite);
         }
     }
 };

@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh test
-cmake --preset default >/dev/null
+cmake --preset default -DKARARISU_WERROR=ON >/dev/null
 cmake --build --preset default -j"$(nproc)"
 ctest --preset default -j"$(nproc)"
