@@ -13,6 +13,6 @@ int main(int argc, char** argv) {
     }
     kararisu::Bitmap b = kararisu::bench::photoImage(std::atoi(argv[1]), std::atoi(argv[2]));
     b.setFormat(kararisu::PixelFormat::Bpp24);
-    kararisu::saveBmp(b, argv[3]);
+    kararisu::saveBmp(b, argv[3]).take(argv[3]);
     return 0;
 }

@@ -6,17 +6,18 @@
 #include "worklists/bmp/bmp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const kararisu::BmpReadResult r = kararisu::decodeBmp({data, size});
-    if (!r.ok()) {
-        if (r.reason.empty()) std::abort();
+    const kararisu::Outcome<kararisu::BmpImage> decoded = kararisu::decodeBmp({data, size});
+    if (!decoded) {
+        if (decoded.problem().reason.empty()) std::abort();
         return 0;
     }
+    const kararisu::BmpImage& r = *decoded;
     std::uint32_t sum = 0;
     for (int y = 0; y < r.bitmap.height(); ++y)
         for (int x = 0; x < r.bitmap.width(); ++x) sum += r.bitmap.pixelValue(x, y);
     // Whatever decodes must also write and read back to the same picture.
     const auto bytes = kararisu::encodeBmp(r.bitmap);
-    const kararisu::BmpReadResult again = kararisu::decodeBmp(bytes);
-    if (!again.ok() || !(again.bitmap == r.bitmap)) std::abort();
+    const kararisu::Outcome<kararisu::BmpImage> again = kararisu::decodeBmp(bytes);
+    if (!again || !(again->bitmap == r.bitmap)) std::abort();
     return static_cast<int>(sum & 0);
 }

@@ -61,8 +61,8 @@ TEST(BmpRoundTrip, EveryFormatAndOddWidthReadsBackIdentical) {
         for (int w : {1, 3, 7, 33}) {
             const Bitmap b = randomBitmap(w, 5, f, seed++);
             const fs::path file = dir.path / "rt.bmp";
-            saveBmp(b, file);
-            const Bitmap back = loadBmp(file);
+            saveBmp(b, file).take(file);
+            const Bitmap back = loadBmp(file).take(file);
             EXPECT_EQ(back.format(), f) << formatName(f);
             EXPECT_TRUE(back == b) << formatName(f) << " width " << w;
         }
@@ -72,10 +72,10 @@ TEST(BmpRoundTrip, EveryFormatAndOddWidthReadsBackIdentical) {
 TEST(BmpRoundTrip, EmptyBitmapsAreValid) {
     for (auto [w, h] : {std::pair{0, 0}, std::pair{0, 4}, std::pair{4, 0}}) {
         const Bitmap b(w, h, PixelFormat::Bpp24);
-        const BmpReadResult r = decodeBmp(encodeBmp(b));
-        ASSERT_TRUE(r.ok()) << r.reason;
-        EXPECT_EQ(r.bitmap.width(), w);
-        EXPECT_EQ(r.bitmap.height(), h);
+        const Outcome<BmpImage> r = decodeBmp(encodeBmp(b));
+        ASSERT_TRUE(r) << r.problem().reason;
+        EXPECT_EQ(r->bitmap.width(), w);
+        EXPECT_EQ(r->bitmap.height(), h);
     }
 }
 
@@ -91,7 +91,7 @@ TEST(BmpRoundTrip, AnotherDecoderSeesTheSamePixels) {
         const Bitmap b = randomBitmap(13, 6, f, seed++);
         const fs::path file = dir.path / "pil.bmp";
         const fs::path dump = dir.path / "pil.rgb";
-        saveBmp(b, file);
+        saveBmp(b, file).take(file);
         const std::string cmd = python +
                                 " -c \"import sys; from PIL import Image; "
                                 "open(sys.argv[2],'wb').write(Image.open(sys.argv[1])"
@@ -121,11 +121,11 @@ TEST(BmpRoundTrip, AnotherDecoderSeesTheSamePixels) {
 
 TEST(BmpRead, RefusalsCarryAReason) {
     std::vector<std::uint8_t> good = encodeBmp(randomBitmap(4, 4, PixelFormat::Bpp8, 9));
-    auto problem = [](std::vector<std::uint8_t> bytes) { return decodeBmp(bytes); };
+    auto problem = [](std::vector<std::uint8_t> bytes) { return decodeBmp(bytes).problem(); };
 
     auto cut = good;
     cut.resize(cut.size() - 3);
-    EXPECT_EQ(problem(cut).problem, BmpProblem::Truncated);
+    EXPECT_EQ(problem(cut).kind, ProblemKind::BmpTruncated);
     EXPECT_EQ(problem(cut).reason, "file ends inside the pixel data");
 
     auto header = good;
@@ -134,24 +134,33 @@ TEST(BmpRead, RefusalsCarryAReason) {
 
     auto jpeg = good;
     jpeg[30] = 4;
-    EXPECT_EQ(problem(jpeg).problem, BmpProblem::EmbeddedImage);
+    EXPECT_EQ(problem(jpeg).kind, ProblemKind::BmpEmbeddedImage);
 
     auto notBmp = good;
     notBmp[0] = 'P';
-    EXPECT_EQ(problem(notBmp).problem, BmpProblem::BadSignature);
+    EXPECT_EQ(problem(notBmp).kind, ProblemKind::BmpBadSignature);
 
     auto huge = good;
     huge[18] = huge[19] = huge[20] = 0xff;
     huge[21] = 0x7f;  // width 2^31 - 1
-    EXPECT_EQ(problem(huge).problem, BmpProblem::TooLarge);
+    EXPECT_EQ(problem(huge).kind, ProblemKind::BmpTooLarge);
 }
 
 TEST(BmpRead, OpeningAndValidityAreToldApart) {
-    EXPECT_THROW(loadBmp("/nonexistent/folder/x.bmp"), CannotOpenError);
+    const Outcome<Bitmap> missing = loadBmp("/nonexistent/folder/x.bmp");
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.problem().kind, ProblemKind::NotFound);
+    EXPECT_TRUE(missing.problem().cannotRead());
     TempDir dir;
     const fs::path junk = dir.path / "junk.bmp";
     std::ofstream(junk) << "this is not a bitmap";
-    EXPECT_THROW(loadBmp(junk), InvalidBitmapError);
+    const Outcome<Bitmap> invalid = loadBmp(junk);
+    ASSERT_FALSE(invalid);
+    EXPECT_EQ(invalid.problem().kind, ProblemKind::BmpBadSignature);
+    EXPECT_FALSE(invalid.problem().cannotRead());
+    const Outcome<Bitmap> folder = loadBmp(dir.path);
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.problem().kind, ProblemKind::IsFolder);
 }
 
 TEST(BmpRead, MalformedRleNeverWritesOutsideThePicture) {
@@ -171,12 +180,12 @@ TEST(BmpRead, MalformedRleNeverWritesOutsideThePicture) {
         auto bytes = base;
         bytes.resize(offset);
         bytes.insert(bytes.end(), s.begin(), s.end());
-        const BmpReadResult r = decodeBmp(bytes);
-        if (r.ok()) {
-            EXPECT_EQ(r.bitmap.width(), 4);
-            EXPECT_EQ(r.bitmap.height(), 2);
+        const Outcome<BmpImage> r = decodeBmp(bytes);
+        if (r) {
+            EXPECT_EQ(r->bitmap.width(), 4);
+            EXPECT_EQ(r->bitmap.height(), 2);
         } else {
-            EXPECT_FALSE(r.reason.empty());
+            EXPECT_FALSE(r.problem().reason.empty());
         }
     }
 }
@@ -190,8 +199,10 @@ TEST(BmpWrite, FailedSaveKeepsTheOldFile) {
         fs::permissions(dir.path, fs::perms::owner_all);
         GTEST_SKIP() << "cannot make a folder read-only for this user";
     }
-    EXPECT_THROW(saveBmp(Bitmap(2, 2, PixelFormat::Bpp24), target), SaveError);
+    const Outcome<void> saved = saveBmp(Bitmap(2, 2, PixelFormat::Bpp24), target);
     fs::permissions(dir.path, fs::perms::owner_all);
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.problem().kind, ProblemKind::PermissionDenied);
     std::ifstream in(target);
     std::string content;
     in >> content;
@@ -202,7 +213,7 @@ TEST(BmpWrite, FailedRenameLeavesTargetAndNoTemporary) {
     TempDir dir;
     const fs::path target = dir.path / "busy.bmp";
     fs::create_directories(target / "inside");  // a folder cannot be replaced by a file
-    EXPECT_THROW(saveBmp(Bitmap(2, 2, PixelFormat::Bpp24), target), SaveError);
+    EXPECT_FALSE(saveBmp(Bitmap(2, 2, PixelFormat::Bpp24), target));
     EXPECT_TRUE(fs::is_directory(target / "inside"));
     int entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++entries;
@@ -210,10 +221,9 @@ TEST(BmpWrite, FailedRenameLeavesTargetAndNoTemporary) {
 }
 
 TEST(BmpWrite, SaveIntoMissingFolderFailsWithReason) {
-    try {
+    const Outcome<void> saved =
         saveBmp(Bitmap(1, 1, PixelFormat::Bpp8), "/nonexistent/folder/x.bmp");
-        FAIL() << "no error";
-    } catch (const SaveError& e) {
-        EXPECT_NE(std::string(e.what()).find("No such file"), std::string::npos) << e.what();
-    }
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.problem().kind, ProblemKind::NotFound);
+    EXPECT_NE(saved.problem().reason.find("No such file"), std::string::npos);
 }

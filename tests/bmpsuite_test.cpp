@@ -67,7 +67,7 @@ class BmpSuite : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!fs::is_directory(kSuite)) {
-            KARARISU_SKIP_WITHOUT_INPUT(std::string("BMP suite not found at ") + kSuite);
+            KARARISU_SKIP_WITHOUT_INPUT("BMP suite not found at " + kSuite.string());
         }
     }
 };
@@ -77,15 +77,15 @@ TEST_F(BmpSuite, GoodFilesMatchTheirReferences) {
     int checked = 0;
     for (const auto& e : fs::directory_iterator(kSuite / "g")) {
         const std::string key = "g/" + e.path().filename().string();
-        const BmpReadResult r = readBmpFile(e.path());
-        ASSERT_TRUE(r.ok()) << key << ": " << r.reason;
+        const Outcome<BmpImage> r = readBmpFile(e.path());
+        ASSERT_TRUE(r) << key << ": " << r.problem().reason;
         auto [lo, hi] = refs.equal_range(key);
         if (lo == hi) continue;
         bool any = false;
         for (auto it = lo; it != hi && !any; ++it) {
             Ppm ppm;
             ASSERT_TRUE(readPpm(kSuite / "ref" / it->second, ppm)) << it->second;
-            any = matches(r.bitmap, ppm);
+            any = matches(r->bitmap, ppm);
         }
         EXPECT_TRUE(any) << key << " differs from its reference";
         ++checked;
@@ -96,9 +96,9 @@ TEST_F(BmpSuite, GoodFilesMatchTheirReferences) {
 TEST_F(BmpSuite, QuestionableAndBadFilesDecodeOrGiveAReason) {
     for (const char* folder : {"q", "b"}) {
         for (const auto& e : fs::directory_iterator(kSuite / folder)) {
-            const BmpReadResult r = readBmpFile(e.path());
-            if (!r.ok()) {
-                EXPECT_FALSE(r.reason.empty()) << e.path();
+            const Outcome<BmpImage> r = readBmpFile(e.path());
+            if (!r) {
+                EXPECT_FALSE(r.problem().reason.empty()) << e.path();
             }
         }
     }

@@ -29,7 +29,7 @@ struct CliTest : test::ScratchFolder {};
 
 TEST_F(CliTest, InfoDescribesGoodFilesAndNamesBadOnes) {
     Bitmap b(5, 3, PixelFormat::Bpp4);
-    saveBmp(b, file("a.bmp"));
+    saveBmp(b, file("a.bmp")).take(file("a.bmp"));
     std::ofstream(file("bad.bmp")) << "nope";
     const CliRun r = cli("info " + file("a.bmp") + " " + file("bad.bmp"));
     EXPECT_EQ(r.status, 1);
@@ -42,11 +42,11 @@ TEST_F(CliTest, InfoDescribesGoodFilesAndNamesBadOnes) {
 TEST_F(CliTest, ConvertKeepsFormatOrWidensTo32) {
     Bitmap b(2, 2, PixelFormat::Bpp8);
     b.setIndex(1, 0, 3);
-    saveBmp(b, file("in.bmp"));
+    saveBmp(b, file("in.bmp")).take(file("in.bmp"));
     EXPECT_EQ(cli("convert " + file("in.bmp") + " " + file("same.bmp")).status, 0);
-    EXPECT_TRUE(loadBmp(file("same.bmp")) == b);
+    EXPECT_TRUE(loadBmp(file("same.bmp")).take(file("same.bmp")) == b);
     EXPECT_EQ(cli("convert " + file("in.bmp") + " " + file("wide.bmp") + " --depth 32").status, 0);
-    EXPECT_EQ(loadBmp(file("wide.bmp")).format(), PixelFormat::Bpp32);
+    EXPECT_EQ(loadBmp(file("wide.bmp")).take(file("wide.bmp")).format(), PixelFormat::Bpp32);
 }
 
 TEST_F(CliTest, UsageErrorsExitTwo) {

@@ -104,7 +104,7 @@ TEST_F(CliPaletteTest, PrintsAPaletteFileWithItsStoredLabel) {
 TEST_F(CliPaletteTest, PrintsTheSourcePaletteOfABmp) {
     Bitmap b(3, 3, PixelFormat::Bpp1);
     b.setPaletteEntries(Palette({{10, 20, 30}, {40, 50, 60}}));
-    saveBmp(b, file("one.bmp"));
+    saveBmp(b, file("one.bmp")).take(file("one.bmp"));
     const CliRun r = cli("palette " + q("one.bmp"));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "label \"ノーマル2\"\nDepthCode 0\n0 10 20 30\n1 40 50 60\n");
@@ -115,7 +115,7 @@ TEST_F(CliPaletteTest, SavesABmpPaletteAsAPaletteFile) {
     std::vector<Rgb> pal(256);
     for (int i = 0; i < 256; ++i) pal[i] = Rgb{std::uint8_t(i), std::uint8_t(255 - i), 9};
     b.setPaletteEntries(Palette(pal));
-    saveBmp(b, file("eight.bmp"));
+    saveBmp(b, file("eight.bmp")).take(file("eight.bmp"));
     ASSERT_EQ(cli("palette " + q("eight.bmp") + " --save " + q("e.gpl")).status, 0);
     const Bytes g = readAll(file("e.gpl"));
     ASSERT_EQ(g.size(), 1048u);
@@ -143,7 +143,7 @@ TEST_F(CliPaletteTest, ResavingAPaletteFileKeepsItsLabelBytes) {
 }
 
 TEST_F(CliPaletteTest, RefusalsAndUsageErrors) {
-    saveBmp(Bitmap(2, 2, PixelFormat::Bpp24), file("rgb.bmp"));
+    saveBmp(Bitmap(2, 2, PixelFormat::Bpp24), file("rgb.bmp")).take(file("rgb.bmp"));
     EXPECT_EQ(cli("palette " + q("rgb.bmp")).status, 1);
     std::ofstream(file("bad.gpl"), std::ios::binary) << std::string(30, '\0');
     const CliRun bad = cli("palette " + q("bad.gpl"));
@@ -185,7 +185,7 @@ TEST_F(CliPaletteTest, MergeWorkedCaseWithYes) {
                    "プラスパレットが入り切れません！！\n入るだけ入れますか？"),
         std::string::npos)
         << r.err;
-    const Bitmap swatch = loadBmp(bmp);
+    const Bitmap swatch = loadBmp(bmp).take(bmp);
     EXPECT_EQ(swatch.format(), PixelFormat::Bpp8);
     EXPECT_EQ(swatch.width(), 256);
     EXPECT_EQ(swatch.height(), 256);
@@ -195,11 +195,11 @@ TEST_F(CliPaletteTest, MergeWorkedCaseWithYes) {
         const Rgb expected = i >= 100 && i < 248 ? Rgb{std::uint8_t(i - 100), 1, 2} : base.at(i);
         EXPECT_EQ(swatch.palette().at(i), expected) << i;
     }
-    const PaletteFileRead gpl = readPaletteFile(file("out") + "/NewPalette(1)(1).gpl");
+    const Outcome<PaletteFile> gpl = readPaletteFile(file("out") + "/NewPalette(1)(1).gpl");
     ASSERT_TRUE(gpl.ok());
-    EXPECT_EQ(gpl.file->label, PaletteLabel::fromText("カスタム256"));
-    EXPECT_EQ(gpl.file->depthCode, 2);
-    EXPECT_EQ(gpl.file->palette, swatch.palette());
+    EXPECT_EQ(gpl->label, PaletteLabel::fromText("カスタム256"));
+    EXPECT_EQ(gpl->depthCode, 2);
+    EXPECT_EQ(gpl->palette, swatch.palette());
 }
 
 TEST_F(CliPaletteTest, MergeWithoutYesDropsThePair) {
@@ -219,7 +219,7 @@ TEST_F(CliPaletteTest, MergeNamesSkipFilesInTheFolderAndNeverOverwrite) {
     std::ofstream(file("out") + "/NewPalette(2)(1).gpl") << "keep too";
     Bitmap b(2, 2, PixelFormat::Bpp4);
     b.setPaletteEntries(sixteen(4, 0));
-    saveBmp(b, file("base.bmp"));
+    saveBmp(b, file("base.bmp")).take(file("base.bmp"));
     writeGpl("plus.gpl", "p", 0, Palette({{9, 9, 9}, {8, 8, 8}}));
     const CliRun r = cli("merge --base " + q("base.bmp") + " --plus " + q("plus.gpl") + " -o " +
                          q("out") + " --save-palette");
@@ -231,7 +231,8 @@ TEST_F(CliPaletteTest, MergeNamesSkipFilesInTheFolderAndNeverOverwrite) {
     std::ifstream(file("out") + "/NewPalette(1).bmp") >> kept;
     EXPECT_EQ(kept, "keep");
     EXPECT_EQ(readAll(file("out") + "/NewPalette(2)(1).gpl").size(), 8u);
-    const Bitmap swatch = loadBmp(file("out") + "/NewPalette(2).bmp");
+    const Bitmap swatch =
+        loadBmp(file("out") + "/NewPalette(2).bmp").take(file("out") + "/NewPalette(2).bmp");
     EXPECT_EQ(swatch.format(), PixelFormat::Bpp4);
     EXPECT_EQ(swatch.palette().at(4), (Rgb{9, 9, 9}));
     EXPECT_EQ(swatch.palette().at(5), (Rgb{8, 8, 8}));
@@ -264,7 +265,8 @@ TEST_F(CliPaletteTest, OneToManyMergesTheBaseWithEachPlus) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("NewPalette(1).bmp\tNewPalette(1)(1)\tカスタム6\t4\t"), std::string::npos);
     EXPECT_NE(r.out.find("NewPalette(2).bmp\tNewPalette(2)(1)\tカスタム9\t4\t"), std::string::npos);
-    const Bitmap second = loadBmp(file("out") + "/NewPalette(2).bmp");
+    const Bitmap second =
+        loadBmp(file("out") + "/NewPalette(2).bmp").take(file("out") + "/NewPalette(2).bmp");
     EXPECT_EQ(second.palette().at(4), colour(60));  // from the unchanged base
 }
 

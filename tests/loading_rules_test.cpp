@@ -82,9 +82,12 @@ struct TempFolder {
 
 TEST(ReadSource, MissingFileCannotBeOpened) {
     TempFolder t;
-    BmpReadResult r = readSourceBmp(t / "gone.bmp");
-    EXPECT_EQ(r.problem, BmpProblem::CannotOpen);
-    EXPECT_THROW(loadSourceBmp(t / "gone.bmp"), CannotOpenError);
+    const Outcome<Bitmap> r = loadSourceBmp(t / "gone.bmp");
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.problem().kind, ProblemKind::NotFound);
+    EXPECT_TRUE(r.problem().cannotRead());
+    EXPECT_EQ(messageText(loadFailureMessage("gone.bmp", r.problem())),
+              "オープンエラー: gone.bmp: No such file or directory");
 }
 
 TEST(ReadSource, FolderAndPipeAreRefusedWithoutReading) {
@@ -92,11 +95,15 @@ TEST(ReadSource, FolderAndPipeAreRefusedWithoutReading) {
     std::filesystem::create_directory(t / "folder.bmp");
     ASSERT_EQ(::mkfifo((t / "pipe.bmp").c_str(), 0600), 0);
     for (const char* name : {"folder.bmp", "pipe.bmp"}) {
-        BmpReadResult r = readSourceBmp(t / name);  // a pipe would block a reader
-        EXPECT_FALSE(r.ok()) << name;
-        EXPECT_NE(r.problem, BmpProblem::CannotOpen) << name;
+        const Outcome<BmpImage> r = readSourceBmp(t / name);  // a pipe would block a reader
+        ASSERT_FALSE(r) << name;
+        EXPECT_EQ(r.problem().kind, ProblemKind::NotRegularFile) << name;
+        EXPECT_FALSE(r.problem().cannotRead()) << name;
     }
-    EXPECT_THROW(loadSourceBmp(t / "folder.bmp"), InvalidBitmapError);
+    EXPECT_EQ(
+        messageText(loadFailureMessage("/f/folder.bmp", loadSourceBmp(t / "folder.bmp").problem())),
+        "警告：読み込めません！！: folder.bmpは有効なビットマップデータではありません。 "
+        "(/f/folder.bmp: not a file)");
 }
 
 TEST(ReadSource, HugeFileIsRefusedBeforeItIsRead) {
@@ -104,14 +111,15 @@ TEST(ReadSource, HugeFileIsRefusedBeforeItIsRead) {
     const std::string huge = t / "huge.bmp";
     { std::ofstream(huge) << "BM"; }
     std::filesystem::resize_file(huge, std::uintmax_t{8} << 30);  // sparse: no disk used
-    BmpReadResult r = readSourceBmp(huge);
-    EXPECT_EQ(r.problem, BmpProblem::TooLarge);
+    const Outcome<BmpImage> r = readSourceBmp(huge);
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.problem().kind, ProblemKind::BmpTooLarge);
 }
 
 TEST(ReadSource, ValidFileReadsAsTheCoreReadsIt) {
     TempFolder t;
-    saveBmp(Bitmap(3, 2, PixelFormat::Bpp8), t / "ok.bmp");
-    Bitmap b = loadSourceBmp(t / "ok.bmp");
+    saveBmp(Bitmap(3, 2, PixelFormat::Bpp8), t / "ok.bmp").take(t / "ok.bmp");
+    const Bitmap b = loadSourceBmp(t / "ok.bmp").take("ok.bmp");
     EXPECT_EQ(b.width(), 3);
     EXPECT_EQ(b.format(), PixelFormat::Bpp8);
 }

@@ -148,20 +148,20 @@ TEST(PaletteFileRead, RoundTripOfEveryDepth) {
             entries.push_back({std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 7)});
         const PaletteLabel label =
             PaletteLabel::fromText("カスタム" + std::to_string(entries.size()));
-        const PaletteFileRead r =
+        const Outcome<PaletteFile> r =
             decodePaletteFile(encodePaletteFile(label, depth, Palette(entries)));
         ASSERT_TRUE(r.ok()) << depth;
-        EXPECT_EQ(r.file->label, label);
-        EXPECT_EQ(r.file->depthCode, depth);
-        EXPECT_EQ(r.file->palette, Palette(entries));
+        EXPECT_EQ(r->label, label);
+        EXPECT_EQ(r->depthCode, depth);
+        EXPECT_EQ(r->palette, Palette(entries));
     }
 }
 
 TEST(PaletteFileRead, UnknownDepthCodeHoldsOneEntry) {
-    const PaletteFileRead r = decodePaletteFile(handFile({'x'}, 5, 1, 1));
+    const Outcome<PaletteFile> r = decodePaletteFile(handFile({'x'}, 5, 1, 1));
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.file->depthCode, 5);
-    EXPECT_EQ(r.file->palette, Palette({{0, 1, 2}}));
+    EXPECT_EQ(r->depthCode, 5);
+    EXPECT_EQ(r->palette, Palette({{0, 1, 2}}));
     // A count of 2 would need entries beyond the one read.
     EXPECT_FALSE(decodePaletteFile(handFile({'x'}, 5, 2, 2)).ok());
     EXPECT_FALSE(decodePaletteFile(handFile({'x'}, -1, 2, 2)).ok());
@@ -171,26 +171,26 @@ TEST(PaletteFileRead, OnlyTheAnnouncedBytesAreRead) {
     // Garbage after 24 + 4n bytes (the old tail of a larger file) is ignored.
     Bytes b = handFile({'a'}, 0, 2, 2);
     b.insert(b.end(), 1000, 0xEE);
-    const PaletteFileRead r = decodePaletteFile(b);
+    const Outcome<PaletteFile> r = decodePaletteFile(b);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.file->palette.size(), 2u);
+    EXPECT_EQ(r->palette.size(), 2u);
     // The reserved bytes need not be there; the entries must.
     EXPECT_TRUE(decodePaletteFile(handFile({'a'}, 0, 2, 2, 0)).ok());
     // The label's 12th byte is not part of it; all 11 bytes are, whatever they hold.
     Bytes label(12, 0xFF);
-    const PaletteFileRead odd = decodePaletteFile(handFile(label, 0, 2, 2));
+    const Outcome<PaletteFile> odd = decodePaletteFile(handFile(label, 0, 2, 2));
     ASSERT_TRUE(odd.ok());
-    EXPECT_EQ(labelBytes(odd.file->label), Bytes(11, 0xFF));
+    EXPECT_EQ(labelBytes(odd->label), Bytes(11, 0xFF));
 }
 
 TEST(PaletteFileRead, FewerEntriesThanTheDepthAreKeptAsCounted) {
-    const PaletteFileRead r = decodePaletteFile(handFile({'a'}, 1, 3, 16));
+    const Outcome<PaletteFile> r = decodePaletteFile(handFile({'a'}, 1, 3, 16));
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.file->palette.size(), 3u);
-    EXPECT_EQ(r.file->depthCode, 1);
+    EXPECT_EQ(r->palette.size(), 3u);
+    EXPECT_EQ(r->depthCode, 1);
 }
 
-TEST(PaletteFileRead, InvalidFilesAreRefusedWithTheProgramsMessage) {
+TEST(PaletteFileRead, InvalidFilesAreRefusedWithAReason) {
     const Message expected{
         "パレットが作成できません！！\n有効なパレットデータではない可能性があります。",
         "警告：パレットが作成できません", MessageIcon::Stop, MessageButtons::Ok};
@@ -210,31 +210,32 @@ TEST(PaletteFileRead, InvalidFilesAreRefusedWithTheProgramsMessage) {
         {"bad version", badVersion},
     };
     for (auto& [name, bytes] : cases) {
-        const PaletteFileRead r = decodePaletteFile(bytes);
-        EXPECT_FALSE(r.ok()) << name;
-        EXPECT_EQ(r.message, expected) << name;
+        const Outcome<PaletteFile> r = decodePaletteFile(bytes);
+        ASSERT_FALSE(r) << name;
+        EXPECT_EQ(r.problem().kind, ProblemKind::PaletteRefused) << name;
+        EXPECT_FALSE(r.problem().reason.empty()) << name;
     }
-    EXPECT_EQ(readPaletteFile("/nonexistent/x.gpl").message, expected);
+    EXPECT_EQ(readPaletteFile("/nonexistent/x.gpl").problem().kind, ProblemKind::NotFound);
     TempDir dir;
-    EXPECT_EQ(readPaletteFile(dir.path.string()).message, expected);  // a folder
+    EXPECT_EQ(readPaletteFile(dir.path.string()).problem().kind, ProblemKind::IsFolder);
 }
 
 TEST(PaletteFileSave, WritesTheFileAndReadsItBack) {
     TempDir dir;
     const PaletteLabel label = PaletteLabel::fromText("カスタム16");
     const Palette p({{9, 8, 7}, {6, 5, 4}});
-    EXPECT_FALSE(savePaletteFile(dir.file("a.gpl"), label, 1, p));
+    EXPECT_TRUE(savePaletteFile(dir.file("a.gpl"), label, 1, p));
     EXPECT_EQ(readAll(dir.file("a.gpl")), encodePaletteFile(label, 1, p));
-    const PaletteFileRead r = readPaletteFile(dir.file("a.gpl"));
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r.file->palette.size(), 16u);
-    EXPECT_EQ(r.file->palette.at(1), (Rgb{6, 5, 4}));
+    const Outcome<PaletteFile> r = readPaletteFile(dir.file("a.gpl"));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->palette.size(), 16u);
+    EXPECT_EQ(r->palette.at(1), (Rgb{6, 5, 4}));
 }
 
 TEST(PaletteFileSave, SavingOverALargerFileLeavesNoOldTail) {
     TempDir dir;
     writeAll(dir.file("a.gpl"), Bytes(5000, 0xAB));
-    EXPECT_FALSE(
+    EXPECT_TRUE(
         savePaletteFile(dir.file("a.gpl"), PaletteLabel::fromText("ノーマル2"), 0, Palette()));
     EXPECT_EQ(readAll(dir.file("a.gpl")).size(), 32u);
 }
@@ -250,13 +251,15 @@ TEST(PaletteFileSave, FailedWriteIsReportedAndTheOldFileKept) {
     struct rlimit small = saved;
     small.rlim_cur = 100;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::optional<Message> m =
+    const Outcome<void> done =
         savePaletteFile(dir.file("a.gpl"), PaletteLabel::fromText("new"), 2, Palette());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
-    ASSERT_TRUE(m);
-    EXPECT_EQ(*m, (Message{"パレットの保存に失敗しました", "ファイルが作成できません",
-                           MessageIcon::Exclamation, MessageButtons::Ok}));
+    ASSERT_FALSE(done);
+    EXPECT_EQ(done.problem().kind, ProblemKind::IoError);
+    EXPECT_EQ(paletteSaveFailedMessage(),
+              (Message{"パレットの保存に失敗しました", "ファイルが作成できません",
+                       MessageIcon::Exclamation, MessageButtons::Ok}));
     EXPECT_EQ(readAll(dir.file("a.gpl")), old);
     int entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path)) ++entries;
@@ -264,8 +267,9 @@ TEST(PaletteFileSave, FailedWriteIsReportedAndTheOldFileKept) {
 }
 
 TEST(PaletteFileSave, UnopenableTargetIsReported) {
-    EXPECT_EQ(savePaletteFile("/nonexistent/x.gpl", PaletteLabel{}, 0, Palette()),
-              paletteSaveFailedMessage());
+    const Outcome<void> done = savePaletteFile("/nonexistent/x.gpl", PaletteLabel{}, 0, Palette());
+    ASSERT_FALSE(done);
+    EXPECT_EQ(done.problem().kind, ProblemKind::NotFound);
 }
 
 TEST(PaletteFolder, BesideTheProgramAndCreatedWhenMissing) {

@@ -9,9 +9,9 @@
 
 #include "app/Mainform.h"
 #include "app/application.h"
-#include "worklists/loading.h"
 #include "viewers/Mpform.h"
 #include "worklists/bmp/bmp.h"
+#include "worklists/loading.h"
 #include "worklists/results.h"
 
 namespace kararisu {
@@ -72,20 +72,22 @@ void TMain::Open1Click() {
             for (const std::string& chosen : files) {
                 const std::string path = longFormOf(chosen);
                 OpenFolder = folderOf(path);
-                addSource(path, loadSourceBmp(path), true);
+                addSource(path, loadSourceBmp(path).take(path), true);
             }
             recomputeExtent();
             refreshViewerArrows();
             return;
-        } catch (const CannotOpenError& e) {
+        } catch (const ProblemError& e) {
             // The files before it stay loaded and listed.
             recomputeExtent();
             refreshViewerArrows();
+            // Not a bitmap: the general error display reports it; the rest of
+            // the choice is not processed.
+            if (!e.problem().cannotRead()) throw;
             Message m{e.what(), kOpenErrorCaption, MessageIcon::Stop, MessageButtons::RetryCancel};
             if (platform_.show(m) != Answer::Retry) return;
         } catch (...) {
-            // Not a bitmap: the general error display reports it; the rest of
-            // the choice is not processed.
+            // Anything else ends the command too, after the same bookkeeping.
             recomputeExtent();
             refreshViewerArrows();
             throw;
@@ -100,13 +102,13 @@ void TMain::loadChecked(const std::string& path, bool toViewer,
         return;
     }
     // Read once: the picture that was checked is the one that is listed.
-    BmpReadResult r = readSourceBmp(path);
-    if (r.problem == BmpProblem::CannotOpen) throw CannotOpenError(path + ": " + r.reason);
-    if (!r.ok()) {
+    Outcome<Bitmap> bitmap = loadSourceBmp(path);
+    if (!bitmap && bitmap.problem().cannotRead()) throw ProblemError(bitmap.problem(), path);
+    if (!bitmap) {
         rejected.push_back(fileNameOf(path));
         return;
     }
-    addSource(path, std::move(r.bitmap), toViewer);
+    addSource(path, std::move(*bitmap), toViewer);
 }
 
 void TMain::showRejected(const std::vector<std::string>& rejected) {
@@ -136,7 +138,7 @@ void TMain::loadCommandLine(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         try {
             loadChecked(longFormOf(argument), false, rejected);
-        } catch (const CannotOpenError& e) {
+        } catch (const ProblemError& e) {
             // Reported, and start-up goes on with the other files.
             platform_.show(generalErrorMessage(e.what()));
         }

@@ -100,17 +100,17 @@ class BmpPreview : public QWidget {
         size_->clear();
         QFileInfo info(path);
         if (!info.isFile() || info.size() > kPreviewLimit) return;
-        BmpReadResult r = readBmpFile(s(path));
-        if (!r.ok() || r.bitmap.isEmpty()) {
+        Outcome<BmpImage> r = readBmpFile(s(path));
+        if (!r || r->bitmap.isEmpty()) {
             size_->setText(tr("(none)"));
             return;
         }
-        QImage image = toQImage(r.bitmap);
+        QImage image = toQImage(r->bitmap);
         QSize box = picture_->size() - QSize(4, 4);
         if (image.width() > box.width() || image.height() > box.height())
             image = image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         picture_->setPixmap(QPixmap::fromImage(image));
-        size_->setText(QStringLiteral("%1 x %2").arg(r.bitmap.width()).arg(r.bitmap.height()));
+        size_->setText(QStringLiteral("%1 x %2").arg(r->bitmap.width()).arg(r->bitmap.height()));
     }
 
   private:

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "palette/palette_file.h"
 #include "worklists/bmp/bmp.h"
+#include "worklists/loading.h"
 #include "worklists/results.h"
 
 namespace kararisu::cli {
@@ -26,18 +28,34 @@ Answer StderrReporter::show(const Message& message) {
 }
 
 std::unique_ptr<Bitmap> loadImage(const std::string& path) {
-    try {
-        return std::make_unique<Bitmap>(loadBmp(path));
-    } catch (const CannotOpenError& e) {
-        std::fprintf(stderr, "オープンエラー: %s\n", e.what());
-    } catch (const InvalidBitmapError& e) {
-        std::fprintf(
-            stderr, "警告：読み込めません！！: %sは有効なビットマップデータではありません。 (%s)\n",
-            fileNameOf(path).c_str(), e.what());
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "%s: メモリが確保できません！！\n", path.c_str());
+    Outcome<Bitmap> bitmap = loadBmp(path);
+    if (!bitmap) {
+        std::fprintf(stderr, "%s\n",
+                     messageText(loadFailureMessage(path, bitmap.problem())).c_str());
+        return nullptr;
     }
-    return nullptr;
+    return std::make_unique<Bitmap>(std::move(*bitmap));
+}
+
+void ResultPrinter::written(const Result& r, const std::string& path) {
+    std::printf("%s\t%s\t%s\t%d\t%s\n", fileNameOf(r.path).c_str(), r.paletteName.c_str(),
+                r.modeLabel.c_str(), storageBits(r.bitmap.format()), path.c_str());
+    std::fflush(stdout);
+}
+
+void ResultPrinter::notWritten(OutputFile what, const std::string& path, const Problem& problem) {
+    std::string text;
+    if (problem.kind == ProblemKind::FileExists)
+        text = describe(path, problem) + existsHint_;
+    else if (what == OutputFile::Palette)
+        text = paletteSaveFailureText(path, problem);
+    else
+        text = describe(path, problem);
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+std::string paletteSaveFailureText(const std::string& path, const Problem& problem) {
+    return path + ": " + messageText(paletteSaveFailedMessage()) + " (" + problem.reason + ")";
 }
 
 TerminalMonitor::~TerminalMonitor() {
@@ -81,11 +99,6 @@ bool stderrIsTerminal() {
 bool isFolder(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0;
 }
 
 }  // namespace kararisu::cli

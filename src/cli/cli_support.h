@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "reduce/monitor.h"
-#include "worklists/bitmap.h"
 #include "support/messages.h"
+#include "worklists/bitmap.h"
+#include "worklists/output_folder.h"
 
 namespace kararisu::cli {
 
@@ -31,6 +32,23 @@ class StderrReporter : public Reporter {
 // Reads a BMP file; on failure prints the program's text for it (with the
 // reader's reason) to standard error and returns null.
 std::unique_ptr<Bitmap> loadImage(const std::string& path);
+
+// Prints a line per written result to standard output (file name, palette
+// name, mode label, bits per pixel, path written, tab-separated) and each
+// file not written to standard error with its reason.
+class ResultPrinter : public OutputObserver {
+  public:
+    // `existsHint` follows the reason for a file that exists.
+    explicit ResultPrinter(std::string existsHint = {}) : existsHint_(std::move(existsHint)) {}
+    void written(const Result& result, const std::string& path) override;
+    void notWritten(OutputFile what, const std::string& path, const Problem& problem) override;
+
+  private:
+    std::string existsHint_;
+};
+
+// "OUT: ファイルが作成できません: パレットの保存に失敗しました (reason)".
+std::string paletteSaveFailureText(const std::string& path, const Problem& problem);
 
 // The monitor's title, number, name and step, and a bar, on one line of
 // standard error, redrawn in place.
@@ -62,8 +80,7 @@ std::optional<int> helpRequested(const std::vector<std::string>& args, const cha
 // True when standard error is a terminal: progress is then on by default.
 bool stderrIsTerminal();
 
-// The folder an output path names and whether it exists as a folder.
+// Whether the path names a folder.
 bool isFolder(const std::string& path);
-bool exists(const std::string& path);
 
 }  // namespace kararisu::cli

@@ -1,7 +1,9 @@
 #include <cstdio>
 
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "worklists/bmp/bmp.h"
+#include "worklists/loading.h"
 
 namespace kararisu::cli {
 
@@ -46,12 +48,17 @@ int runConvert(const std::vector<std::string>& args) {
         std::fputs(kConvertHelp, stderr);
         return 2;
     }
+    std::unique_ptr<Bitmap> bitmap = loadImage(files[0]);
+    if (!bitmap) return 1;
     try {
-        Bitmap bitmap = loadBmp(files[0]);
-        if (to32) bitmap.setFormat(PixelFormat::Bpp32);
-        saveBmp(bitmap, files[1]);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        if (to32) bitmap->setFormat(PixelFormat::Bpp32);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s\n",
+                     messageText(loadFailureMessage(files[0], Problem::outOfMemory())).c_str());
+        return 1;
+    }
+    if (const Outcome<void> saved = saveBmp(*bitmap, files[1]); !saved) {
+        std::fprintf(stderr, "%s\n", describe(files[1], saved.problem()).c_str());
         return 1;
     }
     return 0;

@@ -60,22 +60,22 @@ int runInfo(const std::vector<std::string>& args) {
     }
     int status = 0;
     for (const auto& path : files) {
-        const BmpReadResult r = readBmpFile(path);
-        if (!r.ok()) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), r.reason.c_str());
+        const Outcome<BmpImage> r = readBmpFile(path);
+        if (!r) {
+            std::fprintf(stderr, "%s\n", describe(path, r.problem()).c_str());
             status = 1;
             continue;
         }
         if (text) {
-            std::printf("%s\n", imageInformationText(fileNameOf(path), r.bitmap,
-                                                     depthCode(r.bitmap.format()))
+            std::printf("%s\n", imageInformationText(fileNameOf(path), r->bitmap,
+                                                     depthCode(r->bitmap.format()))
                                     .c_str());
             continue;
         }
         std::printf("%s\t%d x %d\t%d bpp in file\tformat %s\tDepthCode %d\tcompression %s\n",
-                    path.c_str(), r.bitmap.width(), r.bitmap.height(), r.info.fileBitCount,
-                    formatName(r.bitmap.format()), depthCode(r.bitmap.format()),
-                    compressionText(r.info.compression));
+                    path.c_str(), r->bitmap.width(), r->bitmap.height(), r->info.fileBitCount,
+                    formatName(r->bitmap.format()), depthCode(r->bitmap.format()),
+                    compressionText(r->info.compression));
     }
     return status;
 }

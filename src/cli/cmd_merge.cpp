@@ -1,9 +1,10 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "palette/palette_input.h"
 #include "palette/merge_engines.h"
+#include "palette/palette_input.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu::cli {
@@ -61,65 +62,6 @@ class PrintingReporter : public Reporter {
     bool yes_;
 };
 
-// Writes each result as it arrives. The rows start with every name already
-// in the folder, so new file names avoid them.
-class FolderSink : public ResultSink {
-  public:
-    FolderSink(fs::path dir, bool savePalette) : dir_(std::move(dir)), savePalette_(savePalette) {
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(dir_, ec))
-            rows_.push_back({e.path().filename().string(), "", ""});
-    }
-    void add(Result r) override {
-        rows_.push_back({r.path, r.paletteName, r.modeLabel});
-        const fs::path target = dir_ / r.path;
-        if (!write(target, [&] {
-                saveBmp(r.bitmap, target.string());
-                return std::string();
-            }))
-            return;
-        std::printf("%s\t%s\t%s\t%d\t%s\n", r.path.c_str(), r.paletteName.c_str(),
-                    r.modeLabel.c_str(), storageBits(r.bitmap.format()), target.c_str());
-        if (!savePalette_) return;
-        const fs::path gpl = dir_ / (r.paletteName + ".gpl");
-        write(gpl, [&] {
-            const std::optional<Message> m =
-                savePaletteFile(gpl.string(), PaletteLabel::fromText(r.modeLabel),
-                                depthCode(r.bitmap.format()), r.bitmap.palette());
-            return m ? messageText(*m) : std::string();
-        });
-    }
-    const std::vector<ResultRow>& rows() const override { return rows_; }
-    bool failed() const { return failed_; }
-
-  private:
-    // Runs `save` unless the file exists; any failure is named on stderr.
-    template <typename Save>
-    bool write(const fs::path& target, Save save) {
-        std::error_code ec;
-        if (fs::exists(fs::symlink_status(target, ec))) {
-            std::fprintf(stderr, "%s: exists, not overwritten\n", target.c_str());
-            failed_ = true;
-            return false;
-        }
-        std::string problem;
-        try {
-            problem = save();
-        } catch (const std::exception& e) {
-            problem = e.what();
-        }
-        if (problem.empty()) return true;
-        std::fprintf(stderr, "%s: %s\n", target.c_str(), problem.c_str());
-        failed_ = true;
-        return false;
-    }
-
-    fs::path dir_;
-    bool savePalette_;
-    bool failed_ = false;
-    std::vector<ResultRow> rows_;
-};
-
 }  // namespace
 
 int runMerge(const std::vector<std::string>& args) {
@@ -164,11 +106,10 @@ int runMerge(const std::vector<std::string>& args) {
     auto load = [&](const std::vector<std::string>& paths) {
         std::vector<MergePalette> out;
         for (const std::string& path : paths) {
-            std::string problem;
-            if (std::optional<PaletteInput> in = loadPaletteInput(path, problem)) {
+            if (Outcome<PaletteInput> in = loadPaletteInput(path)) {
                 out.push_back({std::move(in->palette), in->depthCode, in->name});
             } else {
-                std::fprintf(stderr, "%s\n", problem.c_str());
+                std::fprintf(stderr, "%s\n", paletteInputFailureText(path, in.problem()).c_str());
                 status = 1;
             }
         }
@@ -186,7 +127,8 @@ int runMerge(const std::vector<std::string>& args) {
         return 1;
     }
     PrintingReporter reporter(yes);
-    FolderSink sink(*dir, savePalette);
+    ResultPrinter printer;
+    OutputFolder sink(*dir, {false, savePalette}, printer);
     const int made = kararisu::runMerge(mode, basePalettes, plusPalettes, reporter, sink);
     const std::size_t pairs = basePalettes.size() * plusPalettes.size();
     if (sink.failed() || static_cast<std::size_t>(made) < pairs) status = 1;

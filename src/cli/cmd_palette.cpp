@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "palette/palette_input.h"
 
@@ -55,10 +56,9 @@ int runPalette(const std::vector<std::string>& args) {
     if (files.size() != 1) return usage("give exactly one FILE");
     if (label && !out) return usage("--label needs --save");
 
-    std::string problem;
-    const std::optional<PaletteInput> in = loadPaletteInput(files[0], problem);
+    const Outcome<PaletteInput> in = loadPaletteInput(files[0]);
     if (!in) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
+        std::fprintf(stderr, "%s\n", paletteInputFailureText(files[0], in.problem()).c_str());
         return 1;
     }
     std::printf("label \"%s\"\nDepthCode %d\n", in->labelText.c_str(), in->depthCode);
@@ -68,8 +68,9 @@ int runPalette(const std::vector<std::string>& args) {
     }
     if (!out) return 0;
     const PaletteLabel saved = label ? PaletteLabel::fromText(*label) : in->label;
-    if (const std::optional<Message> m = savePaletteFile(*out, saved, in->depthCode, in->palette)) {
-        std::fprintf(stderr, "%s: %s\n", out->c_str(), messageText(*m).c_str());
+    if (const Outcome<void> done = savePaletteFile(*out, saved, in->depthCode, in->palette);
+        !done) {
+        std::fprintf(stderr, "%s\n", paletteSaveFailureText(*out, done.problem()).c_str());
         return 1;
     }
     return 0;

@@ -3,13 +3,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <set>
-#include <stdexcept>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "palette/palette_input.h"
 #include "palette/palette_file.h"
+#include "palette/palette_input.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
 #include "worklists/bmp/bmp.h"
@@ -73,75 +71,6 @@ bool parseInt(const std::string& s, int& out) {
     out = static_cast<int>(v);
     return true;
 }
-
-// A result's palette as a palette file labelled with its ModeLabel.
-void savePaletteOf(const std::string& path, const std::string& modeLabel, const Bitmap& bitmap) {
-    const std::optional<Message> failure = savePaletteFile(
-        path, PaletteLabel::fromText(modeLabel), depthCode(bitmap.format()), bitmap.palette());
-    if (failure) throw std::runtime_error(path + ": " + failure->text);
-}
-
-// Writes each result as it comes and prints its line; the rows it keeps
-// are this invocation's, for the palette-name search.
-class FileSink : public ResultSink {
-  public:
-    FileSink(std::string folder, bool force, bool savePalettes)
-        : folder_(std::move(folder)), force_(force), savePalettes_(savePalettes) {}
-
-    void add(Result r) override {
-        const std::string file = fileNameOf(r.path);
-        rows_.push_back({file, r.paletteName, r.modeLabel});
-        const std::string target = folder_ + "/" + file;
-        if (!write(target, [&] { saveBmp(r.bitmap, target); })) return;
-        if (savePalettes_) {
-            const std::string gpl = folder_ + "/" + r.paletteName + ".gpl";
-            // Results of one unification share a palette file.
-            if (!writtenPalettes_.count(gpl)) {
-                write(gpl, [&] { savePaletteOf(gpl, r.modeLabel, r.bitmap); });
-            }
-        }
-        std::printf("%s\t%s\t%s\t%d\t%s\n", file.c_str(), r.paletteName.c_str(),
-                    r.modeLabel.c_str(), storageBits(r.bitmap.format()), target.c_str());
-        std::fflush(stdout);
-    }
-    const std::vector<ResultRow>& rows() const override { return rows_; }
-    bool failed() const { return failed_; }
-
-  private:
-    template <typename Write>
-    bool write(const std::string& target, Write doWrite) {
-        // A name this run wrote already is never replaced, even with --force:
-        // two sources of the same name would otherwise lose a result.
-        if (written_.count(target)) {
-            std::fprintf(stderr, "%s: written already by this run; not replaced\n", target.c_str());
-            failed_ = true;
-            return false;
-        }
-        if (!force_ && exists(target)) {
-            std::fprintf(stderr, "%s: exists; not replaced (use --force)\n", target.c_str());
-            failed_ = true;
-            return false;
-        }
-        try {
-            doWrite();
-            written_.insert(target);
-            if (target.size() > 4 && target.compare(target.size() - 4, 4, ".gpl") == 0) {
-                writtenPalettes_.insert(target);
-            }
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "%s\n", e.what());
-            failed_ = true;
-            return false;
-        }
-        return true;
-    }
-
-    std::string folder_;
-    bool force_, savePalettes_;
-    bool failed_ = false;
-    std::vector<ResultRow> rows_;
-    std::set<std::string> written_, writtenPalettes_;
-};
 
 }  // namespace
 
@@ -231,7 +160,8 @@ int runReduce(const std::vector<std::string>& args) {
     if (!reference.empty() && !referenceListed) targets.insert(targets.begin(), target(reference));
 
     StderrReporter reporter;
-    FileSink sink(folder, force, savePalettes);
+    ResultPrinter printer(" (use --force)");
+    OutputFolder sink(folder, {force, savePalettes}, printer);
     WorkArea work(&reporter);
     SilentMonitor silent;
     TerminalMonitor terminal;
@@ -240,18 +170,12 @@ int runReduce(const std::vector<std::string>& args) {
 
     RunOutcome outcome;
     if (!palette.empty()) {
-        std::string problem;
-        std::optional<PaletteInput> input = loadPaletteInput(palette, problem);
+        const Outcome<PaletteInput> input = loadPaletteInput(palette);
         if (!input) {
-            std::fprintf(stderr, "%s\n", problem.c_str());
+            std::fprintf(stderr, "%s\n", paletteInputFailureText(palette, input.problem()).c_str());
             return 1;
         }
-        PaletteEntry entry;
-        entry.palette = std::make_shared<Palette>(input->palette);
-        entry.depth = input->depthCode;
-        // A file's label is kept as stored, filler spaces included.
-        entry.label = input->fromBmp ? input->labelText : input->label.text();
-        entry.origin = input->fromBmp ? PaletteOrigin::SourceImage : PaletteOrigin::PaletteFile;
+        const PaletteEntry entry = paletteEntryOf(*input);
         outcome = paletteUnification(targets, entry, input->name, settings, run);
     } else if (!reference.empty()) {
         outcome = referenceUnification(targets, referenceIndex, settings, run);

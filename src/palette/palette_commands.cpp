@@ -12,9 +12,8 @@ int savePalettes(std::span<const PaletteToSave> palettes, const std::string& pro
         const std::optional<std::string> path =
             choose(defaultPaletteSavePath(programFolder, p.paletteName));
         if (!path) continue;
-        if (const std::optional<Message> failed = savePaletteFile(
-                *path, PaletteLabel::fromText(p.modeLabel), p.depthCode, p.palette)) {
-            reporter.show(*failed);
+        if (!savePaletteFile(*path, PaletteLabel::fromText(p.modeLabel), p.depthCode, p.palette)) {
+            reporter.show(paletteSaveFailedMessage());
             break;
         }
         ++saved;
@@ -25,12 +24,12 @@ int savePalettes(std::span<const PaletteToSave> palettes, const std::string& pro
 std::vector<LoadedPalette> readPalettes(std::span<const std::string> paths, Reporter& reporter) {
     std::vector<LoadedPalette> loaded;
     for (const std::string& path : paths) {
-        PaletteFileRead r = readPaletteFile(path);
-        if (!r.ok()) {
-            reporter.show(r.message);
+        Outcome<PaletteFile> r = readPaletteFile(path);
+        if (!r) {
+            reporter.show(paletteNotCreatedMessage());
             continue;
         }
-        loaded.push_back({std::move(*r.file), fileNameOf(path)});
+        loaded.push_back({std::move(*r), fileNameOf(path)});
     }
     return loaded;
 }

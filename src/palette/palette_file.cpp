@@ -1,14 +1,10 @@
 #include "palette/palette_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 
 #include "palette/shift_jis.h"
 #include "support/atomic_file.h"
+#include "support/files.h"
 
 namespace kararisu {
 
@@ -18,22 +14,8 @@ constexpr std::size_t kLabelField = 12;
 constexpr std::size_t kHeader = kLabelField + 4;  // label and depth code
 constexpr std::size_t kReserved = 4;
 
-class ReadFd {
-  public:
-    explicit ReadFd(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ReadFd(const ReadFd&) = delete;
-    ReadFd& operator=(const ReadFd&) = delete;
-    ~ReadFd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-PaletteFileRead refused() {
-    return {std::nullopt, paletteNotCreatedMessage()};
+Problem refused(std::string why) {
+    return {ProblemKind::PaletteRefused, std::move(why)};
 }
 
 }  // namespace
@@ -93,8 +75,8 @@ std::vector<std::uint8_t> encodePaletteFile(const PaletteLabel& label, std::int3
     return out;
 }
 
-PaletteFileRead decodePaletteFile(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < kHeader) return refused();
+Outcome<PaletteFile> decodePaletteFile(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < kHeader) return refused("the file ends inside the label and depth code");
     PaletteFile file;
     std::copy(bytes.begin(), bytes.begin() + PaletteLabel::kSize, file.label.bytes.begin());
     std::uint32_t code = 0;
@@ -106,40 +88,34 @@ PaletteFileRead decodePaletteFile(std::span<const std::uint8_t> bytes) {
     const std::size_t blockSize = 4 + 4 * n + kReserved;
     const std::span<const std::uint8_t> block =
         bytes.subspan(kHeader, std::min(blockSize, bytes.size() - kHeader));
-    if (block.size() < 4 + 4 * n) return refused();
+    if (block.size() < 4 + 4 * n)
+        return refused("the file ends before the " + std::to_string(n) +
+                       " entries its depth code announces");
     const std::size_t count = block[2] | (block[3] << 8);
-    if (count == 0 || count > n) return refused();
+    if (count == 0 || count > n)
+        return refused("entry count " + std::to_string(count) + " is not 1 to " +
+                       std::to_string(n));
     std::optional<Palette> palette = Palette::fromRecord(block.first(4 + 4 * count));
-    if (!palette) return refused();
+    if (!palette) return refused("unknown palette record version");
     file.palette = std::move(*palette);
-    return {std::move(file), {}};
+    return file;
 }
 
-PaletteFileRead readPaletteFile(const std::string& path) {
-    ReadFd fd(path);
-    if (fd.get() < 0) return refused();
+Outcome<PaletteFile> readPaletteFile(const std::string& path) {
+    Outcome<UniqueFd> fd = openForReading(path);
+    if (!fd) return fd.problem();
     // The largest file the reader looks at; anything after it is ignored.
     constexpr std::size_t kMost = kHeader + 4 + 4 * 256 + kReserved;
     std::vector<std::uint8_t> bytes(kMost);
-    std::size_t got = 0;
-    while (got < kMost) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, kMost - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return refused();
-        }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
+    const Outcome<std::size_t> got = readFully(fd->get(), bytes);
+    if (!got) return got.problem();
+    bytes.resize(*got);
     return decodePaletteFile(bytes);
 }
 
-std::optional<Message> savePaletteFile(const std::string& path, const PaletteLabel& label,
-                                       std::int32_t depthCode, const Palette& palette) {
-    const std::vector<std::uint8_t> bytes = encodePaletteFile(label, depthCode, palette);
-    if (!writeFileAtomically(path, bytes).empty()) return paletteSaveFailedMessage();
-    return std::nullopt;
+Outcome<void> savePaletteFile(const std::string& path, const PaletteLabel& label,
+                              std::int32_t depthCode, const Palette& palette) {
+    return writeFileAtomically(path, encodePaletteFile(label, depthCode, palette));
 }
 
 Message paletteNotCreatedMessage() {

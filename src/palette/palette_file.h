@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/messages.h"
+#include "support/problem.h"
 #include "worklists/palette.h"
 
 namespace kararisu {
@@ -57,22 +58,19 @@ std::vector<std::uint8_t> encodePaletteFile(const PaletteLabel& label, std::int3
                                             const Palette& palette);
 
 // Reading. n comes from the depth code; the reader looks at the first
-// 24 + 4n bytes only. Refused, all with the same message: a file shorter than
-// the 20 + 4n bytes it announces, a count of 0 or above n, a version other
-// than 0x0300, a file that cannot be opened or read.
-struct PaletteFileRead {
-    std::optional<PaletteFile> file;
-    Message message;  // the refusal when there is no file
-    bool ok() const { return file.has_value(); }
-};
-PaletteFileRead decodePaletteFile(std::span<const std::uint8_t> bytes);
-PaletteFileRead readPaletteFile(const std::string& path);
+// 24 + 4n bytes only. Refused as PaletteRefused: a file shorter than the
+// 20 + 4n bytes it announces, a count of 0 or above n, a version other than
+// 0x0300. A file that cannot be opened or read gives the system's reason.
+// The program shows paletteNotCreatedMessage() for every refusal.
+Outcome<PaletteFile> decodePaletteFile(std::span<const std::uint8_t> bytes);
+Outcome<PaletteFile> readPaletteFile(const std::string& path);
 
 // Writes the file in full under a temporary name and renames it over path,
 // so a failed save leaves any earlier file untouched and a shorter file
-// leaves no old tail. Returns the save failure message when it did not work.
-std::optional<Message> savePaletteFile(const std::string& path, const PaletteLabel& label,
-                                       std::int32_t depthCode, const Palette& palette);
+// leaves no old tail. The program shows paletteSaveFailedMessage() for a
+// failure.
+Outcome<void> savePaletteFile(const std::string& path, const PaletteLabel& label,
+                              std::int32_t depthCode, const Palette& palette);
 
 // The program's texts.
 Message paletteNotCreatedMessage();  // read refusal, failed merge palette

@@ -1,47 +1,66 @@
 #include "palette/palette_input.h"
 
 #include "worklists/bmp/bmp.h"
+#include "worklists/loading.h"
 #include "worklists/results.h"
 
 namespace kararisu {
 
-std::optional<PaletteInput> loadPaletteInput(const std::string& path, std::string& problem) {
-    const BmpReadResult bmp = readBmpFile(path);
-    if (bmp.ok()) {
-        if (!isPaletted(bmp.bitmap.format())) {
-            problem = path + ": has no palette (only 1-, 4- and 8-bit images carry one)";
-            return std::nullopt;
-        }
+namespace {
+
+bool isBmpProblem(ProblemKind kind) {
+    return kind >= ProblemKind::BmpTruncated && kind <= ProblemKind::BmpBadRle;
+}
+
+}  // namespace
+
+Outcome<PaletteInput> loadPaletteInput(const std::string& path) {
+    Outcome<BmpImage> bmp = readBmpFile(path);
+    if (bmp) {
+        if (!isPaletted(bmp->bitmap.format()))
+            return Problem{ProblemKind::NoPalette,
+                           "has no palette (only 1-, 4- and 8-bit images carry one)"};
         PaletteInput in;
-        in.palette = bmp.bitmap.palette();
-        in.depthCode = depthCode(bmp.bitmap.format());
+        in.palette = bmp->bitmap.palette();
+        in.depthCode = depthCode(bmp->bitmap.format());
         in.labelText = sourcePaletteLabel(in.depthCode);
         in.label = PaletteLabel::fromText(in.labelText);
         in.fromBmp = true;
         in.name = fileNameOf(path);
         return in;
     }
-    PaletteFileRead file = readPaletteFile(path);
-    if (file.ok()) {
-        PaletteInput in;
-        in.palette = std::move(file.file->palette);
-        in.depthCode = file.file->depthCode;
-        in.label = file.file->label;
-        in.labelText = in.label.display();
-        in.name = fileNameOf(path);
-        return in;
+    Outcome<PaletteFile> file = readPaletteFile(path);
+    if (!file) {
+        // A file that starts like a bitmap is told why it is not a valid one.
+        const ProblemKind kind = bmp.problem().kind;
+        if ((isBmpProblem(kind) && kind != ProblemKind::BmpBadSignature) ||
+            kind == ProblemKind::OutOfMemory)
+            return bmp.problem();
+        return file.problem();
     }
-    // A file that starts like a bitmap is told why it is not a valid one.
-    if (bmp.problem != BmpProblem::CannotOpen && bmp.problem != BmpProblem::BadSignature)
-        problem = "警告：読み込めません！！: " + fileNameOf(path) +
-                  "は有効なビットマップデータではありません。 (" + bmp.reason + ")";
-    else
-        problem = path + ": " + messageText(file.message);
-    return std::nullopt;
+    PaletteInput in;
+    in.palette = std::move(file->palette);
+    in.depthCode = file->depthCode;
+    in.label = file->label;
+    in.labelText = in.label.display();
+    in.name = fileNameOf(path);
+    return in;
 }
 
-std::string messageText(const Message& m) {
-    return m.caption.empty() ? m.text : m.caption + ": " + m.text;
+std::string paletteInputFailureText(const std::string& path, const Problem& problem) {
+    if (isBmpProblem(problem.kind) || problem.kind == ProblemKind::OutOfMemory)
+        return messageText(loadFailureMessage(path, problem));
+    if (problem.kind == ProblemKind::NoPalette) return describe(path, problem);
+    return path + ": " + messageText(paletteNotCreatedMessage()) + " (" + problem.reason + ")";
+}
+
+PaletteEntry paletteEntryOf(const PaletteInput& input) {
+    PaletteEntry entry;
+    entry.palette = std::make_shared<Palette>(input.palette);
+    entry.depth = input.depthCode;
+    entry.label = input.fromBmp ? input.labelText : input.label.text();
+    entry.origin = input.fromBmp ? PaletteOrigin::SourceImage : PaletteOrigin::PaletteFile;
+    return entry;
 }
 
 }  // namespace kararisu

@@ -1,13 +1,13 @@
 #pragma once
-// Palettes named on the command line: a palette file, or the palette of a
-// 1-, 4- or 8-bit BMP file, as the palette lists of the desktop program
-// offer them.
+// Palettes named by the user: a palette file, or the palette of a 1-, 4- or
+// 8-bit BMP file, as the palette lists of the desktop program offer them.
 
-#include <optional>
 #include <string>
 
 #include "palette/palette_file.h"
 #include "support/messages.h"
+#include "support/problem.h"
+#include "worklists/work_list.h"
 
 namespace kararisu {
 
@@ -20,11 +20,17 @@ struct PaletteInput {
     std::string name;  // the file name, as the lists show it
 };
 
-// Returns nothing when the file is neither; `problem` then holds the text
-// to print (the program's message for a palette file that is refused).
-std::optional<PaletteInput> loadPaletteInput(const std::string& path, std::string& problem);
+// A BMP without a colour table is NoPalette; a file that starts like a
+// bitmap but is no valid one gets the BMP reader's problem; anything else
+// is read as a palette file and gets its problem.
+Outcome<PaletteInput> loadPaletteInput(const std::string& path);
 
-// A message as the batch tool prints it: "caption: text".
-std::string messageText(const Message& m);
+// What the batch tool prints for a palette input that was refused: the
+// program's texts with the reason.
+std::string paletteInputFailureText(const std::string& path, const Problem& problem);
+
+// The PaletteList entry of a palette input. A file's label is kept as
+// stored, filler spaces included.
+PaletteEntry paletteEntryOf(const PaletteInput& input);
 
 }  // namespace kararisu

@@ -7,9 +7,10 @@
 #include <span>
 #include <string>
 
+#include "support/problem.h"
+
 namespace kararisu {
 
-// Returns an empty string on success, otherwise the system's reason.
-std::string writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+Outcome<void> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace kararisu

@@ -20,6 +20,11 @@ struct Message {
     friend bool operator==(const Message&, const Message&) = default;
 };
 
+// A message as the batch tool prints it: "caption: text".
+inline std::string messageText(const Message& m) {
+    return m.caption.empty() ? m.text : m.caption + ": " + m.text;
+}
+
 class Reporter {
   public:
     virtual ~Reporter() = default;

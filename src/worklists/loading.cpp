@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "worklists/results.h"
+
 namespace kararisu {
 
 bool hasBmpSuffix(std::string_view path) {
@@ -28,13 +30,6 @@ std::string longFormOf(const std::string& path) {
     return out;
 }
 
-std::string folderOf(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos) return std::string();
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
 std::string rejectedMessage(const std::vector<std::string>& names) {
     if (names.empty()) return std::string();
     std::string text;
@@ -42,36 +37,39 @@ std::string rejectedMessage(const std::vector<std::string>& names) {
     return text + kRejectedSentence;
 }
 
-BmpReadResult readSourceBmp(const std::string& path) {
+Message loadFailureMessage(const std::string& path, const Problem& problem) {
+    if (problem.kind == ProblemKind::OutOfMemory)
+        return {describe(path, problem), kNoMemoryCaption, MessageIcon::Exclamation,
+                MessageButtons::Ok};
+    if (problem.cannotRead())
+        return {describe(path, problem), kOpenErrorCaption, MessageIcon::Stop,
+                MessageButtons::RetryCancel};
+    return {fileNameOf(path) + kRejectedSentence + " (" + describe(path, problem) + ")",
+            kRejectedCaption, MessageIcon::Exclamation, MessageButtons::Ok};
+}
+
+Outcome<BmpImage> readSourceBmp(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status st = fs::status(path, ec);
     if (!ec && fs::exists(st)) {
-        BmpReadResult refused;
-        if (!fs::is_regular_file(st)) {
-            refused.problem = BmpProblem::BadSignature;
-            refused.reason = "not a file";
-            return refused;
-        }
+        if (!fs::is_regular_file(st)) return Problem{ProblemKind::NotRegularFile, "not a file"};
         // The largest bitmap held is 4 bytes a pixel; a file's compression
         // never needs more, and headers and colour table are small.
         constexpr std::uintmax_t kLargestFile = 4 * Bitmap::kMaxPixels + (std::uintmax_t{1} << 24);
         const std::uintmax_t size = fs::file_size(path, ec);
-        if (!ec && size > kLargestFile) {
-            refused.problem = BmpProblem::TooLarge;
-            refused.reason = "the file is too large to be a bitmap this program can hold";
-            return refused;
-        }
+        if (!ec && size > kLargestFile)
+            return Problem{ProblemKind::BmpTooLarge,
+                           "the file is too large to be a bitmap this program can hold"};
     }
     // A missing file is left to the reader, which says why it cannot be opened.
     return readBmpFile(path);
 }
 
-Bitmap loadSourceBmp(const std::string& path) {
-    BmpReadResult r = readSourceBmp(path);
-    if (r.problem == BmpProblem::CannotOpen) throw CannotOpenError(path + ": " + r.reason);
-    if (!r.ok()) throw InvalidBitmapError(r.problem, path + ": " + r.reason);
-    return std::move(r.bitmap);
+Outcome<Bitmap> loadSourceBmp(const std::string& path) {
+    Outcome<BmpImage> r = readSourceBmp(path);
+    if (!r) return r.problem();
+    return std::move(r->bitmap);
 }
 
 ImageEntry* appendImage(ImageList& list, int& count, const std::string& path, Bitmap bitmap) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/files.h"
+#include "support/messages.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/work_list.h"
 
@@ -19,26 +21,28 @@ bool hasBmpSuffix(std::string_view path);
 // path names what the user typed even through symbolic links.
 std::string longFormOf(const std::string& path);
 
-// The folder of a path, without a trailing "/" (the root stays "/").
-std::string folderOf(const std::string& path);
-
 // "name\n" for each rejected file, then the closing sentence; empty when none.
 std::string rejectedMessage(const std::vector<std::string>& names);
 
 inline constexpr const char* kRejectedCaption = "警告：読み込めません！！";
 inline constexpr const char* kRejectedSentence = "は有効なビットマップデータではありません。";
 inline constexpr const char* kOpenErrorCaption = "オープンエラー";
+inline constexpr const char* kNoMemoryCaption = "警告：メモリが足りません！";
+
+// What the program says about a BMP file it could not load: "オープンエラー"
+// with Retry and Cancel for a file that could not be read, the rejection
+// text with the reason for a file that is no valid bitmap, the shortage of
+// memory as such.
+Message loadFailureMessage(const std::string& path, const Problem& problem);
 
 // Reads a BMP file chosen, dropped or named by the user. Only regular files
 // are read, so a folder or a pipe with a BMP name is refused instead of
 // blocking the program, and a file far larger than any bitmap the program
-// can hold is refused before it is read. A missing or unreadable file is
-// CannotOpen; everything else that fails is a reason the data is not a
-// valid bitmap.
-BmpReadResult readSourceBmp(const std::string& path);
-// The same, throwing CannotOpenError or InvalidBitmapError with the path and
-// the reason.
-Bitmap loadSourceBmp(const std::string& path);
+// can hold is refused before it is read. Problems that cannotRead() are
+// files that could not be read at all; the others are reasons the data is
+// not a valid bitmap (a folder or pipe is NotRegularFile).
+Outcome<BmpImage> readSourceBmp(const std::string& path);
+Outcome<Bitmap> loadSourceBmp(const std::string& path);
 
 // Appends an image entry that takes over the bitmap: the first entry of an
 // empty list at the head, every later one at the tail; the counter follows.

@@ -45,7 +45,7 @@ class GuiTest : public ::testing::Test {
     }
     // A valid BMP file of the given depth.
     std::string bmp(const std::string& name, PixelFormat f = PixelFormat::Bpp24) const {
-        saveBmp(smallBitmap(f), path(name));
+        saveBmp(smallBitmap(f), path(name)).take(path(name));
         return path(name);
     }
     // A file with any bytes, e.g. not a bitmap at all.

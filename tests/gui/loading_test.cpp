@@ -8,10 +8,10 @@
 #include <QScrollBar>
 #include <QUrl>
 
-#include "worklists/loading.h"
 #include "gui/gui_fixture.h"
 #include "palette/palette_file.h"
 #include "viewers/Mpform.h"
+#include "worklists/loading.h"
 #include "worklists/results.h"
 
 using namespace kararisu;
@@ -109,7 +109,7 @@ TEST_F(LoadingTest, DialogLoadsChosenFilesInOrderAndRemembersFolder) {
 
 TEST_F(LoadingTest, DialogDoesNotCheckTheExtension) {
     start();
-    saveBmp(smallBitmap(PixelFormat::Bpp4), path("picture.dat"));
+    saveBmp(smallBitmap(PixelFormat::Bpp4), path("picture.dat")).take(path("picture.dat"));
     platform.openAnswers.push_back({path("picture.dat")});
     main().Open1Click();
     expectInStep({"picture.dat"});

@@ -8,10 +8,10 @@
 #include <cstdio>
 
 #include "app/application.h"
-#include "worklists/loading.h"
 #include "app/program.h"
 #include "gui/fake_platform.h"
 #include "worklists/bmp/bmp.h"
+#include "worklists/loading.h"
 
 using namespace kararisu;
 
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     };
     for (const Sample& s : samples) {
         files.push_back(folder + "/" + s.name);
-        saveBmp(sample(s.w, s.h, s.f), files.back());
+        saveBmp(sample(s.w, s.h, s.f), files.back()).take(files.back());
     }
     test::FakePlatform platform;
     app.setErrorPlatform(&platform);

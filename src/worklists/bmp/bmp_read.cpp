@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "support/files.h"
 #include "worklists/bmp/bmp.h"
 
 #include <fcntl.h>
@@ -26,11 +27,8 @@ std::uint32_t get32(const std::uint8_t* p) {
     return get16(p) | (get16(p + 2) << 16);
 }
 
-BmpReadResult fail(BmpProblem p, std::string why) {
-    BmpReadResult r;
-    r.problem = p;
-    r.reason = std::move(why);
-    return r;
+Problem fail(ProblemKind kind, std::string why) {
+    return {kind, std::move(why)};
 }
 
 const char* compressionName(std::uint32_t c) {
@@ -118,24 +116,22 @@ bool decodeRle(const std::uint8_t* p, std::size_t n, int bits, bool topDown, Bit
     return true;
 }
 
-}  // namespace
-
-BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
+Outcome<BmpImage> decode(std::span<const std::uint8_t> b) {
     const std::size_t size = b.size();
     if (size < 2 || b[0] != 'B' || b[1] != 'M')
-        return fail(BmpProblem::BadSignature, "not a BMP file (it does not start with \"BM\")");
-    if (size < 18) return fail(BmpProblem::Truncated, "file ends inside the file header");
+        return fail(ProblemKind::BmpBadSignature, "not a BMP file (it does not start with \"BM\")");
+    if (size < 18) return fail(ProblemKind::BmpTruncated, "file ends inside the file header");
     const std::uint8_t* p = b.data();
     const std::uint32_t offBits = get32(p + 10);
     const std::uint32_t hs = get32(p + 14);
-    BmpReadResult r;
+    BmpImage r;
     r.info.headerSize = hs;
     const bool core = hs == 12;
     if (!(hs == 12 || hs == 16 || hs == 40 || hs == 52 || hs == 56 || hs == 64 || hs == 108 ||
           hs == 124))
-        return fail(BmpProblem::BadHeaderSize, "bad header size " + std::to_string(hs));
+        return fail(ProblemKind::BmpBadHeaderSize, "bad header size " + std::to_string(hs));
     if (size < 14 + std::size_t(hs))
-        return fail(BmpProblem::Truncated, "file ends inside the bitmap header");
+        return fail(ProblemKind::BmpTruncated, "file ends inside the bitmap header");
     const std::uint8_t* h = p + 14;
     std::int64_t width, height;
     unsigned planes, bits;
@@ -158,41 +154,43 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
     // OS/2 2.x headers number their compressions differently.
     const bool os2v2 = hs == 16 || hs == 64;
     if (os2v2 && compression == 3)
-        return fail(BmpProblem::UnsupportedCompression, "unsupported compression 3 (OS/2 Huffman)");
+        return fail(ProblemKind::BmpUnsupportedCompression,
+                    "unsupported compression 3 (OS/2 Huffman)");
     if (os2v2 && compression == 4)
-        return fail(BmpProblem::UnsupportedCompression, "unsupported compression 4 (OS/2 RLE24)");
+        return fail(ProblemKind::BmpUnsupportedCompression,
+                    "unsupported compression 4 (OS/2 RLE24)");
     r.info.fileBitCount = int(bits);
     r.info.compression = compression;
     r.info.width = width;
     r.info.height = height;
     r.info.topDown = height < 0;
     if (planes != 1)
-        return fail(BmpProblem::BadPlanes, "bad plane count " + std::to_string(planes));
+        return fail(ProblemKind::BmpBadPlanes, "bad plane count " + std::to_string(planes));
     if (compression == 4 || compression == 5)
-        return fail(BmpProblem::EmbeddedImage,
+        return fail(ProblemKind::BmpEmbeddedImage,
                     std::string("unsupported compression ") + std::to_string(compression) + " (" +
                         compressionName(compression) + "): the file holds an embedded image");
     if (compression > 6 || (compression == 6 && hs < 40))
-        return fail(BmpProblem::UnsupportedCompression,
+        return fail(ProblemKind::BmpUnsupportedCompression,
                     "unsupported compression " + std::to_string(compression));
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return fail(BmpProblem::BadBitCount, bits == 64
-                                                 ? std::string("64 bits per pixel is not supported")
-                                                 : "bad bit count " + std::to_string(bits));
+        return fail(ProblemKind::BmpBadBitCount,
+                    bits == 64 ? std::string("64 bits per pixel is not supported")
+                               : "bad bit count " + std::to_string(bits));
     if ((compression == 1 && bits != 8) || (compression == 2 && bits != 4) ||
         ((compression == 3 || compression == 6) && bits != 16 && bits != 32))
-        return fail(BmpProblem::UnsupportedCompression,
+        return fail(ProblemKind::BmpUnsupportedCompression,
                     std::string("compression ") + compressionName(compression) + " with " +
                         std::to_string(bits) + " bits per pixel");
     const bool rle = compression == 1 || compression == 2;
     if (width < 0)
-        return fail(BmpProblem::BadDimensions, "negative width " + std::to_string(width));
+        return fail(ProblemKind::BmpBadDimensions, "negative width " + std::to_string(width));
     if (rle && height < 0)
-        return fail(BmpProblem::BadDimensions, "an RLE bitmap cannot be stored top-down");
+        return fail(ProblemKind::BmpBadDimensions, "an RLE bitmap cannot be stored top-down");
     const std::int64_t rows = height < 0 ? -height : height;
     if (!Bitmap::sizeAllowed(width, rows))
-        return fail(BmpProblem::TooLarge, std::to_string(width) + " x " + std::to_string(rows) +
-                                              " pixels is too large to hold in memory");
+        return fail(ProblemKind::BmpTooLarge, std::to_string(width) + " x " + std::to_string(rows) +
+                                                  " pixels is too large to hold in memory");
 
     // Colour masks.
     std::uint32_t masks[4] = {0, 0, 0, 0};
@@ -204,7 +202,7 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
             if (hs >= 56) masks[3] = get32(h + 52);
         } else {
             if (size < tableAt + 4 * std::size_t(nmasks))
-                return fail(BmpProblem::Truncated, "file ends inside the colour masks");
+                return fail(ProblemKind::BmpTruncated, "file ends inside the colour masks");
             for (int k = 0; k < nmasks; ++k) masks[k] = get32(p + tableAt + 4 * k);
             tableAt += 4 * nmasks;
         }
@@ -215,7 +213,7 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
     }
     for (int k = 0; k < 3; ++k)
         if (bits >= 16 && !Mask(masks[k]).contiguous())
-            return fail(BmpProblem::BadBitFields, "colour masks are not contiguous bit runs");
+            return fail(ProblemKind::BmpBadBitFields, "colour masks are not contiguous bit runs");
 
     // Colour table.
     std::vector<Rgb> table;
@@ -223,14 +221,14 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
         const std::size_t maxEntries = std::size_t{1} << bits;
         std::size_t n = clrUsed == 0 ? maxEntries : clrUsed;
         if (clrUsed > 256 * 256)
-            return fail(BmpProblem::BadPaletteSize,
+            return fail(ProblemKind::BmpBadPaletteSize,
                         "bad colour table size " + std::to_string(clrUsed));
         const std::size_t entrySize = core ? 3 : 4;
         const std::size_t limit = offBits > tableAt ? offBits : size;
         const std::size_t room =
             limit > tableAt ? (std::min<std::size_t>(limit, size) - tableAt) / entrySize : 0;
         if (n > room) n = room;  // a table shorter than announced: what is there is used
-        if (n == 0) return fail(BmpProblem::BadPaletteSize, "the colour table is missing");
+        if (n == 0) return fail(ProblemKind::BmpBadPaletteSize, "the colour table is missing");
         n = std::min(n, maxEntries);
         for (std::size_t k = 0; k < n; ++k) {
             const std::uint8_t* e = p + tableAt + entrySize * k;
@@ -238,7 +236,8 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
         }
     }
     if (offBits > size)
-        return fail(BmpProblem::BadPixelOffset, "the pixel data lies beyond the end of the file");
+        return fail(ProblemKind::BmpBadPixelOffset,
+                    "the pixel data lies beyond the end of the file");
     const std::size_t pixelsAt = offBits ? offBits : tableAt + (core ? 3 : 4) * table.size();
 
     const int w = int(width), hh = int(rows);
@@ -262,20 +261,19 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
         const std::uint64_t pixels = std::uint64_t(w) * std::uint64_t(hh);
         const std::uint64_t stream = size - pixelsAt;
         if (pixels > (std::uint64_t{1} << 20) && pixels / 1024 > stream)
-            return fail(BmpProblem::BadRle, "RLE data too short for a " + std::to_string(w) +
-                                                " x " + std::to_string(hh) + " picture");
+            return fail(ProblemKind::BmpBadRle, "RLE data too short for a " + std::to_string(w) +
+                                                    " x " + std::to_string(hh) + " picture");
         r.bitmap = Bitmap(w, hh, f);
         r.bitmap.setPaletteEntries(Palette(table));
         std::string why;
         if (!decodeRle(p + pixelsAt, size - pixelsAt, bits, false, r.bitmap, why))
-            return fail(BmpProblem::BadRle, why);
-        r.info = r.info;
+            return fail(ProblemKind::BmpBadRle, why);
         return r;
     }
 
     const std::size_t fileStride = (std::size_t(w) * bits + 31) / 32 * 4;
     if (hh > 0 && (size - pixelsAt) / (fileStride ? fileStride : 1) < std::size_t(hh) && fileStride)
-        return fail(BmpProblem::Truncated, "file ends inside the pixel data");
+        return fail(ProblemKind::BmpTruncated, "file ends inside the pixel data");
     r.bitmap = Bitmap(w, hh, f);
     if (bits <= 8) r.bitmap.setPaletteEntries(Palette(table));
     const Mask mr(masks[0]), mg(masks[1]), mb(masks[2]);
@@ -305,17 +303,22 @@ BmpReadResult decodeBmp(std::span<const std::uint8_t> b) {
     return r;
 }
 
-BmpReadResult readBmpFile(const std::string& path) {
-    struct Fd {
-        int fd;
-        ~Fd() {
-            if (fd >= 0) ::close(fd);
-        }
-    } file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) return fail(BmpProblem::CannotOpen, std::strerror(errno));
+}  // namespace
+
+Outcome<BmpImage> decodeBmp(std::span<const std::uint8_t> bytes) {
+    try {
+        return decode(bytes);
+    } catch (const std::bad_alloc&) {
+        return Problem::outOfMemory("not enough memory to hold the picture");
+    }
+}
+
+Outcome<BmpImage> readBmpFile(const std::string& path) {
+    Outcome<UniqueFd> file = openForReading(path);
+    if (!file) return file.problem();
     struct stat st {};
-    if (::fstat(file.fd, &st) != 0) return fail(BmpProblem::CannotOpen, std::strerror(errno));
-    if (S_ISDIR(st.st_mode)) return fail(BmpProblem::CannotOpen, std::strerror(EISDIR));
+    if (::fstat(file->get(), &st) != 0) return Problem::fromErrno(errno);
+    if (S_ISDIR(st.st_mode)) return Problem::fromErrno(EISDIR);
     // The whole file at once, in one buffer of its size; a file that grows
     // while it is read is read to its end.
     LargeBlock bytes;
@@ -328,25 +331,22 @@ BmpReadResult readBmpFile(const std::string& path) {
                 if (have > 0) std::memcpy(bigger.get(), bytes.get(), have);
                 bytes = std::move(bigger);
             }
-            const ssize_t n = ::read(file.fd, bytes.get() + have, bytes.size() - have);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return fail(BmpProblem::CannotOpen, std::strerror(errno));
-            }
-            if (n == 0) break;
-            have += std::size_t(n);
+            const Outcome<std::size_t> n = readFully(
+                file->get(), std::span<std::uint8_t>(bytes.get() + have, bytes.size() - have));
+            if (!n) return n.problem();
+            if (*n == 0) break;
+            have += *n;
         }
     } catch (const std::bad_alloc&) {
-        return fail(BmpProblem::CannotOpen, "not enough memory to read the file");
+        return Problem::outOfMemory("not enough memory to read the file");
     }
     return decodeBmp(std::span<const std::uint8_t>(bytes.get(), have));
 }
 
-Bitmap loadBmp(const std::string& path) {
-    BmpReadResult r = readBmpFile(path);
-    if (r.problem == BmpProblem::CannotOpen) throw CannotOpenError(path + ": " + r.reason);
-    if (!r.ok()) throw InvalidBitmapError(r.problem, path + ": " + r.reason);
-    return std::move(r.bitmap);
+Outcome<Bitmap> loadBmp(const std::string& path) {
+    Outcome<BmpImage> r = readBmpFile(path);
+    if (!r) return r.problem();
+    return std::move(r->bitmap);
 }
 
 }  // namespace kararisu

@@ -1,0 +1,45 @@
+#pragma once
+// File descriptors and paths at the level of POSIX calls.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "support/problem.h"
+
+namespace kararisu {
+
+// Owns one file descriptor; closes it when it goes.
+class UniqueFd {
+  public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { close(); }
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now and returns close()'s result (a failed close can mean lost
+    // data on some filesystems).
+    int close();
+
+  private:
+    int fd_ = -1;
+};
+
+// Opens a file for reading (close-on-exec).
+Outcome<UniqueFd> openForReading(const std::string& path);
+
+// Reads until `buffer` is full or the file ends; returns the bytes read.
+Outcome<std::size_t> readFully(int fd, std::span<std::uint8_t> buffer);
+// Writes all of `bytes`, resuming after interruptions.
+Outcome<void> writeFully(int fd, std::span<const std::uint8_t> bytes);
+
+// The folder of a path, without a trailing "/" (the root stays "/"); empty
+// for a bare file name.
+std::string folderOf(const std::string& path);
+
+}  // namespace kararisu

@@ -1,0 +1,55 @@
+#pragma once
+// Results written into a folder as they are finished: each result's bitmap
+// under its file name and, when asked, its palette as "<palette name>.gpl".
+// An existing file is never replaced unless replacing is asked for, and a
+// name written earlier in the same run is never replaced at all: two
+// sources of one name would otherwise lose a result.
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/problem.h"
+#include "worklists/results.h"
+
+namespace kararisu {
+
+enum class OutputFile { Image, Palette };
+
+// Told about each file as it is written or refused.
+class OutputObserver {
+  public:
+    virtual ~OutputObserver() = default;
+    // The result's bitmap is at `path`.
+    virtual void written(const Result& result, const std::string& path) = 0;
+    virtual void notWritten(OutputFile what, const std::string& path, const Problem& problem) = 0;
+};
+
+struct OutputOptions {
+    bool replace = false;       // replace files that were there before the run
+    bool savePalettes = false;  // write each result's palette too
+};
+
+class OutputFolder : public ResultSink {
+  public:
+    // The rows start with the names of the files already in the folder, so
+    // numbered names made during the run avoid them.
+    OutputFolder(std::string folder, OutputOptions options, OutputObserver& observer);
+
+    void add(Result result) override;
+    const std::vector<ResultRow>& rows() const override { return rows_; }
+    // Some file was not written.
+    bool failed() const { return failed_; }
+
+  private:
+    bool write(OutputFile what, const std::string& path, const Result& result);
+
+    std::string folder_;
+    OutputOptions options_;
+    OutputObserver& observer_;
+    bool failed_ = false;
+    std::vector<ResultRow> rows_;
+    std::set<std::string> written_;
+};
+
+}  // namespace kararisu
