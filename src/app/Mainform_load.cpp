@@ -9,53 +9,26 @@
 
 #include "app/Mainform.h"
 #include "app/application.h"
-#include "viewers/Mpform.h"
+#include "app/main_controls.h"
+#include "app/platform.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
 
 namespace kararisu {
 
-namespace {
-
-// File names are bytes on Linux; show them as the system decodes them.
-QString displayName(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(fileNameOf(path)));
-}
-
-}  // namespace
-
-void TMain::addSource(const std::string& path, Bitmap bitmap, bool toViewer) {
-    appendImage(SourceList, SourceCount, path, std::move(bitmap));
-    const QString name = displayName(path);
-    MotoListBox->addItem(name);
-    if (toViewer && windows_.MPreForm) windows_.MPreForm->MotoBox->addItem(name);
+// One accepted file: its entry, its line in the "before" list and its item
+// in the source viewer's selector, in one step.
+void TMain::addSource(const std::string& path, Bitmap bitmap) {
+    lists_.sources.append(makeImageEntry(path, std::move(bitmap)), fileNameOf(path));
 }
 
 void TMain::recomputeExtent() {
-    QFontMetrics fm(MotoListBox->font());
-    for (int i = 0; i < MotoListBox->count(); ++i)
-        ListExtent = std::max(ListExtent, fm.horizontalAdvance(MotoListBox->item(i)->text()) + 22);
-    MotoListBox->setHorizontalExtent(ListExtent);
-}
-
-void TMain::refreshViewerArrows() {
-    TMPreForm* viewer = windows_.MPreForm;
-    if (!viewer) return;
-    const int n = SourceCount;
-    const int k = viewer->MotoBox->currentIndex();
-    bool up = true, down = true;
-    // With no image at all there is nothing to step to either (the arrows
-    // would walk off the list).
-    if (n <= 1) {
-        up = down = false;
-    } else if (k == 0) {
-        up = false;
-    } else if (k == n - 1) {
-        down = false;
-    }
-    viewer->UpButton->setEnabled(up);
-    viewer->DownButton->setEnabled(down);
+    MotoListBox* box = ui_->MotoListBox;
+    QFontMetrics fm(box->font());
+    for (int i = 0; i < box->count(); ++i)
+        ListExtent = std::max(ListExtent, fm.horizontalAdvance(box->item(i)->text()) + 22);
+    box->setHorizontalExtent(ListExtent);
 }
 
 void TMain::Open1Click() {
@@ -72,15 +45,13 @@ void TMain::Open1Click() {
             for (const std::string& chosen : files) {
                 const std::string path = longFormOf(chosen);
                 OpenFolder = folderOf(path);
-                addSource(path, loadSourceBmp(path).take(path), true);
+                addSource(path, loadSourceBmp(path).take(path));
             }
             recomputeExtent();
-            refreshViewerArrows();
             return;
         } catch (const ProblemError& e) {
             // The files before it stay loaded and listed.
             recomputeExtent();
-            refreshViewerArrows();
             // Not a bitmap: the general error display reports it; the rest of
             // the choice is not processed.
             if (!e.problem().cannotRead()) throw;
@@ -89,14 +60,12 @@ void TMain::Open1Click() {
         } catch (...) {
             // Anything else ends the command too, after the same bookkeeping.
             recomputeExtent();
-            refreshViewerArrows();
             throw;
         }
     }
 }
 
-void TMain::loadChecked(const std::string& path, bool toViewer,
-                        std::vector<std::string>& rejected) {
+void TMain::loadChecked(const std::string& path, std::vector<std::string>& rejected) {
     if (!hasBmpSuffix(path)) {
         rejected.push_back(fileNameOf(path));
         return;
@@ -108,7 +77,7 @@ void TMain::loadChecked(const std::string& path, bool toViewer,
         rejected.push_back(fileNameOf(path));
         return;
     }
-    addSource(path, std::move(*bitmap), toViewer);
+    addSource(path, std::move(*bitmap));
 }
 
 void TMain::showRejected(const std::vector<std::string>& rejected) {
@@ -120,16 +89,14 @@ void TMain::showRejected(const std::vector<std::string>& rejected) {
 void TMain::DropFiles(const std::vector<std::string>& paths) {
     std::vector<std::string> rejected;
     try {
-        for (const std::string& p : paths) loadChecked(longFormOf(p), true, rejected);
+        for (const std::string& p : paths) loadChecked(longFormOf(p), rejected);
     } catch (...) {
         // A file that cannot be read at all ends the drop; what was taken
         // stays listed.
         recomputeExtent();
-        refreshViewerArrows();
         throw;
     }
     recomputeExtent();
-    refreshViewerArrows();
     showRejected(rejected);
 }
 
@@ -137,7 +104,7 @@ void TMain::loadCommandLine(const std::vector<std::string>& arguments) {
     std::vector<std::string> rejected;
     for (const std::string& argument : arguments) {
         try {
-            loadChecked(longFormOf(argument), false, rejected);
+            loadChecked(longFormOf(argument), rejected);
         } catch (const ProblemError& e) {
             // Reported, and start-up goes on with the other files.
             platform_.show(generalErrorMessage(e.what()));

@@ -1,6 +1,6 @@
 #pragma once
 // What the main window hears of the user's hand on its two lists: a mouse
-// button or a key let go, the mouse moved. Each is told after the list has
+// button or a key let go, the mouse moved, a double-click. Each is told after the list has
 // handled the event itself, so a selection read then is already the new one.
 
 #include <QKeyEvent>
@@ -15,6 +15,7 @@ class ListInput : public QObject {
     void mouseReleased();
     void keyReleased();
     void mouseMoved();
+    void doubleClicked();
 };
 
 // A list widget (QListWidget, QTreeWidget) that reports through `input`.
@@ -36,6 +37,10 @@ class ReportingList : public List {
     void mouseMoveEvent(QMouseEvent* event) override {
         List::mouseMoveEvent(event);
         emit input.mouseMoved();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        List::mouseDoubleClickEvent(event);
+        emit input.doubleClicked();
     }
 };
 

@@ -10,12 +10,10 @@ Program::Program(Platform& platform, const std::vector<std::string>& arguments)
     : main_(std::make_unique<TMain>(platform, arguments)) {
     genSetDlg_ = std::make_unique<TGenSetDlg>();
     genMoniDlg_ = std::make_unique<TGenMoniDlg>();
-    pPreForm_ = std::make_unique<TPPreForm>();
-    QStringList names;
-    for (int i = 0; i < main_->MotoListBox->count(); ++i)
-        names << main_->MotoListBox->item(i)->text();
-    mPreForm_ = std::make_unique<TMPreForm>(names);
-    gPreForm_ = std::make_unique<TGPreForm>();
+    WorkLists& lists = main_->lists();
+    pPreForm_ = std::make_unique<TPPreForm>(lists.results);
+    mPreForm_ = std::make_unique<TMPreForm>(lists.sources);
+    gPreForm_ = std::make_unique<TGPreForm>(lists.results);
     palAddDlg_ = std::make_unique<TPalAddDlg>();
     main_->attach(SecondaryWindows{genSetDlg_.get(), genMoniDlg_.get(), pPreForm_.get(),
                                    mPreForm_.get(), gPreForm_.get(), palAddDlg_.get()});

@@ -32,7 +32,6 @@ Pair mergePair(const MergePalette& base, const FreeArea& area, const MergePalett
     result.modeLabel = mergeModeLabel(base, area, used);
     result.path = mergeFileName(sink.rows());
     result.paletteName = mergePaletteName(sink.rows(), result.path, result.modeLabel);
-    result.glyph = result.bitmap.format() == PixelFormat::Bpp8 ? 2 : 1;
     sink.add(std::move(result));
     return Pair::Merged;
 }

@@ -93,10 +93,6 @@ RunOutcome finishUnification(RunContext& run) {
     return RunOutcome::Completed;
 }
 
-int rowGlyph(PixelFormat f) {
-    return f == PixelFormat::Bpp8 ? 2 : f == PixelFormat::Bpp4 ? 1 : 0;
-}
-
 // The survey and the choice of colours of an adaptive mode, with its steps:
 // the distinct colours themselves when they fit, else the median cut.
 // Throws Stop when a work area is refused.
@@ -188,8 +184,7 @@ RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
             const ReductionTarget& t = targets[i];
             const std::string name =
                 paletteNameFor(run.sink.rows(), stemOf(t.name), NameForm::Individual, label);
-            const int glyph = result.format() == PixelFormat::Bpp8 ? 2 : 1;
-            run.sink.add({std::move(result), t.path, name, label, glyph});
+            run.sink.add({std::move(result), t.path, name, label});
         });
     });
     if (outcome == RunOutcome::Completed) runEnd(run);
@@ -246,8 +241,7 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
     outcome = guarded(run, [&] {
         walk(targets, run, [&](std::size_t i, const Bitmap& image) {
             Bitmap result = reduceOnto(image, mode, chosen, nullptr);
-            const int glyph = result.format() == PixelFormat::Bpp8 ? 2 : 1;
-            run.sink.add({std::move(result), targets[i].path, name, label, glyph});
+            run.sink.add({std::move(result), targets[i].path, name, label});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });
@@ -298,7 +292,7 @@ RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
             Bitmap result(image.width(), image.height(), format);
             result.setPaletteEntries(palette);
             mapOntoPalette(image, result);
-            run.sink.add({std::move(result), targets[i].path, name, entry.label, rowGlyph(format)});
+            run.sink.add({std::move(result), targets[i].path, name, entry.label});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });

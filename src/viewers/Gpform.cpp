@@ -2,11 +2,12 @@
 
 namespace kararisu {
 
-TGPreForm::TGPreForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+TGPreForm::TGPreForm(ResultList& results, QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("GPreForm"));
     setWindowTitle(QStringLiteral("GPreForm"));
     GenBox = new QComboBox(this);
     GenBox->setGeometry(50, 0, 145, 26);
+    selector_ = std::make_unique<ComboMirror<ResultList>>(results, GenBox);
 }
 
 }  // namespace kararisu

@@ -1,18 +1,24 @@
 #pragma once
 // The result image viewer, one window created hidden at start-up. Its
-// selector GenBox holds the names of the results, in list order.
+// selector GenBox mirrors ResultList.
 
 #include <QComboBox>
 #include <QWidget>
+#include <memory>
+
+#include "app/list_mirrors.h"
 
 namespace kararisu {
 
 class TGPreForm : public QWidget {
     Q_OBJECT
   public:
-    explicit TGPreForm(QWidget* parent = nullptr);
+    explicit TGPreForm(ResultList& results, QWidget* parent = nullptr);
 
     QComboBox* GenBox;
+
+  private:
+    std::unique_ptr<ComboMirror<ResultList>> selector_;
 };
 
 }  // namespace kararisu

@@ -2,8 +2,8 @@
 
 namespace kararisu {
 
-TMPreForm::TMPreForm(const QStringList& sourceNames, QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+TMPreForm::TMPreForm(SourceList& sources, QWidget* parent)
+    : QWidget(parent, Qt::Window), sources_(sources) {
     setObjectName(QStringLiteral("MPreForm"));
     setWindowTitle(QStringLiteral("MPreForm"));
     resize(246, 216);
@@ -20,7 +20,28 @@ TMPreForm::TMPreForm(const QStringList& sourceNames, QWidget* parent)
     DownButton->setAutoRaise(true);
     MotoBox = new QComboBox(Panel1);
     MotoBox->setGeometry(50, 0, 145, 26);
-    MotoBox->addItems(sourceNames);
+    // Images named on the command line were listed before this window
+    // existed: registering fills the selector with them.
+    selector_ = std::make_unique<ComboMirror<SourceList>>(sources_, MotoBox, [this] {
+        UpdateButtons();
+        connect(MotoBox, &QComboBox::currentIndexChanged, this, [this] { UpdateButtons(); });
+    });
+}
+
+void TMPreForm::UpdateButtons() {
+    const int n = sources_.size();
+    const int k = MotoBox->currentIndex();
+    bool up = true, down = true;
+    // With no image at all there is nothing to step to either.
+    if (n <= 1) {
+        up = down = false;
+    } else if (k == 0) {
+        up = false;
+    } else if (k == n - 1) {
+        down = false;
+    }
+    UpButton->setEnabled(up);
+    DownButton->setEnabled(down);
 }
 
 }  // namespace kararisu

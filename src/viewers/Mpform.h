@@ -1,25 +1,35 @@
 #pragma once
 // The source image viewer, one window created hidden at start-up. Its
-// selector MotoBox holds the names of the source images, in list order.
+// selector MotoBox mirrors SourceList: it holds the names of the source
+// images in list order, and the arrows follow the list.
 
 #include <QComboBox>
 #include <QFrame>
-#include <QStringList>
 #include <QToolButton>
 #include <QWidget>
+#include <memory>
+
+#include "app/list_mirrors.h"
 
 namespace kararisu {
 
 class TMPreForm : public QWidget {
     Q_OBJECT
   public:
-    // sourceNames: the lines of the main window's list at the time of creation.
-    explicit TMPreForm(const QStringList& sourceNames, QWidget* parent = nullptr);
+    explicit TMPreForm(SourceList& sources, QWidget* parent = nullptr);
 
     QFrame* Panel1;
     QToolButton* UpButton;
     QToolButton* DownButton;
     QComboBox* MotoBox;
+
+    // The arrows by the list's length and the selector's index: none with
+    // one image, no up on the first, no down on the last.
+    void UpdateButtons();
+
+  private:
+    SourceList& sources_;
+    std::unique_ptr<ComboMirror<SourceList>> selector_;
 };
 
 }  // namespace kararisu

@@ -1,18 +1,24 @@
 #pragma once
 // The palette viewer, one window created hidden at start-up. Its selector
-// PalBox holds the names of the results, in list order.
+// PalBox mirrors ResultList.
 
 #include <QComboBox>
 #include <QWidget>
+#include <memory>
+
+#include "app/list_mirrors.h"
 
 namespace kararisu {
 
 class TPPreForm : public QWidget {
     Q_OBJECT
   public:
-    explicit TPPreForm(QWidget* parent = nullptr);
+    explicit TPPreForm(ResultList& results, QWidget* parent = nullptr);
 
     QComboBox* PalBox;
+
+  private:
+    std::unique_ptr<ComboMirror<ResultList>> selector_;
 };
 
 }  // namespace kararisu

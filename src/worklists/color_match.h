@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "worklists/bitmap.h"
 #include "support/large_buffer.h"
+#include "worklists/bitmap.h"
 #include "worklists/palette.h"
 
 namespace kararisu {

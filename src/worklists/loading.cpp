@@ -72,15 +72,4 @@ Outcome<Bitmap> loadSourceBmp(const std::string& path) {
     return std::move(r->bitmap);
 }
 
-ImageEntry* appendImage(ImageList& list, int& count, const std::string& path, Bitmap bitmap) {
-    ImageEntry content;
-    content.depth = depthCode(bitmap.format());
-    content.bitmap = std::make_unique<Bitmap>(std::move(bitmap));
-    content.path = path;
-    ImageEntry* e =
-        count == 0 ? addAtHead(list, std::move(content)) : addAtTail(list, std::move(content));
-    ++count;
-    return e;
-}
-
 }  // namespace kararisu

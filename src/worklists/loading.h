@@ -9,7 +9,6 @@
 #include "support/files.h"
 #include "support/messages.h"
 #include "worklists/bmp/bmp.h"
-#include "worklists/work_list.h"
 
 namespace kararisu {
 
@@ -43,9 +42,5 @@ Message loadFailureMessage(const std::string& path, const Problem& problem);
 // not a valid bitmap (a folder or pipe is NotRegularFile).
 Outcome<BmpImage> readSourceBmp(const std::string& path);
 Outcome<Bitmap> loadSourceBmp(const std::string& path);
-
-// Appends an image entry that takes over the bitmap: the first entry of an
-// empty list at the head, every later one at the tail; the counter follows.
-ImageEntry* appendImage(ImageList& list, int& count, const std::string& path, Bitmap bitmap);
 
 }  // namespace kararisu

@@ -23,7 +23,6 @@ struct Result {
     std::string path;
     std::string paletteName;
     std::string modeLabel;
-    int glyph = 2;  // index into the row glyphs "1", "4", "8"
 };
 
 // Receives results one by one as they are finished, so a run stopped

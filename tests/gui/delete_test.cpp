@@ -18,8 +18,8 @@ class DeleteTest : public GuiTest {
     }
     std::vector<int> depths() {
         std::vector<int> out;
-        for (auto* e = main().SourceList.head; e != main().SourceList.tail; e = e->link)
-            out.push_back(e->depth);
+        for (int i = 0; i < main().lists().sources.size(); ++i)
+            out.push_back(main().lists().sources.at(i).depth);
         return out;
     }
     std::vector<std::string> items(QComboBox* box) {
@@ -29,14 +29,14 @@ class DeleteTest : public GuiTest {
     }
     std::vector<std::string> rows() {
         std::vector<std::string> out;
-        for (int j = 0; j < main().GenListView->topLevelItemCount(); ++j)
-            out.push_back(main().GenListView->topLevelItem(j)->text(0).toStdString());
+        for (int j = 0; j < main().ui().GenListView->topLevelItemCount(); ++j)
+            out.push_back(main().ui().GenListView->topLevelItem(j)->text(0).toStdString());
         return out;
     }
     std::vector<std::string> resultPaths() {
         std::vector<std::string> out;
-        for (auto* e = main().ResultList.head; e != main().ResultList.tail; e = e->link)
-            out.push_back(e->path);
+        for (int i = 0; i < main().lists().results.size(); ++i)
+            out.push_back(main().lists().results.at(i).path);
         return out;
     }
     void loadFive() {
@@ -54,17 +54,17 @@ TEST_F(DeleteTest, DeletingLinesOneAndThreeKeepsTheOthersInOrder) {
     viewer->show();
     selectLines({1, 3});
     main().MotoListBoxMouseUp();
-    main().DMotoButton->click();
+    main().ui().DMotoButton->click();
     const std::vector<std::string> left{"f0.bmp", "f2.bmp", "f4.bmp"};
     EXPECT_EQ(lines(), left);
     EXPECT_EQ(depths(), (std::vector<int>{0, 2, 5}));
     EXPECT_EQ(items(viewer->MotoBox), left);
-    EXPECT_EQ(main().SourceCount, 3);
+    EXPECT_EQ(main().lists().sources.size(), 3);
     EXPECT_FALSE(viewer->isVisible());
     // nothing is selected now: the reduce and delete commands go off
-    EXPECT_FALSE(main().G1->isEnabled());
-    EXPECT_FALSE(main().GenButton->isEnabled());
-    EXPECT_FALSE(main().DMotoButton->isEnabled());
+    EXPECT_FALSE(main().ui().G1->isEnabled());
+    EXPECT_FALSE(main().ui().GenButton->isEnabled());
+    EXPECT_FALSE(main().ui().DMotoButton->isEnabled());
 }
 
 TEST_F(DeleteTest, DeletingTheLongestNameShrinksTheExtent) {
@@ -73,22 +73,22 @@ TEST_F(DeleteTest, DeletingTheLongestNameShrinksTheExtent) {
     const int wide = main().ListExtent;
     selectLines({1});
     main().D1Click();
-    QFontMetrics fm(main().MotoListBox->font());
+    QFontMetrics fm(main().ui().MotoListBox->font());
     const int want = fm.horizontalAdvance(QStringLiteral("medium-name.bmp")) + 22;
     EXPECT_LT(want, wide);
     EXPECT_EQ(main().ListExtent, want);
-    EXPECT_EQ(main().MotoListBox->horizontalExtent(), want);
+    EXPECT_EQ(main().ui().MotoListBox->horizontalExtent(), want);
 }
 
 TEST_F(DeleteTest, DeletingNothingStillRunsTheDisablingRule) {
     loadFive();
     selectLines({0});
     main().MotoListBoxMouseUp();
-    main().MotoListBox->clearSelection();
+    main().ui().MotoListBox->clearSelection();
     main().D1Click();
-    EXPECT_EQ(main().SourceCount, 5);
-    EXPECT_FALSE(main().DMotoButton->isEnabled());
-    EXPECT_FALSE(main().G1->isEnabled());
+    EXPECT_EQ(main().lists().sources.size(), 5);
+    EXPECT_FALSE(main().ui().DMotoButton->isEnabled());
+    EXPECT_FALSE(main().ui().G1->isEnabled());
 }
 
 TEST_F(DeleteTest, ResultsOfADeletedSourceStay) {
@@ -96,7 +96,7 @@ TEST_F(DeleteTest, ResultsOfADeletedSourceStay) {
     addResultRow("f0.bmp");
     selectLines({0});
     main().D1Click();
-    EXPECT_EQ(main().ResultCount, 1);
+    EXPECT_EQ(main().lists().results.size(), 1);
     EXPECT_EQ(rows(), std::vector<std::string>{"f0.bmp"});
 }
 
@@ -105,16 +105,16 @@ TEST_F(DeleteTest, DeletingTheOnlyResultDisablesTheSixButtonsAndHidesItsViewer) 
     const SecondaryWindows& w = program->windows();
     w.GPreForm->show();
     w.PPreForm->show();
-    main().GenListView->topLevelItem(0)->setSelected(true);
+    main().ui().GenListView->topLevelItem(0)->setSelected(true);
     main().GenListViewMouseUp();
-    ASSERT_TRUE(main().Save1Button->isEnabled());
-    main().DGenButton->click();
-    EXPECT_EQ(main().ResultCount, 0);
-    EXPECT_EQ(main().ResultList.head, main().ResultList.tail);
+    ASSERT_TRUE(main().ui().Save1Button->isEnabled());
+    main().ui().DGenButton->click();
+    EXPECT_EQ(main().lists().results.size(), 0);
+    EXPECT_TRUE(main().lists().results.empty());
     EXPECT_TRUE(rows().empty());
-    for (QWidget* b : std::initializer_list<QWidget*>{main().DGenButton, main().PalButton,
-                                                      main().Save1Button, main().Save2Button,
-                                                      main().Save3Button, main().Save4Button})
+    for (QWidget* b : std::initializer_list<QWidget*>{
+             main().ui().DGenButton, main().ui().PalButton, main().ui().Save1Button,
+             main().ui().Save2Button, main().ui().Save3Button, main().ui().Save4Button})
         EXPECT_FALSE(b->isEnabled());
     EXPECT_FALSE(w.GPreForm->isVisible());
     EXPECT_TRUE(w.PPreForm->isVisible());  // the palette viewer stays
@@ -123,7 +123,7 @@ TEST_F(DeleteTest, DeletingTheOnlyResultDisablesTheSixButtonsAndHidesItsViewer) 
 TEST_F(DeleteTest, DeletingResultZeroOfTwoKeepsSelectorsInStep) {
     addResultRow("r0.bmp");
     addResultRow("r1.bmp");
-    main().GenListView->topLevelItem(0)->setSelected(true);
+    main().ui().GenListView->topLevelItem(0)->setSelected(true);
     main().D2Click();
     EXPECT_EQ(rows(), std::vector<std::string>{"r1.bmp"});
     EXPECT_EQ(resultPaths(), std::vector<std::string>{"r1.bmp"});
@@ -135,12 +135,12 @@ TEST_F(DeleteTest, SelectedRowLeftAfterDeleteKeepsButtonsOn) {
     addResultRow("r0.bmp");
     addResultRow("r1.bmp");
     addResultRow("r2.bmp");
-    main().GenListView->topLevelItem(1)->setSelected(true);
+    main().ui().GenListView->topLevelItem(1)->setSelected(true);
     main().GenListViewMouseUp();
     main().D2Click();
     EXPECT_EQ(rows(), (std::vector<std::string>{"r0.bmp", "r2.bmp"}));
     // the list view may move the selection on by itself; the rule follows it
-    EXPECT_EQ(main().DGenButton->isEnabled(), main().selectedRows() > 0);
+    EXPECT_EQ(main().ui().DGenButton->isEnabled(), main().selectedRows() > 0);
 }
 
 }  // namespace

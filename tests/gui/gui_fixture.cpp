@@ -2,7 +2,6 @@
 
 #include <fstream>
 
-#include "worklists/loading.h"
 #include "viewers/Gpform.h"
 #include "viewers/Ppform.h"
 
@@ -16,28 +15,20 @@ std::string GuiTest::junk(const std::string& name, const std::string& bytes) con
 std::vector<std::string> GuiTest::lines() const {
     std::vector<std::string> out;
     TMain& m = program->main();
-    for (int i = 0; i < m.MotoListBox->count(); ++i)
-        out.push_back(m.MotoListBox->item(i)->text().toStdString());
+    for (int i = 0; i < m.ui().MotoListBox->count(); ++i)
+        out.push_back(m.ui().MotoListBox->item(i)->text().toStdString());
     return out;
 }
 
 void GuiTest::selectLines(std::initializer_list<int> rows) {
     TMain& m = main();
-    m.MotoListBox->clearSelection();
-    for (int r : rows) m.MotoListBox->item(r)->setSelected(true);
+    m.ui().MotoListBox->clearSelection();
+    for (int r : rows) m.ui().MotoListBox->item(r)->setSelected(true);
 }
 
 void GuiTest::addResultRow(const std::string& name) {
-    auto* item = new QTreeWidgetItem(main().GenListView);
-    item->setText(0, QString::fromStdString(name));
-    item->setText(1, QString::fromStdString(name + "(1)"));
-    item->setText(2, QStringLiteral("ノーマル256"));
-    item->setIcon(0, main().ImageList3.icon(2));
-    // The list stays in step with its rows.
-    appendImage(main().ResultList, main().ResultCount, name, smallBitmap(PixelFormat::Bpp8));
-    const SecondaryWindows& w = main().windows();
-    if (w.GPreForm) w.GPreForm->GenBox->addItem(QString::fromStdString(name));
-    if (w.PPreForm) w.PPreForm->PalBox->addItem(QString::fromStdString(name));
+    main().resultSink().add(
+        Result{smallBitmap(PixelFormat::Bpp8), name, name + "(1)", "ノーマル256"});
 }
 
 }  // namespace kararisu::test

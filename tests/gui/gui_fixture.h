@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/main_controls.h"
 #include "app/program.h"
 #include "gui/fake_platform.h"
 #include "worklists/bmp/bmp.h"

@@ -43,14 +43,14 @@ class LoadingTest : public GuiTest {
     }
     std::vector<std::string> entryPaths() {
         std::vector<std::string> out;
-        for (auto* e = main().SourceList.head; e != main().SourceList.tail; e = e->link)
-            out.push_back(e->path);
+        for (int i = 0; i < main().lists().sources.size(); ++i)
+            out.push_back(main().lists().sources.at(i).path);
         return out;
     }
     std::vector<int> entryDepths() {
         std::vector<int> out;
-        for (auto* e = main().SourceList.head; e != main().SourceList.tail; e = e->link)
-            out.push_back(e->depth);
+        for (int i = 0; i < main().lists().sources.size(); ++i)
+            out.push_back(main().lists().sources.at(i).depth);
         return out;
     }
     std::vector<std::string> viewerNames() {
@@ -62,7 +62,7 @@ class LoadingTest : public GuiTest {
     // SourceList, SourceCount, MotoListBox and MotoBox hold the same files.
     void expectInStep(const std::vector<std::string>& names, bool viewerToo = true) {
         EXPECT_EQ(lines(), names);
-        EXPECT_EQ(main().SourceCount, int(names.size()));
+        EXPECT_EQ(main().lists().sources.size(), int(names.size()));
         std::vector<std::string> fromPaths;
         for (const std::string& p : entryPaths()) fromPaths.push_back(fileNameOf(p));
         EXPECT_EQ(fromPaths, names);
@@ -80,7 +80,7 @@ class LoadingTest : public GuiTest {
 
 TEST_F(LoadingTest, DialogIsAskedForSeveralBmpFilesFromOpenFolder) {
     start();
-    main().OpenButton->click();
+    main().ui().OpenButton->click();
     ASSERT_EQ(platform.openRequests.size(), 1u);
     const FileDialogRequest& r = platform.openRequests[0];
     EXPECT_EQ(r.filter, "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp");
@@ -88,7 +88,7 @@ TEST_F(LoadingTest, DialogIsAskedForSeveralBmpFilesFromOpenFolder) {
     EXPECT_TRUE(r.preview);
     EXPECT_EQ(r.fileName, "");
     EXPECT_EQ(r.folder, programFolder());
-    EXPECT_EQ(main().SourceCount, 0);  // cancelled
+    EXPECT_EQ(main().lists().sources.size(), 0);  // cancelled
 }
 
 TEST_F(LoadingTest, DialogLoadsChosenFilesInOrderAndRemembersFolder) {
@@ -97,7 +97,7 @@ TEST_F(LoadingTest, DialogLoadsChosenFilesInOrderAndRemembersFolder) {
     std::string a = bmp("a.bmp", PixelFormat::Bpp8);
     std::string b = bmp("sub/b.BMP", PixelFormat::Bpp1);
     platform.openAnswers.push_back({b, a});
-    main().Open1->trigger();
+    main().ui().Open1->trigger();
     expectInStep({"b.BMP", "a.bmp"});
     EXPECT_EQ(entryPaths(), (std::vector<std::string>{b, a}));
     EXPECT_EQ(entryDepths(), (std::vector<int>{0, 2}));
@@ -123,7 +123,7 @@ TEST_F(LoadingTest, SameFileTwiceGivesTwoEntries) {
     main().Open1Click();
     main().Open1Click();
     expectInStep({"same.bmp", "same.bmp"});
-    EXPECT_NE(main().SourceList.head->bitmap.get(), main().SourceList.head->link->bitmap.get());
+    EXPECT_NE(main().lists().sources.at(0).bitmap.get(), main().lists().sources.at(1).bitmap.get());
 }
 
 TEST_F(LoadingTest, FileThatCannotBeOpenedAsksRetryOrCancel) {
@@ -132,7 +132,7 @@ TEST_F(LoadingTest, FileThatCannotBeOpenedAsksRetryOrCancel) {
     std::string gone = path("gone.bmp");
     platform.openAnswers.push_back({good, gone, bmp("after.bmp")});
     platform.answers.push_back(Answer::Cancel);
-    main().Open1->trigger();
+    main().ui().Open1->trigger();
     const Message m = onlyMessage();
     EXPECT_EQ(m.caption, "オープンエラー");
     EXPECT_EQ(m.buttons, MessageButtons::RetryCancel);
@@ -162,7 +162,7 @@ TEST_F(LoadingTest, InvalidBitmapFromDialogGoesToGeneralErrorDisplay) {
     std::string good = bmp("good.bmp");
     std::string bad = junk("bad.bmp");
     platform.openAnswers.push_back({good, bad, bmp("later.bmp")});
-    main().Open1->trigger();  // as the menu does: the command ends, the program goes on
+    main().ui().Open1->trigger();  // as the menu does: the command ends, the program goes on
     const Message m = onlyMessage();
     EXPECT_EQ(m.caption, "カラリス");
     EXPECT_EQ(m.icon, MessageIcon::Stop);
@@ -295,7 +295,7 @@ TEST_F(LoadingTest, EachDepthDrawsItsGlyphAndTheNameAtTwenty) {
     for (PixelFormat f : formats) files.push_back(bmp("d" + std::to_string(int(f)) + ".bmp", f));
     start(files);
     EXPECT_EQ(entryDepths(), (std::vector<int>{0, 1, 2, 3, 4, 5, 3}));
-    kararisu::MotoListBox* box = main().MotoListBox;
+    kararisu::MotoListBox* box = main().ui().MotoListBox;
     EXPECT_EQ(box->lineHeight(), 20);
     EXPECT_EQ(box->sizeHintForRow(0), 20);
     const QRect r(0, 0, 180, 20);
@@ -305,6 +305,7 @@ TEST_F(LoadingTest, EachDepthDrawsItsGlyphAndTheNameAtTwenty) {
         box->drawLine(p, r, i, false);
         p.end();
         QImage glyph = main()
+                           .ui()
                            .ImageList1.pixmap(entryDepths()[std::size_t(i)])
                            .toImage()
                            .convertToFormat(QImage::Format_RGB32);
@@ -321,28 +322,28 @@ TEST_F(LoadingTest, EachDepthDrawsItsGlyphAndTheNameAtTwenty) {
 
 TEST_F(LoadingTest, GlyphsDifferPerDepth) {
     start();
-    const GlyphList& g = main().ImageList1;
+    const GlyphList& g = main().ui().ImageList1;
     ASSERT_EQ(g.count(), 9);
     EXPECT_EQ(g.width(), 16);
     EXPECT_EQ(g.height(), 16);
     for (int i = 0; i < 9; ++i)
         for (int j = i + 1; j < 9; ++j) EXPECT_NE(g.pixmap(i).toImage(), g.pixmap(j).toImage());
-    EXPECT_EQ(main().ImageList3.count(), 3);
-    EXPECT_EQ(main().ImageList3.pixmap(0).size(), QSize(16, 20));
+    EXPECT_EQ(main().ui().ImageList3.count(), 3);
+    EXPECT_EQ(main().ui().ImageList3.pixmap(0).size(), QSize(16, 20));
 }
 
 TEST_F(LoadingTest, ScrollExtentIsWidestNamePlus22AndOnlyGrows) {
     start();
     const std::string longName = std::string(60, 'w') + ".bmp";
     drop({bmp("s.bmp"), bmp(longName)});
-    QFontMetrics fm(main().MotoListBox->font());
+    QFontMetrics fm(main().ui().MotoListBox->font());
     int want = fm.horizontalAdvance(QString::fromStdString(longName)) + 22;
     EXPECT_EQ(main().ListExtent, want);
-    EXPECT_EQ(main().MotoListBox->horizontalExtent(), want);
+    EXPECT_EQ(main().ui().MotoListBox->horizontalExtent(), want);
     main().show();
     QApplication::processEvents();
-    QScrollBar* bar = main().MotoListBox->horizontalScrollBar();
-    EXPECT_EQ(bar->maximum(), want - main().MotoListBox->viewport()->width());
+    QScrollBar* bar = main().ui().MotoListBox->horizontalScrollBar();
+    EXPECT_EQ(bar->maximum(), want - main().ui().MotoListBox->viewport()->width());
     drop({bmp("t.bmp")});
     EXPECT_EQ(main().ListExtent, want);
 }

@@ -77,7 +77,7 @@ TEST_F(ErrorDisplayTest, QueuedCommandErrorReachesTheDisplay) {
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].caption, "カラリス");
     EXPECT_NE(platform.messages[0].text.find("gone.bmp"), std::string::npos);
-    EXPECT_EQ(m.SourceCount, 0);
+    EXPECT_EQ(m.lists().sources.size(), 0);
 }
 
 }  // namespace

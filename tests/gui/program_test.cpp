@@ -19,10 +19,10 @@ TEST_F(ProgramTest, RunsUntilTheMainWindowCloses) {
         const SecondaryWindows& w = p.windows();
         EXPECT_TRUE(w.GenSetDlg && w.GenMoniDlg && w.PPreForm && w.MPreForm && w.GPreForm &&
                     w.PalAddDlg);
-        EXPECT_EQ(p.main().SourceCount, 1);
+        EXPECT_EQ(p.main().lists().sources.size(), 1);
         QTimer::singleShot(0, &p.main(), [&p] {
             EXPECT_TRUE(p.main().isVisible());
-            p.main().Exit1->trigger();
+            p.main().ui().Exit1->trigger();
         });
     });
     EXPECT_EQ(result, 0);

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/application.h"
+#include "app/main_controls.h"
 #include "app/program.h"
 #include "gui/fake_platform.h"
 #include "worklists/bmp/bmp.h"
@@ -73,38 +74,32 @@ int main(int argc, char** argv) {
     Program program(platform, files);
     TMain& m = program.main();
     m.show();
-    m.MotoListBox->item(1)->setSelected(true);
-    m.MotoListBox->item(3)->setSelected(true);
+    m.ui().MotoListBox->item(1)->setSelected(true);
+    m.ui().MotoListBox->item(3)->setSelected(true);
     m.MotoListBoxMouseUp();
     // Rows as finished reductions register them, so the "after" list shows too.
     const struct {
         const char* file;
         const char* palette;
         const char* mode;
-        int glyph;
-    } rows[] = {{"photo.bmp", "photo(1)", "ノーマル256", 2},
-                {"sixteen.bmp", "sixteen(1)", "ノーマル16", 1},
-                {"mono.bmp", "mono(PG1)", "グレー2", 0}};
-    for (const auto& r : rows) {
-        auto* item = new QTreeWidgetItem(m.GenListView);
-        item->setText(0, QString::fromUtf8(r.file));
-        item->setText(1, QString::fromUtf8(r.palette));
-        item->setText(2, QString::fromUtf8(r.mode));
-        item->setIcon(0, m.ImageList3.icon(r.glyph));
-        appendImage(m.ResultList, m.ResultCount, folder + "/" + r.file,
-                    sample(8, 8, PixelFormat::Bpp8));
-    }
-    m.GenListView->topLevelItem(0)->setSelected(true);
+        PixelFormat format;
+    } rows[] = {{"photo.bmp", "photo(1)", "ノーマル256", PixelFormat::Bpp8},
+                {"sixteen.bmp", "sixteen(1)", "ノーマル16", PixelFormat::Bpp4},
+                {"mono.bmp", "mono(PG1)", "グレー2", PixelFormat::Bpp1}};
+    for (const auto& r : rows)
+        m.resultSink().add(
+            Result{sample(8, 8, r.format), folder + "/" + r.file, r.palette, r.mode});
+    m.ui().GenListView->topLevelItem(0)->setSelected(true);
     m.GenListViewMouseUp();
     m.MotoListBoxMouseMove();
     app.processEvents();
     std::printf("caption: %s\n", qPrintable(m.windowTitle()));
     bool ok = save(&m, prefix + "-main.png");
-    const std::pair<QMenu*, const char*> menus[] = {{m.File1, "file"},
-                                                    {m.V3, "view"},
-                                                    {m.N3, "settings"},
-                                                    {m.PopupMenu1, "popup-before"},
-                                                    {m.PopupMenu2, "popup-after"}};
+    const std::pair<QMenu*, const char*> menus[] = {{m.ui().File1, "file"},
+                                                    {m.ui().V3, "view"},
+                                                    {m.ui().N3, "settings"},
+                                                    {m.ui().PopupMenu1, "popup-before"},
+                                                    {m.ui().PopupMenu2, "popup-after"}};
     for (const auto& [menu, name] : menus) {
         menu->popup(m.mapToGlobal(QPoint(40, 40)));
         app.processEvents();
@@ -112,7 +107,7 @@ int main(int argc, char** argv) {
         menu->hide();
     }
     // The glyph lists, four times as large, one list a row.
-    const GlyphList* lists[] = {&m.ImageList1, &m.ImageList2, &m.ImageList3};
+    const GlyphList* lists[] = {&m.ui().ImageList1, &m.ui().ImageList2, &m.ui().ImageList3};
     QImage sheet(4 * 9 * 22, 4 * 3 * 22, QImage::Format_RGB32);
     sheet.fill(Qt::lightGray);
     QPainter p(&sheet);
