@@ -37,9 +37,24 @@ std::unique_ptr<Bitmap> loadImage(const std::string& path) {
     return std::make_unique<Bitmap>(std::move(*bitmap));
 }
 
+std::string printable(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7f) {
+            static const char hex[] = "0123456789abcdef";
+            out += {'\\', 'x', hex[b >> 4], hex[b & 15]};
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 void ResultPrinter::written(const Result& r, const std::string& path) {
-    std::printf("%s\t%s\t%s\t%d\t%s\n", fileNameOf(r.path).c_str(), r.paletteName.c_str(),
-                r.modeLabel.c_str(), storageBits(r.bitmap.format()), path.c_str());
+    std::printf("%s\t%s\t%s\t%d\t%s\n", printable(fileNameOf(r.path)).c_str(),
+                printable(r.paletteName).c_str(), printable(r.modeLabel).c_str(),
+                storageBits(r.bitmap.format()), printable(path).c_str());
     std::fflush(stdout);
 }
 

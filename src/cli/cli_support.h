@@ -47,6 +47,10 @@ class ResultPrinter : public OutputObserver {
     std::string existsHint_;
 };
 
+// Text for a terminal: control bytes (ESC, BEL, LF, ...) escaped as "\x1b",
+// so a label can neither drive the terminal nor break a line in two.
+std::string printable(const std::string& text);
+
 // "OUT: ファイルが作成できません: パレットの保存に失敗しました (reason)".
 std::string paletteSaveFailureText(const std::string& path, const Problem& problem);
 

@@ -61,7 +61,7 @@ int runPalette(const std::vector<std::string>& args) {
         std::fprintf(stderr, "%s\n", paletteInputFailureText(files[0], in.problem()).c_str());
         return 1;
     }
-    std::printf("label \"%s\"\nDepthCode %d\n", in->labelText.c_str(), in->depthCode);
+    std::printf("label \"%s\"\nDepthCode %d\n", printable(in->labelText).c_str(), in->depthCode);
     for (std::size_t i = 0; i < in->palette.size(); ++i) {
         const Rgb c = in->palette.at(i);
         std::printf("%zu %u %u %u\n", i, unsigned{c.r}, unsigned{c.g}, unsigned{c.b});

@@ -2,6 +2,7 @@
 // listed in commands.h.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,14 @@ int main(int argc, char** argv) {
     }
     for (const auto& c : kararisu::cli::commands()) {
         if (name == c.name) {
-            std::vector<std::string> args(argv + 2, argv + argc);
-            return c.run(args);
+            try {
+                return c.run(std::vector<std::string>(argv + 2, argv + argc));
+            } catch (const std::bad_alloc&) {
+                // The commands report memory they are refused per file; this
+                // is the last word for anything they did not foresee.
+                std::fprintf(stderr, "kararisu-cli %s: not enough memory\n", c.name);
+                return 1;
+            }
         }
     }
     std::fprintf(stderr, "kararisu-cli: unknown command '%s' (see kararisu-cli --help)\n",

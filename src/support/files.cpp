@@ -1,6 +1,7 @@
 #include "support/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,9 +24,16 @@ int UniqueFd::close() {
     return rc;
 }
 
-Outcome<UniqueFd> openForReading(const std::string& path) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+Outcome<UniqueFd> openForReading(const std::string& path, std::uint64_t* size) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) return Problem::fromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return Problem::fromErrno(errno);
+    if (S_ISDIR(st.st_mode)) return Problem::fromErrno(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return Problem{ProblemKind::NotRegularFile,
+                       "not a regular file (a device, pipe or socket)"};
+    if (size) *size = std::uint64_t(st.st_size);
     return fd;
 }
 

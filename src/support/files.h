@@ -30,8 +30,10 @@ class UniqueFd {
     int fd_ = -1;
 };
 
-// Opens a file for reading (close-on-exec).
-Outcome<UniqueFd> openForReading(const std::string& path);
+// Opens a regular file for reading (close-on-exec) and gives its size. A
+// folder is IsFolder; a device, pipe or socket is NotRegularFile, refused
+// without waiting for a pipe's writer.
+Outcome<UniqueFd> openForReading(const std::string& path, std::uint64_t* size = nullptr);
 
 // Reads until `buffer` is full or the file ends; returns the bytes read.
 Outcome<std::size_t> readFully(int fd, std::span<std::uint8_t> buffer);

@@ -4,10 +4,12 @@
 // Decoding choices: 2-bit images become 4-bit with the same palette; bit
 // fields other than 5-5-5, 5-6-5 and 8-8-8 become 32 bits; a pixel whose
 // index lies beyond the colour table keeps its index and reads as black;
-// pixels an RLE stream skips or never reaches are index 0.
+// pixels an RLE stream skips (deltas, early end of line or of bitmap) are
+// index 0, but a stream cut before its end is refused.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #include "support/files.h"
 #include "worklists/bmp/bmp.h"
@@ -73,18 +75,50 @@ struct Mask {
     }
 };
 
-// RLE8 and RLE4 into an indexed bitmap (rows from the top).
-bool decodeRle(const std::uint8_t* p, std::size_t n, int bits, bool topDown, Bitmap& out,
+// Enough for the file header, the largest info header and its masks.
+constexpr std::size_t kHeadBytes = 14 + 124 + 16;
+
+// How many bytes of a file the decoder can use, judged from its first bytes:
+// the headers, masks and colour table, then the pixel data the dimensions
+// allow (an RLE stream spends at most 2 bytes on a pixel, and 2 on each row
+// end). A header the decoder will refuse needs no more than its head.
+std::uint64_t bytesWanted(std::span<const std::uint8_t> head) {
+    if (head.size() < 18 || head[0] != 'B' || head[1] != 'M') return head.size();
+    const std::uint8_t* p = head.data();
+    const std::uint64_t offBits = get32(p + 10), hs = get32(p + 14);
+    if (hs < 12 || hs > 124 || head.size() < 14 + hs) return head.size();
+    const std::uint8_t* h = p + 14;
+    const bool core = hs == 12;
+    const std::int64_t width = core ? std::int64_t(get16(h + 4)) : std::int32_t(get32(h + 4));
+    const std::int64_t height = core ? std::int16_t(get16(h + 6)) : std::int32_t(get32(h + 8));
+    const std::uint64_t bits = core ? get16(h + 10) : get16(h + 14);
+    const std::uint32_t compression = hs >= 40 ? get32(h + 16) : 0;
+    const std::int64_t rows = height < 0 ? -height : height;
+    if (width < 0 || bits > 32 || !Bitmap::sizeAllowed(width, rows)) return head.size();
+    const std::uint64_t tableEnd = 14 + hs + 16 + 4 * 256;
+    const std::uint64_t start = std::max(offBits, tableEnd);
+    const std::uint64_t w = std::uint64_t(width), r = std::uint64_t(rows);
+    const bool rle = compression == 1 || compression == 2;
+    const std::uint64_t data = rle ? 2 * w * r + 2 * r + 2 : (w * bits + 31) / 32 * 4 * r;
+    return start + data;
+}
+
+// RLE8 and RLE4 of a w x h picture into `out` (rows from the top), or only
+// checked when `out` is null. A stream must reach its end-of-bitmap code or
+// its last row; one that stops before is a cut file.
+bool decodeRle(const std::uint8_t* p, std::size_t n, int bits, int w, int h, Bitmap* out,
                std::string& why) {
-    const int w = out.width(), h = out.height();
     std::size_t i = 0;
     int x = 0, line = 0;  // line counts from the first row stored
     auto put = [&](unsigned v) {
-        if (x < w && line < h) out.setIndex(x, topDown ? line : h - 1 - line, v);
+        if (out && x < w && line < h) out->setIndex(x, h - 1 - line, v);
         ++x;
     };
-    while (i + 1 < n + 1 && line < h) {
-        if (i + 2 > n) break;  // the stream ends early: the rest stays 0
+    while (line < h) {
+        if (i + 2 > n) {
+            why = "file ends inside the pixel data";
+            return false;
+        }
         const unsigned count = p[i], code = p[i + 1];
         i += 2;
         if (count > 0) {
@@ -96,7 +130,10 @@ bool decodeRle(const std::uint8_t* p, std::size_t n, int bits, bool topDown, Bit
         } else if (code == 1) {
             return true;
         } else if (code == 2) {
-            if (i + 2 > n) break;
+            if (i + 2 > n) {
+                why = "file ends inside the pixel data";
+                return false;
+            }
             x += p[i];
             line += p[i + 1];
             i += 2;
@@ -214,6 +251,10 @@ Outcome<BmpImage> decode(std::span<const std::uint8_t> b) {
     for (int k = 0; k < 3; ++k)
         if (bits >= 16 && !Mask(masks[k]).contiguous())
             return fail(ProblemKind::BmpBadBitFields, "colour masks are not contiguous bit runs");
+    if ((compression == 3 || compression == 6) && (masks[0] | masks[1] | masks[2]) == 0)
+        return fail(ProblemKind::BmpBadBitFields, "colour masks are all zero");
+    if (offBits != 0 && offBits < tableAt)
+        return fail(ProblemKind::BmpBadPixelOffset, "pixel data overlaps the headers");
 
     // Colour table.
     std::vector<Rgb> table;
@@ -263,11 +304,16 @@ Outcome<BmpImage> decode(std::span<const std::uint8_t> b) {
         if (pixels > (std::uint64_t{1} << 20) && pixels / 1024 > stream)
             return fail(ProblemKind::BmpBadRle, "RLE data too short for a " + std::to_string(w) +
                                                     " x " + std::to_string(hh) + " picture");
+        // The stream is checked before the picture is allocated, so a short
+        // file claiming a huge picture costs no memory.
+        std::string why;
+        if (!decodeRle(p + pixelsAt, size - pixelsAt, bits, w, hh, nullptr, why))
+            return fail(
+                why.starts_with("file ends") ? ProblemKind::BmpTruncated : ProblemKind::BmpBadRle,
+                why);
         r.bitmap = Bitmap(w, hh, f);
         r.bitmap.setPaletteEntries(Palette(table));
-        std::string why;
-        if (!decodeRle(p + pixelsAt, size - pixelsAt, bits, false, r.bitmap, why))
-            return fail(ProblemKind::BmpBadRle, why);
+        decodeRle(p + pixelsAt, size - pixelsAt, bits, w, hh, &r.bitmap, why);
         return r;
     }
 
@@ -314,33 +360,29 @@ Outcome<BmpImage> decodeBmp(std::span<const std::uint8_t> bytes) {
 }
 
 Outcome<BmpImage> readBmpFile(const std::string& path) {
-    Outcome<UniqueFd> file = openForReading(path);
+    std::uint64_t fileSize = 0;
+    const Outcome<UniqueFd> file = openForReading(path, &fileSize);
     if (!file) return file.problem();
-    struct stat st {};
-    if (::fstat(file->get(), &st) != 0) return Problem::fromErrno(errno);
-    if (S_ISDIR(st.st_mode)) return Problem::fromErrno(EISDIR);
-    // The whole file at once, in one buffer of its size; a file that grows
-    // while it is read is read to its end.
-    LargeBlock bytes;
-    std::size_t have = 0;
+    // The headers first; then only as much as they say the picture can use,
+    // so padding after the pixels is never read.
+    std::uint8_t head[kHeadBytes];
+    const Outcome<std::size_t> got = readFully(
+        file->get(), std::span<std::uint8_t>(head, std::min<std::uint64_t>(kHeadBytes, fileSize)));
+    if (!got) return got.problem();
+    const std::uint64_t wanted =
+        std::min(fileSize, bytesWanted(std::span<const std::uint8_t>(head, *got)));
+    if (wanted > std::numeric_limits<std::size_t>::max())
+        return Problem::outOfMemory("not enough memory to read the file");
     try {
-        bytes = LargeBlock(S_ISREG(st.st_mode) ? std::size_t(st.st_size) : 0);
-        for (;;) {
-            if (have == bytes.size()) {
-                LargeBlock bigger(std::max<std::size_t>(1 << 16, bytes.size() * 2));
-                if (have > 0) std::memcpy(bigger.get(), bytes.get(), have);
-                bytes = std::move(bigger);
-            }
-            const Outcome<std::size_t> n = readFully(
-                file->get(), std::span<std::uint8_t>(bytes.get() + have, bytes.size() - have));
-            if (!n) return n.problem();
-            if (*n == 0) break;
-            have += *n;
-        }
+        LargeBlock bytes(std::max<std::size_t>(std::size_t(wanted), *got));
+        if (*got > 0) std::memcpy(bytes.get(), head, *got);
+        const Outcome<std::size_t> rest = readFully(
+            file->get(), std::span<std::uint8_t>(bytes.get() + *got, bytes.size() - *got));
+        if (!rest) return rest.problem();
+        return decodeBmp(std::span<const std::uint8_t>(bytes.get(), *got + *rest));
     } catch (const std::bad_alloc&) {
         return Problem::outOfMemory("not enough memory to read the file");
     }
-    return decodeBmp(std::span<const std::uint8_t>(bytes.get(), have));
 }
 
 Outcome<Bitmap> loadBmp(const std::string& path) {
