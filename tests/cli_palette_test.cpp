@@ -170,6 +170,9 @@ TEST_F(CliPaletteTest, RefusalsAndUsageErrors) {
     const CliRun help = cli("palette --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("example"), std::string::npos);
+    // The same folder the desktop program's palette dialogs open in.
+    EXPECT_NE(help.out.find(paletteFolder()), std::string::npos);
+    EXPECT_EQ(help.out.find("{palette folder}"), std::string::npos);
 }
 
 TEST_F(CliPaletteTest, MergeWorkedCaseWithYes) {
@@ -281,5 +284,6 @@ TEST_F(CliPaletteTest, MergeUsageErrors) {
     EXPECT_FALSE(fs::exists(file("o")));
     const CliRun help = cli("merge --help");
     EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find(paletteFolder()), std::string::npos);
     EXPECT_NE(help.out.find("example"), std::string::npos);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "palette/palette_file.h"
 #include "support/cli_runner.h"
 #include "support/pictures.h"
 #include "worklists/bmp/bmp.h"
@@ -268,6 +269,7 @@ TEST_F(CliReduce, UsageErrors) {
     EXPECT_NE(help.out.find("26 任意色数２（８ｂｉｔ：０～２４０色＋システム１６色）"),
               std::string::npos);
     EXPECT_NE(help.out.find("example"), std::string::npos);
+    EXPECT_NE(help.out.find(paletteFolder()), std::string::npos);
 }
 
 TEST_F(CliReduce, SavesEachResultsPalette) {

@@ -15,6 +15,7 @@
 #include "palette/palette_commands.h"
 #include "palette/palette_file.h"
 #include "palette/shift_jis.h"
+#include "support/scoped_env.h"
 
 using namespace kararisu;
 namespace fs = std::filesystem;
@@ -272,16 +273,32 @@ TEST(PaletteFileSave, UnopenableTargetIsReported) {
     EXPECT_EQ(done.problem().kind, ProblemKind::NotFound);
 }
 
-TEST(PaletteFolder, BesideTheProgramAndCreatedWhenMissing) {
-    EXPECT_EQ(paletteFolder("/opt/kararisu"), "/opt/kararisu/Palette/");
-    EXPECT_EQ(paletteFolder("/"), "/Palette/");
-    EXPECT_EQ(defaultPaletteSavePath("/opt/kararisu", "photo(1)"),
-              "/opt/kararisu/Palette/photo(1).gpl");
+TEST(PaletteFolder, InTheUsersDataFolderAndCreatedWhenMissing) {
+    {
+        test::ScopedEnv xdg("XDG_DATA_HOME", "/srv/data/");
+        EXPECT_EQ(paletteFolder(), "/srv/data/kararisu/Palette/");
+        EXPECT_EQ(defaultPaletteSavePath("photo(1)"), "/srv/data/kararisu/Palette/photo(1).gpl");
+    }
+    {
+        test::ScopedEnv home("HOME", "/home/u");
+        test::ScopedEnv unset("XDG_DATA_HOME", nullptr);
+        EXPECT_EQ(paletteFolder(), "/home/u/.local/share/kararisu/Palette/");
+        test::ScopedEnv relative("XDG_DATA_HOME", "rel/data");  // not a valid base folder
+        EXPECT_EQ(paletteFolder(), "/home/u/.local/share/kararisu/Palette/");
+    }
     TempDir dir;
-    EXPECT_EQ(ensurePaletteFolder(dir.path.string()), dir.path.string() + "/Palette/");
-    EXPECT_TRUE(fs::is_directory(dir.path / "Palette"));
-    EXPECT_NO_THROW(ensurePaletteFolder("/nonexistent/deeper"));  // failure ignored
-    EXPECT_TRUE(fs::is_directory(programFolder()));
+    {
+        // Neither the data folder nor the program's folder exist yet.
+        test::ScopedEnv xdg("XDG_DATA_HOME", (dir.path / "data").c_str());
+        EXPECT_EQ(ensurePaletteFolder(), dir.file("data/kararisu/Palette/"));
+        EXPECT_TRUE(fs::is_directory(dir.path / "data/kararisu/Palette"));
+        EXPECT_EQ(fs::status(dir.path / "data/kararisu").permissions() & fs::perms::all,
+                  fs::perms::owner_all);
+        EXPECT_NO_THROW(ensurePaletteFolder());  // already there
+    }
+    test::ScopedEnv blocked("XDG_DATA_HOME", dir.file("file-in-the-way").c_str());
+    writeAll(dir.file("file-in-the-way"), Bytes{1});
+    EXPECT_EQ(ensurePaletteFolder(), dir.file("file-in-the-way/kararisu/Palette/"));  // ignored
 }
 
 TEST(PaletteFolder, SourcePaletteLabels) {
@@ -307,8 +324,9 @@ TEST(PaletteSaveCommand, NothingSelectedDoesNothingAtAll) {
     TempDir dir;
     RecordingReporter reporter;
     int asked = 0;
+    test::ScopedEnv xdg("XDG_DATA_HOME", dir.path.c_str());
     EXPECT_EQ(savePalettes(
-                  {}, dir.path.string(),
+                  {},
                   [&](const std::string&) -> std::optional<std::string> {
                       ++asked;
                       return std::nullopt;
@@ -316,7 +334,7 @@ TEST(PaletteSaveCommand, NothingSelectedDoesNothingAtAll) {
                   reporter),
               0);
     EXPECT_EQ(asked, 0);
-    EXPECT_FALSE(fs::exists(dir.path / "Palette"));
+    EXPECT_FALSE(fs::exists(dir.path / "kararisu"));
 }
 
 TEST(PaletteSaveCommand, ACancelSkipsOneRowAFailureEndsTheCommand) {
@@ -334,8 +352,9 @@ TEST(PaletteSaveCommand, ACancelSkipsOneRowAFailureEndsTheCommand) {
         if (proposed.size() == 4) return std::string("/nonexistent/x.gpl");  // cannot be made
         return path;
     };
-    EXPECT_EQ(savePalettes(rows, dir.path.string(), choose, reporter), 2);
-    const std::string folder = dir.path.string() + "/Palette/";
+    test::ScopedEnv xdg("XDG_DATA_HOME", dir.path.c_str());
+    EXPECT_EQ(savePalettes(rows, choose, reporter), 2);
+    const std::string folder = dir.path.string() + "/kararisu/Palette/";
     EXPECT_EQ(proposed, (std::vector<std::string>{folder + "a(1).gpl", folder + "b(1).gpl",
                                                   folder + "c(PG1).gpl", folder + "d(1).gpl"}));
     EXPECT_EQ(reporter.shown, std::vector<Message>{paletteSaveFailedMessage()});

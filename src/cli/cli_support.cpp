@@ -107,6 +107,15 @@ std::optional<int> helpRequested(const std::vector<std::string>& args, const cha
     return std::nullopt;
 }
 
+std::string withPaletteFolder(std::string help) {
+    static constexpr std::string_view kMark = "{palette folder}";
+    const std::string folder = paletteFolder();
+    for (std::size_t at = help.find(kMark); at != std::string::npos;
+         at = help.find(kMark, at + folder.size()))
+        help.replace(at, kMark.size(), folder);
+    return help;
+}
+
 bool stderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }

@@ -81,6 +81,10 @@ class TerminalMonitor : public RunMonitor {
 // (status 0); otherwise nothing, and the command goes on.
 std::optional<int> helpRequested(const std::vector<std::string>& args, const char* help);
 
+// A help text with "{palette folder}" replaced by where the desktop program
+// keeps its palette files, so both tools name the same folder.
+std::string withPaletteFolder(std::string help);
+
 // True when standard error is a terminal: progress is then on by default.
 bool stderrIsTerminal();
 

@@ -18,7 +18,8 @@ const char* kMergeHelp =
     "\n"
     "Puts the colours of a plus palette into the free part of a base palette.\n"
     "The system colours are those of the base; those of the plus are ignored.\n"
-    "Each FILE is a palette file (.gpl) or a 1-, 4- or 8-bit BMP.\n"
+    "Each FILE is a palette file (.gpl) or a 1-, 4- or 8-bit BMP. The desktop\n"
+    "program keeps palette files in {palette folder}\n"
     "  one base, one plus         one-to-one (１対１の結合)\n"
     "  several bases, one plus    many-to-one (多対１の結合): each base with the plus\n"
     "  one base, several plus     one-to-many (１対多の結合): the base with each plus\n"
@@ -42,7 +43,8 @@ const char* kMergeHelp =
     "  kararisu-cli merge --base a.bmp b.bmp c.bmp --plus extra.gpl -o merged\n";
 
 int usage(const std::string& why) {
-    std::fprintf(stderr, "kararisu-cli merge: %s\n\n%s", why.c_str(), kMergeHelp);
+    std::fprintf(stderr, "kararisu-cli merge: %s\n\n%s", why.c_str(),
+                 withPaletteFolder(kMergeHelp).c_str());
     return 2;
 }
 
@@ -74,7 +76,7 @@ int runMerge(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
-            std::fputs(kMergeHelp, stdout);
+            std::fputs(withPaletteFolder(kMergeHelp).c_str(), stdout);
             return 0;
         }
         if (a == "--base" || a == "--plus") {

@@ -21,14 +21,18 @@ const char* kPaletteHelp =
     "padded with spaces or cut to 11 bytes). A stored label is written back byte\n"
     "for byte. OUT is replaced only when it has been written completely.\n"
     "\n"
+    "The desktop program saves and reads palette files in its palette folder,\n"
+    "{palette folder}\n"
+    "\n"
     "Exit status: 0 done, 1 FILE rejected or OUT not written, 2 usage error.\n"
     "\n"
     "examples:\n"
-    "  kararisu-cli palette Palette/photo(1).gpl\n"
+    "  kararisu-cli palette '{palette folder}photo(1).gpl'\n"
     "  kararisu-cli palette icon.bmp --save icon.gpl --label カスタム16\n";
 
 int usage(const char* why) {
-    std::fprintf(stderr, "kararisu-cli palette: %s\n\n%s", why, kPaletteHelp);
+    std::fprintf(stderr, "kararisu-cli palette: %s\n\n%s", why,
+                 withPaletteFolder(kPaletteHelp).c_str());
     return 2;
 }
 
@@ -41,7 +45,7 @@ int runPalette(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
-            std::fputs(kPaletteHelp, stdout);
+            std::fputs(withPaletteFolder(kPaletteHelp).c_str(), stdout);
             return 0;
         }
         if (a == "--save" || a == "--label") {

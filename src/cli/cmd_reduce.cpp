@@ -31,7 +31,9 @@ const char* kReduceHelp =
     "  --reference FILE unify every image on the palette made from FILE (FILE is\n"
     "                   reduced too and need not be listed again)\n"
     "  --palette FILE   unify every image on the palette of FILE: a palette file\n"
-    "                   (.gpl) or a 1-, 4- or 8-bit BMP; --mode is not used\n"
+    "                   (.gpl) or a 1-, 4- or 8-bit BMP; --mode is not used. The\n"
+    "                   desktop program keeps palette files in\n"
+    "                   {palette folder}\n"
     "  -o DIR           the folder the results are written to (it must exist)\n"
     "  --force          replace files that exist in DIR (never done otherwise,\n"
     "                   not even for a source image)\n"
@@ -88,7 +90,9 @@ int runReduce(const std::vector<std::string>& args) {
         };
         std::string v;
         if (a == "--help" || a == "-h") {
-            std::printf(kReduceHelp, modeList().c_str());
+            std::string help = kReduceHelp;
+            help.replace(help.find("%s"), 2, modeList());
+            std::fputs(withPaletteFolder(std::move(help)).c_str(), stdout);
             return 0;
         } else if (a == "--mode") {
             if (!value(v) || !parseInt(v, mode) || mode < 0 || mode >= kModeCount)

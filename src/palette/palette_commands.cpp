@@ -4,13 +4,12 @@
 
 namespace kararisu {
 
-int savePalettes(std::span<const PaletteToSave> palettes, const std::string& programFolder,
-                 const ChooseSavePath& choose, Reporter& reporter) {
+int savePalettes(std::span<const PaletteToSave> palettes, const ChooseSavePath& choose,
+                 Reporter& reporter) {
     int saved = 0;
     for (const PaletteToSave& p : palettes) {
-        ensurePaletteFolder(programFolder);
-        const std::optional<std::string> path =
-            choose(defaultPaletteSavePath(programFolder, p.paletteName));
+        ensurePaletteFolder();
+        const std::optional<std::string> path = choose(defaultPaletteSavePath(p.paletteName));
         if (!path) continue;
         if (!savePaletteFile(*path, PaletteLabel::fromText(p.modeLabel), p.depthCode, p.palette)) {
             reporter.show(paletteSaveFailedMessage());

@@ -30,8 +30,8 @@ using ChooseSavePath = std::function<std::optional<std::string>(const std::strin
 // with the next palette; a file that cannot be written shows the save
 // failure message and ends the command. With nothing to save nothing happens,
 // not even the folder is made. Returns the number of files written.
-int savePalettes(std::span<const PaletteToSave> palettes, const std::string& programFolder,
-                 const ChooseSavePath& choose, Reporter& reporter);
+int savePalettes(std::span<const PaletteToSave> palettes, const ChooseSavePath& choose,
+                 Reporter& reporter);
 
 // A palette file accepted by the read operation, with the name the lists show.
 struct LoadedPalette {

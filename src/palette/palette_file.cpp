@@ -1,5 +1,11 @@
 #include "palette/palette_file.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 
 #include "palette/shift_jis.h"
@@ -128,20 +134,45 @@ Message paletteSaveFailedMessage() {
             MessageButtons::Ok};
 }
 
-std::string paletteFolder(const std::string& programFolder) {
-    return programFolder + (programFolder.ends_with('/') ? "" : "/") + "Palette/";
+namespace {
+
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
 }
 
-std::string ensurePaletteFolder(const std::string& programFolder) {
-    const std::string folder = paletteFolder(programFolder);
-    std::error_code ignored;
-    std::filesystem::create_directory(folder, ignored);
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir) return pw->pw_dir;
+    return "/";
+}
+
+std::string dataHome() {
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/')
+        return withoutTrailingSlashes(xdg);
+    const std::string home = withoutTrailingSlashes(homeFolder());
+    return (home == "/" ? "" : home) + "/.local/share";
+}
+
+}  // namespace
+
+std::string paletteFolder() {
+    return dataHome() + "/kararisu/Palette/";
+}
+
+std::string ensurePaletteFolder() {
+    const std::string folder = paletteFolder();
+    // Each missing level is made private to the user, as the data folder is.
+    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
+        const std::string level = folder.substr(0, slash);
+        if (::mkdir(level.c_str(), 0700) != 0 && errno != EEXIST) break;
+    }
     return folder;
 }
 
-std::string defaultPaletteSavePath(const std::string& programFolder,
-                                   const std::string& paletteName) {
-    return paletteFolder(programFolder) + paletteName + "." + kPaletteExtension;
+std::string defaultPaletteSavePath(const std::string& paletteName) {
+    return paletteFolder() + paletteName + "." + kPaletteExtension;
 }
 
 std::string programFolder() {

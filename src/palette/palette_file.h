@@ -81,15 +81,20 @@ inline constexpr const char* kPaletteExtension = "gpl";
 inline constexpr const char* kPaletteFilterDescription = "カラリスパレットデータ(*.gpl)";
 inline constexpr const char* kPaletteFilterPattern = "*.gpl";
 
-// The palette folder: "Palette" in the program's folder, with a trailing "/".
-std::string paletteFolder(const std::string& programFolder);
-// Creates the palette folder when missing; a failure is ignored (the dialog
-// then opens wherever the platform puts it). Returns the folder.
-std::string ensurePaletteFolder(const std::string& programFolder);
+// The palette folder, with a trailing "/": "Palette" in the user's data
+// folder of the program, $XDG_DATA_HOME/kararisu/Palette/ (by default
+// ~/.local/share/kararisu/Palette/), the place Qt's AppDataLocation names for
+// an application called kararisu. A relative XDG_DATA_HOME is ignored, as the
+// base-directory rules require. The program's own folder is usually not
+// writable, so palette files never go beside it.
+std::string paletteFolder();
+// Creates the palette folder and any missing parent (mode 0700) when
+// missing; a failure is ignored (the dialog then opens wherever the platform
+// puts it). Returns the folder.
+std::string ensurePaletteFolder();
 // The path the save dialog starts with for a result: the palette folder,
 // the result's palette name and ".gpl".
-std::string defaultPaletteSavePath(const std::string& programFolder,
-                                   const std::string& paletteName);
+std::string defaultPaletteSavePath(const std::string& paletteName);
 // The folder of the running program (no trailing "/"), "." when unknown.
 std::string programFolder();
 

@@ -1,0 +1,37 @@
+#include "app/palette_dialogs.h"
+
+#include <memory>
+
+#include "palette/palette_commands.h"
+
+namespace kararisu {
+
+std::string paletteFileFilter() {
+    return std::string(kPaletteFilterDescription) + "|" + kPaletteFilterPattern;
+}
+
+FileDialogRequest paletteLoadRequest(bool severalFiles) {
+    FileDialogRequest r;
+    r.title = kPaletteLoadTitle;
+    r.filter = paletteFileFilter();
+    r.folder = paletteFolder();
+    r.defaultSuffix = kPaletteExtension;
+    r.multiSelect = severalFiles;
+    return r;
+}
+
+std::vector<int> loadPaletteFiles(Platform& platform, PaletteList& palettes, bool severalFiles) {
+    ensurePaletteFolder();
+    std::vector<std::string> paths = platform.openFiles(paletteLoadRequest(severalFiles));
+    if (!severalFiles && paths.size() > 1) paths.resize(1);
+    std::vector<int> appended;
+    for (LoadedPalette& p : readPalettes(paths, platform)) {
+        PaletteEntry entry{std::make_shared<const Palette>(std::move(p.file.palette)),
+                           p.file.label.text(), p.file.depthCode, PaletteOrigin::PaletteFile};
+        appended.push_back(palettes.size());
+        palettes.append(std::move(entry), std::move(p.displayName));
+    }
+    return appended;
+}
+
+}  // namespace kararisu
