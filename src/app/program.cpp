@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/application.h"
+#include "app/main_controls.h"
 
 namespace kararisu {
 
@@ -14,7 +15,7 @@ Program::Program(Platform& platform, const std::vector<std::string>& arguments)
     pPreForm_ = std::make_unique<TPPreForm>(lists.results);
     mPreForm_ = std::make_unique<TMPreForm>(lists.sources);
     gPreForm_ = std::make_unique<TGPreForm>(lists.results);
-    palAddDlg_ = std::make_unique<TPalAddDlg>();
+    palAddDlg_ = std::make_unique<TPalAddDlg>(lists.palettes, main_->ui().ImageList1, platform);
     main_->attach(SecondaryWindows{genSetDlg_.get(), genMoniDlg_.get(), pPreForm_.get(),
                                    mPreForm_.get(), gPreForm_.get(), palAddDlg_.get()});
 }

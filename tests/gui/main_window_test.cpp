@@ -460,13 +460,13 @@ TEST_F(MainWindowTest, CommandsOfLaterWorkAreConnectedAndHarmless) {
     m.MotoListBoxMouseUp();
     m.GenListViewMouseUp();
     // everything but the two deletes
-    for (QAction* a : {m.ui().Save1, m.ui().Save3, m.ui().Save2, m.ui().P4, m.ui().G1, m.ui().P3,
-                       m.ui().B2, m.ui().A1, m.ui().P5, m.ui().V1, m.ui().G2, m.ui().V2, m.ui().P1,
-                       m.ui().F1, m.ui().S3, m.ui().S2, m.ui().P2})
+    for (QAction* a : {m.ui().Save1, m.ui().Save3, m.ui().Save2, m.ui().P4, m.ui().G1, m.ui().B2,
+                       m.ui().A1, m.ui().P5, m.ui().V1, m.ui().G2, m.ui().V2, m.ui().P1, m.ui().F1,
+                       m.ui().S3, m.ui().S2, m.ui().P2})
         a->trigger();
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              m.ui().Save1Button, m.ui().Save3Button, m.ui().Save2Button, m.ui().Save4Button,
-             m.ui().GenButton, m.ui().PAddButton, m.ui().PalButton})
+             m.ui().GenButton, m.ui().PalButton})
         b->click();
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(m.lists().sources.size(), 1);

@@ -11,6 +11,7 @@
 #include "app/main_controls.h"
 #include "app/program.h"
 #include "gui/fake_platform.h"
+#include "gui/screenshot_shots.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 
@@ -119,5 +120,6 @@ int main(int argc, char** argv) {
     const QString sheetFile = prefix + "-glyphs.png";
     ok = sheet.save(sheetFile) && ok;
     std::printf("wrote %s\n", qPrintable(sheetFile));
+    ok = shootMerge(app, program, platform, folder, prefix) && ok;
     return ok ? 0 : 1;
 }

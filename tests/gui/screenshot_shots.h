@@ -1,0 +1,18 @@
+#pragma once
+// Pictures the screenshot tool takes beside the main window's, a family each.
+
+#include <QApplication>
+#include <QString>
+#include <string>
+
+#include "gui/fake_platform.h"
+
+namespace kararisu {
+
+class Program;
+
+// The merge dialog filled, then a many-to-one merge run (OUT_PREFIX-merge-*.png).
+bool shootMerge(QApplication& app, Program& program, test::FakePlatform& platform,
+                const std::string& folder, const QString& prefix);
+
+}  // namespace kararisu
