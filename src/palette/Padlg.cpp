@@ -115,11 +115,16 @@ TPalAddDlg::TPalAddDlg(PaletteList& palettes, const GlyphList& glyphs, Platform&
                         CancelButton, BasePalListBox, PlusPalListBox, LoadButton};
     for (int i = 0; i + 1 < 8; ++i) setTabOrder(order[i], order[i + 1]);
 
-    // clicked, not toggled: a click on the checked button applies its rule
-    // again, as choosing a mode always does.
-    connect(MenuButton1, &QRadioButton::clicked, this, &TPalAddDlg::MenuButton1Click);
-    connect(MenuButton2, &QRadioButton::clicked, this, &TPalAddDlg::MenuButton2Click);
-    connect(MenuButton3, &QRadioButton::clicked, this, &TPalAddDlg::MenuButton3Click);
+    // A mode is chosen when its button becomes checked, by mouse or keys;
+    // choosing the checked one again changes nothing.
+    const std::pair<QRadioButton*, void (TPalAddDlg::*)()> modes[] = {
+        {MenuButton1, &TPalAddDlg::MenuButton1Click},
+        {MenuButton2, &TPalAddDlg::MenuButton2Click},
+        {MenuButton3, &TPalAddDlg::MenuButton3Click}};
+    for (const auto& [b, handler] : modes)
+        connect(b, &QRadioButton::toggled, this, [this, handler](bool checked) {
+            if (checked) (this->*handler)();
+        });
     connect(LoadButton, &QPushButton::clicked, this, &TPalAddDlg::LoadButtonClick);
     connect(OkButton, &QPushButton::clicked, this, &TPalAddDlg::OkButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &TPalAddDlg::CancelButtonClick);
@@ -135,10 +140,7 @@ void TPalAddDlg::FormShow() {
         const QRect area = s->geometry();
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
-    if (!MenuButton1->isChecked()) {
-        MenuButton1->setChecked(true);
-        MenuButton1Click();
-    }
+    MenuButton1->setChecked(true);  // its rule applies when it was not checked
     BasePalListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     PlusPalListBox->setSelectionMode(QAbstractItemView::SingleSelection);
 }

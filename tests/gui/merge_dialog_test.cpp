@@ -2,6 +2,7 @@
 // selection rules and messages, loading palette files into it, and a merge
 // whose results equal the batch tool's on the same inputs.
 #include <QApplication>
+#include <QScreen>
 #include <QTimer>
 #include <fstream>
 #include <functional>
@@ -124,6 +125,8 @@ TEST_F(MergeDialogTest, OffersPalettedSourcesThenResultsNotListedYet) {
     main().resultSink().add(Result{smallBitmap(PixelFormat::Bpp4), "y.bmp", "y(1)", "グレー16"});
     merge([&](TPalAddDlg& d) {
         EXPECT_TRUE(d.isModal());
+        const QRect screen = d.screen()->geometry();
+        EXPECT_EQ(d.pos(), QPoint((screen.width() - 433) / 2, (screen.height() - 306) / 2));
         EXPECT_EQ(items(d.BasePalListBox),
                   (std::vector<std::string>{"four.bmp", "Eight.bmp", "y(1)"}));
         EXPECT_EQ(items(d.PlusPalListBox), items(d.BasePalListBox));
@@ -155,6 +158,8 @@ TEST_F(MergeDialogTest, ChangingTheMenuClearsBothSelectionsAndSetsTheirModes) {
         EXPECT_EQ(d.PlusPalListBox->selectionMode(), QAbstractItemView::SingleSelection);
         select(d.BasePalListBox, {0, 1, 2});
         select(d.PlusPalListBox, {1});
+        d.MenuButton2->click();  // the mode it is in already: nothing changes
+        EXPECT_EQ(d.chosenBases(), (std::vector<int>{0, 1, 2}));
         d.MenuButton1->click();
         EXPECT_TRUE(d.chosenBases().empty());
         EXPECT_TRUE(d.chosenPluses().empty());
