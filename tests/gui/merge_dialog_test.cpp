@@ -115,6 +115,22 @@ TEST_F(MergeDialogTest, FormAsLaidOut) {
     }
 }
 
+TEST_F(MergeDialogTest, ReachedFromTheMenuAndTheToolButtonEvenWithNothingToOffer) {
+    for (const std::function<void()>& command : std::initializer_list<std::function<void()>>{
+             [&] { main().ui().P3->trigger(); }, [&] { main().ui().PAddButton->click(); }}) {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            shown = dialog().isVisible();
+            EXPECT_EQ(dialog().BasePalListBox->count(), 0);
+            dialog().CancelButton->click();
+        });
+        command();
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(dialog().isVisible());
+    }
+    EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST_F(MergeDialogTest, OffersPalettedSourcesThenResultsNotListedYet) {
     main().DropFiles({bmp("true.bmp", PixelFormat::Bpp24),
                       paletted("four.bmp", PixelFormat::Bpp4, usedUpTo(3, 1)),
