@@ -81,23 +81,6 @@ TEST_F(MergeDialogTest, FormAsLaidOut) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral("パレットを結合します"));
     EXPECT_EQ(d.size(), QSize(433, 306));
     EXPECT_TRUE(d.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(d.TitleLabel->text(), QStringLiteral("結合するパレットを選んで下さい"));
-    EXPECT_EQ(d.TitleLabel->font().pixelSize(), 16);
-    EXPECT_TRUE(d.TitleLabel->font().bold());
-    EXPECT_EQ(d.BasePalListBox->geometry(), QRect(16, 64, 201, 73));
-    EXPECT_EQ(d.PlusPalListBox->geometry(), QRect(16, 176, 201, 73));
-    EXPECT_EQ(d.Bevel1->geometry(), QRect(0, 32, 433, 233));
-    EXPECT_EQ(d.Bevel5->geometry(), QRect(232, 160, 193, 97));
-    EXPECT_EQ(d.MenuLabel->text(), QStringLiteral("〓　結合メニュー　〓"));
-    EXPECT_EQ(d.MenuButton3->pos(), QPoint(248, 120));
-    EXPECT_EQ(d.MenuButton2->font().pixelSize(), 16);
-    EXPECT_EQ(d.MenuButton2->text(), QStringLiteral("多対１の結合"));
-    EXPECT_EQ(d.Label4->text(), QStringLiteral("ものを使用し、プラスパレットのシス"));
-    EXPECT_EQ(d.Label5->pos(), QPoint(240, 232));
-    EXPECT_EQ(d.LoadButton->geometry(), QRect(64, 272, 75, 25));
-    EXPECT_EQ(d.LoadButton->toolTip(), QStringLiteral("パレットデータを読み込みます"));
-    EXPECT_EQ(d.OkButton->text(), QStringLiteral("結合"));
-    EXPECT_EQ(d.CancelButton->geometry(), QRect(304, 272, 75, 25));
     // Every text fits the form: nothing runs past the right edge of its frame.
     for (QLabel* l : {d.Label1, d.Label2, d.Label3, d.Label4, d.Label5, d.MenuLabel})
         EXPECT_LE(l->x() + l->sizeHint().width(), 425) << l->text().toStdString();
