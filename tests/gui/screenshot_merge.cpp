@@ -48,7 +48,13 @@ bool shootMerge(QApplication& app, Program& program, test::FakePlatform& platfor
     app.processEvents();
     std::printf("merge: %d results, %zu messages\n", m.lists().results.size(),
                 platform.messages.size());
-    return ok;
+    // The merged palettes as rows of the "after" list.
+    const QPixmap rows = m.grab();
+    const QString file = prefix + "-merge-results.png";
+    const bool saved = rows.save(file);
+    std::printf("%s %s (%dx%d)\n", saved ? "wrote" : "could not write", qPrintable(file),
+                rows.width(), rows.height());
+    return ok && saved;
 }
 
 }  // namespace kararisu
