@@ -1,7 +1,9 @@
 #pragma once
-// Writing a file so that a failure never destroys the file it would replace:
-// the bytes go to a temporary name in the target's folder, are flushed, and
-// the temporary is renamed over the target only when all went well.
+// Writing a file so that a failure never destroys the file it would replace
+// and a kill at any moment leaves nothing behind: the bytes go to an unnamed
+// file in the target's folder (O_TMPFILE), are flushed, and get their name
+// only when complete. Where the filesystem offers no unnamed files, a hidden
+// named temporary is used instead and removed on SIGINT, SIGTERM and SIGHUP.
 
 #include <cstdint>
 #include <span>
@@ -11,6 +13,24 @@
 
 namespace kararisu {
 
-Outcome<void> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+enum class WriteMode {
+    // Replace what is there. A symbolic link is written through: the file
+    // it points to is replaced in its own folder and the link stays. Owner,
+    // group and mode of a replaced file are kept where the process may set
+    // them. A target that is not a regular file (a device, a pipe, a folder)
+    // is refused as NotRegularFile.
+    Replace,
+    // Create the name or fail with FileExists, decided in one atomic step,
+    // so two writers of one name never both succeed.
+    CreateOnly,
+};
+
+Outcome<void> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                  WriteMode mode = WriteMode::Replace);
+
+// The same through a named temporary file only: what happens where unnamed
+// files are refused (callable directly so that it can be tested).
+Outcome<void> writeFileViaNamedTemp(const std::string& path, std::span<const std::uint8_t> bytes,
+                                    WriteMode mode = WriteMode::Replace);
 
 }  // namespace kararisu

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "support/atomic_file.h"
 #include "support/problem.h"
 #include "worklists/bitmap.h"
 
@@ -37,8 +38,9 @@ Outcome<Bitmap> loadBmp(const std::string& path);
 // The file bytes of a bitmap: bottom-up, colour table for 1, 4 and 8 bits,
 // bit fields for 5-6-5.
 std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap);
-// Writes atomically (temporary file in the same folder, renamed over the
-// target when complete).
-Outcome<void> saveBmp(const Bitmap& bitmap, const std::string& path);
+// Writes atomically (see writeFileAtomically): replacing, or only where the
+// name is free.
+Outcome<void> saveBmp(const Bitmap& bitmap, const std::string& path,
+                      WriteMode mode = WriteMode::Replace);
 
 }  // namespace kararisu

@@ -70,13 +70,13 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
         bitmap, [](std::size_t n) { return std::vector<std::uint8_t>(n, 0); });
 }
 
-Outcome<void> saveBmp(const Bitmap& bitmap, const std::string& path) {
+Outcome<void> saveBmp(const Bitmap& bitmap, const std::string& path, WriteMode mode) {
     // A large picture's file is built in a large block: zero-filled and
     // backed by big pages.
     try {
         const LargeVector<std::uint8_t> bytes = encode<LargeVector<std::uint8_t>>(
             bitmap, [](std::size_t n) { return LargeVector<std::uint8_t>(n); });
-        return writeFileAtomically(path, bytes);
+        return writeFileAtomically(path, bytes, mode);
     } catch (const std::bad_alloc&) {
         return Problem::outOfMemory("not enough memory to build the file");
     }
