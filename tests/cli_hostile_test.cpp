@@ -2,8 +2,13 @@
 // reports a file it cannot hold and goes on; labels never reach the terminal raw.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <array>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "palette/palette_file.h"
 #include "support/cli_runner.h"
@@ -35,17 +40,25 @@ struct CliHostile : test::ScratchFolder {
     }
 };
 
-// Runs the tool with its address space limited to 200 MB.
-test::CliRun runShort(const std::string& args) {
-    const std::string cmd =
-        "ulimit -v 200000; exec " + std::string(KARARISU_CLI) + " " + args + " 2>&1";
+// Starts the tool; finish() waits for it. Two started before either is
+// finished run at the same time.
+FILE* start(const std::string& args) {
+    return ::popen((std::string(KARARISU_CLI) + " " + args + " 2>&1").c_str(), "r");
+}
+test::CliRun finish(FILE* p) {
     test::CliRun r;
-    FILE* p = ::popen(cmd.c_str(), "r");
     std::array<char, 4096> buf;
     while (std::size_t n = std::fread(buf.data(), 1, buf.size(), p)) r.out.append(buf.data(), n);
     const int status = ::pclose(p);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;
+}
+
+// Runs the tool with its address space limited to 200 MB.
+test::CliRun runShort(const std::string& args) {
+    const std::string cmd =
+        "ulimit -v 200000; exec " + std::string(KARARISU_CLI) + " " + args + " 2>&1";
+    return finish(::popen(cmd.c_str(), "r"));
 }
 
 TEST_F(CliHostile, ShortMemoryIsAMessagePerFileInEveryCommand) {
@@ -92,6 +105,104 @@ TEST_F(CliHostile, LabelsAreEscapedOnTheTerminal) {
     ASSERT_EQ(reduced.status, 0);
     EXPECT_EQ(std::count(reduced.out.begin(), reduced.out.end(), '\n'), 1) << reduced.out;
     EXPECT_NE(reduced.out.find("ab\\x1b\\x07\\x0a"), std::string::npos) << reduced.out;
+}
+
+TEST_F(CliHostile, TwoRunsWritingOneNameNeverBothSucceed) {
+    saveBmp(test::picture({test::rgb(1, 2, 3), test::rgb(9, 8, 7)}, 64, 64), file("a.bmp"))
+        .take(file("a.bmp"));
+    for (int round = 0; round < 20; ++round) {
+        const std::string out = "r" + std::to_string(round);
+        std::filesystem::create_directory(file(out));
+        const std::string args = "reduce --no-progress -o " + quoted(out) + " " + quoted("a.bmp");
+        FILE* first = start(args);
+        FILE* second = start(args);
+        const test::CliRun a = finish(first), b = finish(second);
+        ASSERT_EQ((a.status == 0) + (b.status == 0), 1) << a.out << "\n" << b.out;
+        const test::CliRun& lost = a.status == 0 ? b : a;
+        EXPECT_EQ(lost.status, 1);
+        EXPECT_NE(lost.out.find("a.bmp: exists; not replaced"), std::string::npos) << lost.out;
+        EXPECT_TRUE(loadBmp(file(out + "/a.bmp")));
+    }
+}
+
+TEST_F(CliHostile, TwoMergesIntoOneFolderBothKeepTheirResult) {
+    Bitmap base(2, 2, PixelFormat::Bpp8);
+    base.setPaletteEntries(Palette({{1, 1, 1}, {2, 2, 2}}));
+    saveBmp(base, file("base.bmp")).take(file("base.bmp"));
+    for (int round = 0; round < 10; ++round) {
+        const std::string out = "m" + std::to_string(round);
+        const std::string args = "merge --base " + quoted("base.bmp") + " --plus " +
+                                 quoted("base.bmp") + " -o " + quoted(out);
+        FILE* first = start(args);
+        FILE* second = start(args);
+        const test::CliRun a = finish(first), b = finish(second);
+        EXPECT_EQ(a.status, 0) << a.out;
+        EXPECT_EQ(b.status, 0) << b.out;
+        EXPECT_NE(a.out.substr(0, a.out.find('\t')), b.out.substr(0, b.out.find('\t')));
+        EXPECT_TRUE(loadBmp(file(out + "/NewPalette(1).bmp")));
+        EXPECT_TRUE(loadBmp(file(out + "/NewPalette(2).bmp")));
+    }
+}
+
+TEST_F(CliHostile, APaletteNameTakenByAnotherPaletteIsReported) {
+    saveBmp(test::picture({test::rgb(1, 2, 3)}, 4, 4), file("logo.bmp")).take(file("logo.bmp"));
+    saveBmp(test::picture({test::rgb(200, 2, 3)}, 4, 4), file("logo.dib")).take(file("logo.dib"));
+    const test::CliRun r = runCli("reduce --save-palette -o " + quoted("out") + " " +
+                                      quoted("logo.bmp") + " " + quoted("logo.dib"),
+                                  true);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("logo(1).gpl: another result of this run has a different palette"),
+              std::string::npos)
+        << r.out;
+}
+
+TEST_F(CliHostile, SpecialFilesAreNotTargets) {
+    Bitmap a = test::picture({test::rgb(1, 2, 3)}, 4, 4);
+    a.setFormat(PixelFormat::Bpp8);
+    saveBmp(a, file("a.bmp")).take(file("a.bmp"));
+    ASSERT_EQ(::mkfifo(file("pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink(file("pipe"), file("out/a.bmp"));
+    for (const std::string& args : {"convert " + quoted("a.bmp") + " " + quoted("pipe"),
+                                    "palette " + quoted("a.bmp") + " --save " + quoted("pipe"),
+                                    "reduce --force -o " + quoted("out") + " " + quoted("a.bmp")}) {
+        const test::CliRun r = runCli(args, true);
+        EXPECT_EQ(r.status, 1) << args;
+        EXPECT_NE(r.out.find("is not a regular file; not replaced"), std::string::npos) << r.out;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(file("pipe")));
+    EXPECT_TRUE(std::filesystem::is_symlink(file("out/a.bmp")));
+}
+
+TEST_F(CliHostile, AReductionKilledWhileItWritesLeavesNoTemporary) {
+    // A 4-megapixel picture; the result is written at the end of the run, so
+    // kills spread over the later part of a run's time land in the writing.
+    saveBmp(test::picture({test::rgb(1, 2, 3), test::rgb(250, 8, 7)}, 2048, 2048), file("a.bmp"))
+        .take(file("a.bmp"));
+    auto spawn = [&] {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::execl(KARARISU_CLI, KARARISU_CLI, "reduce", "--force", "--no-progress", "-o",
+                    file("out").c_str(), file("a.bmp").c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        return child;
+    };
+    const auto begin = std::chrono::steady_clock::now();
+    ::waitpid(spawn(), nullptr, 0);
+    const auto run = std::chrono::steady_clock::now() - begin;
+    constexpr int kRounds = 6;
+    for (int sig : {SIGKILL, SIGINT, SIGTERM, SIGHUP}) {
+        for (int k = 0; k < kRounds; ++k) {
+            const pid_t child = spawn();
+            ASSERT_GT(child, 0);
+            std::this_thread::sleep_for(run * (0.4 + 0.7 * k / (kRounds - 1)));
+            ::kill(child, sig);
+            ::waitpid(child, nullptr, 0);
+        }
+        for (const auto& e : std::filesystem::directory_iterator(file("out")))
+            EXPECT_FALSE(e.path().filename().string().starts_with(".kararisu-"))
+                << "signal " << sig;
+    }
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(OutputFolder, NeverReplacesAFileUnlessAskedAndNeverOneOfItsOwn) {
     TempFolder t;
     { std::ofstream(t / "old.bmp") << "keep"; }
     Recorder seen;
-    OutputFolder out(t.path.string(), {false, false}, seen);
+    OutputFolder out(t.path.string(), {}, seen);
     out.add(result("old.bmp", "old(1)"));
     out.add(result("new.bmp", "new(1)"));
     ASSERT_EQ(seen.refused, std::vector<std::string>{t / "old.bmp"});
@@ -47,7 +47,7 @@ TEST(OutputFolder, NeverReplacesAFileUnlessAskedAndNeverOneOfItsOwn) {
     EXPECT_TRUE(loadBmp(t / "new.bmp"));
 
     Recorder forced;
-    OutputFolder replacing(t.path.string(), {true, false}, forced);
+    OutputFolder replacing(t.path.string(), {.replace = true}, forced);
     replacing.add(result("old.bmp", "old(1)"));
     replacing.add(result("old.bmp", "old(2)"));  // a second source of the same name
     EXPECT_EQ(forced.paths, std::vector<std::string>{t / "old.bmp"});
@@ -58,7 +58,7 @@ TEST(OutputFolder, NeverReplacesAFileUnlessAskedAndNeverOneOfItsOwn) {
 TEST(OutputFolder, ResultsOfOnePaletteShareOnePaletteFile) {
     TempFolder t;
     Recorder seen;
-    OutputFolder out(t.path.string(), {false, true}, seen);
+    OutputFolder out(t.path.string(), {.savePalettes = true}, seen);
     out.add(result("a.bmp", "a(PG1)"));
     out.add(result("b.bmp", "a(PG1)"));
     EXPECT_FALSE(out.failed());

@@ -4,6 +4,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "palette/merge_engines.h"
+#include "palette/merge_rules.h"
 #include "palette/palette_input.h"
 #include "worklists/bmp/bmp.h"
 
@@ -130,7 +131,12 @@ int runMerge(const std::vector<std::string>& args) {
     }
     PrintingReporter reporter(yes);
     ResultPrinter printer;
-    OutputFolder sink(*dir, {false, savePalette}, printer);
+    // A name taken by another program meanwhile: the next free one.
+    auto renumber = [](Result& r, const std::vector<ResultRow>& rows) {
+        r.path = mergeFileName(rows);
+        r.paletteName = mergePaletteName(rows, r.path, r.modeLabel);
+    };
+    OutputFolder sink(*dir, {.savePalettes = savePalette, .renumber = renumber}, printer);
     const int made = kararisu::runMerge(mode, basePalettes, plusPalettes, reporter, sink);
     const std::size_t pairs = basePalettes.size() * plusPalettes.size();
     if (sink.failed() || static_cast<std::size_t>(made) < pairs) status = 1;

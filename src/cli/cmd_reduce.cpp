@@ -165,7 +165,7 @@ int runReduce(const std::vector<std::string>& args) {
 
     StderrReporter reporter;
     ResultPrinter printer(" (use --force)");
-    OutputFolder sink(folder, {force, savePalettes}, printer);
+    OutputFolder sink(folder, {.replace = force, .savePalettes = savePalettes}, printer);
     WorkArea work(&reporter);
     SilentMonitor silent;
     TerminalMonitor terminal;

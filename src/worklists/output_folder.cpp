@@ -1,16 +1,15 @@
 #include "worklists/output_folder.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 
 #include "palette/palette_file.h"
+#include "support/atomic_file.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu {
 
 OutputFolder::OutputFolder(std::string folder, OutputOptions options, OutputObserver& observer)
-    : folder_(std::move(folder)), options_(options), observer_(observer) {
+    : folder_(std::move(folder)), options_(std::move(options)), observer_(observer) {
     while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
     std::error_code ec;
     for (const auto& e : std::filesystem::directory_iterator(folder_, ec))
@@ -18,36 +17,62 @@ OutputFolder::OutputFolder(std::string folder, OutputOptions options, OutputObse
 }
 
 void OutputFolder::add(Result result) {
-    const std::string file = fileNameOf(result.path);
-    rows_.push_back({file, result.paletteName, result.modeLabel});
-    const std::string target = folder_ + "/" + file;
-    if (!write(OutputFile::Image, target, result)) return;
+    rows_.push_back({fileNameOf(result.path), result.paletteName, result.modeLabel});
+    std::string target;
+    if (!writeImage(result, target)) return;
     observer_.written(result, target);
-    if (!options_.savePalettes) return;
-    // Results of one unification share a palette file.
-    const std::string gpl = folder_ + "/" + result.paletteName + ".gpl";
-    if (!written_.count(gpl)) write(OutputFile::Palette, gpl, result);
+    if (options_.savePalettes) writePalette(result);
 }
 
-bool OutputFolder::write(OutputFile what, const std::string& path, const Result& result) {
-    auto refuse = [&](const Problem& problem) {
-        observer_.notWritten(what, path, problem);
-        failed_ = true;
-        return false;
-    };
-    if (written_.count(path))
-        return refuse({ProblemKind::FileExists, "written already by this run; not replaced"});
-    struct stat st {};
-    if (!options_.replace && ::lstat(path.c_str(), &st) == 0)
-        return refuse({ProblemKind::FileExists, "exists; not replaced"});
-    const Outcome<void> saved =
-        what == OutputFile::Image
-            ? saveBmp(result.bitmap, path)
-            : savePaletteFile(path, PaletteLabel::fromText(result.modeLabel),
-                              depthCode(result.bitmap.format()), result.bitmap.palette());
-    if (!saved) return refuse(saved.problem());
-    written_.insert(path);
-    return true;
+bool OutputFolder::refuse(OutputFile what, const std::string& path, const Problem& problem) {
+    observer_.notWritten(what, path, problem);
+    failed_ = true;
+    return false;
+}
+
+bool OutputFolder::writeImage(Result& result, std::string& target) {
+    const WriteMode mode = options_.replace ? WriteMode::Replace : WriteMode::CreateOnly;
+    for (int attempt = 0;; ++attempt) {
+        target = folder_ + "/" + fileNameOf(result.path);
+        if (written_.count(target))
+            return refuse(OutputFile::Image, target,
+                          {ProblemKind::FileExists, "written already by this run; not replaced"});
+        const Outcome<void> saved = saveBmp(result.bitmap, target, mode);
+        if (saved) {
+            written_.insert(target);
+            return true;
+        }
+        if (saved.problem().kind != ProblemKind::FileExists || !options_.renumber ||
+            attempt == 1000)
+            return refuse(OutputFile::Image, target, saved.problem());
+        // The name was taken after it was chosen: its row now stands for the
+        // other file, and the result takes the next free name.
+        rows_.back() = {fileNameOf(result.path), "", ""};
+        options_.renumber(result, rows_);
+        rows_.push_back({fileNameOf(result.path), result.paletteName, result.modeLabel});
+    }
+}
+
+void OutputFolder::writePalette(const Result& result) {
+    const std::string gpl = folder_ + "/" + result.paletteName + ".gpl";
+    std::vector<std::uint8_t> bytes =
+        encodePaletteFile(PaletteLabel::fromText(result.modeLabel),
+                          depthCode(result.bitmap.format()), result.bitmap.palette());
+    if (const auto it = palettes_.find(gpl); it != palettes_.end()) {
+        // Results of one unification share their palette file.
+        if (it->second == bytes) return;
+        refuse(OutputFile::Palette, gpl,
+               {ProblemKind::FileExists,
+                "another result of this run has a different palette of this name; not written"});
+        return;
+    }
+    const Outcome<void> saved = writeFileAtomically(
+        gpl, bytes, options_.replace ? WriteMode::Replace : WriteMode::CreateOnly);
+    if (!saved) {
+        refuse(OutputFile::Palette, gpl, saved.problem());
+        return;
+    }
+    palettes_.emplace(gpl, std::move(bytes));
 }
 
 }  // namespace kararisu

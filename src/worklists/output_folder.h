@@ -3,8 +3,14 @@
 // under its file name and, when asked, its palette as "<palette name>.gpl".
 // An existing file is never replaced unless replacing is asked for, and a
 // name written earlier in the same run is never replaced at all: two
-// sources of one name would otherwise lose a result.
+// sources of one name would otherwise lose a result. "Never replaced" is
+// decided by the step that creates the name, so a writer racing this one
+// never has its file replaced either. Results of one unification share a
+// palette file; two different palettes of one name are refused.
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +34,10 @@ class OutputObserver {
 struct OutputOptions {
     bool replace = false;       // replace files that were there before the run
     bool savePalettes = false;  // write each result's palette too
+    // Where names are numbered: gives a result whose file name was taken
+    // (by another program, between the numbering and the writing) the next
+    // free name, from the rows that now include the taken one.
+    std::function<void(Result&, const std::vector<ResultRow>&)> renumber = {};
 };
 
 class OutputFolder : public ResultSink {
@@ -42,7 +52,9 @@ class OutputFolder : public ResultSink {
     bool failed() const { return failed_; }
 
   private:
-    bool write(OutputFile what, const std::string& path, const Result& result);
+    bool writeImage(Result& result, std::string& target);
+    void writePalette(const Result& result);
+    bool refuse(OutputFile what, const std::string& path, const Problem& problem);
 
     std::string folder_;
     OutputOptions options_;
@@ -50,6 +62,7 @@ class OutputFolder : public ResultSink {
     bool failed_ = false;
     std::vector<ResultRow> rows_;
     std::set<std::string> written_;
+    std::map<std::string, std::vector<std::uint8_t>> palettes_;  // written: path → bytes
 };
 
 }  // namespace kararisu
