@@ -210,7 +210,9 @@ TEST_F(MergeDialogTest, OkWantsAChoiceCompleteForTheMenu) {
         });
         EXPECT_EQ(accepted, c.complete);
         EXPECT_EQ(platform.messages.empty(), c.complete);
-        if (!c.complete) EXPECT_EQ(platform.messages.front(), incomplete);
+        if (!c.complete) {
+            EXPECT_EQ(platform.messages.front(), incomplete);
+        }
     }
 }
 
