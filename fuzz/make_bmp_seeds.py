@@ -42,3 +42,10 @@ bmp("rle8.bmp", 4, 2, 8, bytes([2, 1, 0, 3, 1, 2, 3, 0, 0, 0, 2, 1, 1, 0, 1]), g
 bmp("rle4.bmp", 4, 2, 4, bytes([4, 0x12, 0, 0, 0, 2, 1, 0, 0, 4, 0x34, 0x50, 0, 1]), grey, compression=2)
 bmp("pal2.bmp", 4, 1, 2, bytes([0b00011011, 0, 0, 0]), grey[:4])
 bmp("empty.bmp", 0, 0, 24, b"")
+
+# Large dimensions with little data, so the fuzzer reaches the paths that
+# size and allocate big pictures (run with a -max_len above these files).
+bmp("big-rle8.bmp", 8192, 8192, 8, bytes([255, 1]) * 32768 + bytes([0, 1]), grey, compression=1)
+bmp("big-rle4.bmp", 4096, 8192, 4, bytes([255, 0x12]) * 16384 + bytes([0, 1]), grey, compression=2)
+bmp("big-rgb24-short.bmp", 30000, 30000, 24, bytes(range(256)) * 4)
+bmp("big-pal8-topdown.bmp", 16384, -16384, 8, bytes(4096), grey)
