@@ -190,7 +190,7 @@ TEST_F(CliHostile, AReductionKilledWhileItWritesLeavesNoTemporary) {
     const auto begin = std::chrono::steady_clock::now();
     ::waitpid(spawn(), nullptr, 0);
     const auto run = std::chrono::steady_clock::now() - begin;
-    constexpr int kRounds = 6;
+    constexpr int kRounds = 4;
     for (int sig : {SIGKILL, SIGINT, SIGTERM, SIGHUP}) {
         for (int k = 0; k < kRounds; ++k) {
             const pid_t child = spawn();
