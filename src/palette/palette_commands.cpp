@@ -1,5 +1,6 @@
 #include "palette/palette_commands.h"
 
+#include "palette/palette_formats.h"
 #include "worklists/results.h"
 
 namespace kararisu {
@@ -23,7 +24,7 @@ int savePalettes(std::span<const PaletteToSave> palettes, const ChooseSavePath& 
 std::vector<LoadedPalette> readPalettes(std::span<const std::string> paths, Reporter& reporter) {
     std::vector<LoadedPalette> loaded;
     for (const std::string& path : paths) {
-        Outcome<PaletteFile> r = readPaletteFile(path);
+        Outcome<PaletteFile> r = readAnyPaletteFile(path);
         if (!r) {
             reporter.show(paletteNotCreatedMessage());
             continue;

@@ -1,5 +1,8 @@
 #include "palette/palette_input.h"
 
+#include <filesystem>
+
+#include "palette/palette_formats.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
@@ -15,6 +18,11 @@ bool isBmpProblem(ProblemKind kind) {
 }  // namespace
 
 Outcome<PaletteInput> loadPaletteInput(const std::string& path) {
+    // A pipe or a device would block the readers or never end.
+    std::error_code ec;
+    if (const auto status = std::filesystem::status(path, ec);
+        !ec && !std::filesystem::is_regular_file(status))
+        return Problem{ProblemKind::NotRegularFile, "not a regular file"};
     Outcome<BmpImage> bmp = readBmpFile(path);
     if (bmp) {
         if (!isPaletted(bmp->bitmap.format()))
@@ -29,7 +37,7 @@ Outcome<PaletteInput> loadPaletteInput(const std::string& path) {
         in.name = fileNameOf(path);
         return in;
     }
-    Outcome<PaletteFile> file = readPaletteFile(path);
+    Outcome<PaletteFile> file = readAnyPaletteFile(path);
     if (!file) {
         // A file that starts like a bitmap is told why it is not a valid one.
         const ProblemKind kind = bmp.problem().kind;
