@@ -7,6 +7,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "palette/palette_file.h"
+#include "palette/palette_formats.h"
 #include "palette/palette_input.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
@@ -18,8 +19,8 @@ namespace {
 
 const char* kReduceHelp =
     "usage: kararisu-cli reduce [--mode M] [--colors N] [--reference FILE | --palette FILE]\n"
-    "                           -o DIR [--force] [--save-palette] [--progress|--no-progress]\n"
-    "                           FILE...\n"
+    "                           -o DIR [--force] [--save-palette [--format F]]\n"
+    "                           [--progress|--no-progress] FILE...\n"
     "\n"
     "Reduces the colours of BMP files and writes each result to DIR under the\n"
     "file name of its source.\n"
@@ -28,16 +29,23 @@ const char* kReduceHelp =
     "%s"
     "  --colors N       the colour count of modes 25 (1-256) and 26 (0-240);\n"
     "                   required for them, refused for the others\n"
-    "  --reference FILE unify every image on the palette made from FILE (FILE is\n"
-    "                   reduced too and need not be listed again)\n"
+    "  --reference FILE unify every image on the palette made from FILE; FILE is\n"
+    "                   reduced too and need not be listed again: when it is not\n"
+    "                   among the FILEs, the results follow the FILEs' order and\n"
+    "                   FILE's own result comes last\n"
     "  --palette FILE   unify every image on the palette of FILE: a palette file\n"
-    "                   (.gpl) or a 1-, 4- or 8-bit BMP; --mode is not used. The\n"
-    "                   desktop program keeps palette files in\n"
+    "                   (the program's own, GIMP, JASC-PAL, RIFF, Adobe .act or\n"
+    "                   a .hex list) or a 1-, 4- or 8-bit BMP; --mode and --colors\n"
+    "                   do not apply\n"
+    "                   The desktop program keeps palette files in\n"
     "                   {palette folder}\n"
     "  -o DIR           the folder the results are written to (it must exist)\n"
     "  --force          replace files that exist in DIR (never done otherwise,\n"
     "                   not even for a source image)\n"
     "  --save-palette   also write each result's palette as DIR/<palette name>.gpl\n"
+    "  --format F       the format of those palettes: kararisu (the default), gimp,\n"
+    "                   jasc, riff, act or hex (the extension follows: .gpl, .pal,\n"
+    "                   .act, .hex)\n"
     "  --progress       show the progress monitor on standard error (the default\n"
     "                   when standard error is a terminal); --no-progress hides it\n"
     "\n"
@@ -80,6 +88,8 @@ int runReduce(const std::vector<std::string>& args) {
     int mode = 0, colors = -1;
     bool force = false, savePalettes = false, progress = stderrIsTerminal();
     std::string reference, palette, folder;
+    bool modeGiven = false;
+    PaletteFormat format = PaletteFormat::Kararisu;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -97,6 +107,7 @@ int runReduce(const std::vector<std::string>& args) {
         } else if (a == "--mode") {
             if (!value(v) || !parseInt(v, mode) || mode < 0 || mode >= kModeCount)
                 return usage("--mode takes a number from 0 to 26");
+            modeGiven = true;
         } else if (a == "--colors") {
             if (!value(v) || !parseInt(v, colors)) return usage("--colors takes a number");
         } else if (a == "--reference") {
@@ -109,6 +120,10 @@ int runReduce(const std::vector<std::string>& args) {
             force = true;
         } else if (a == "--save-palette") {
             savePalettes = true;
+        } else if (a == "--format") {
+            std::optional<PaletteFormat> f = value(v) ? paletteFormatNamed(v) : std::nullopt;
+            if (!f) return usage(("--format takes " + paletteFormatNames()).c_str());
+            format = *f;
         } else if (a == "--progress") {
             progress = true;
         } else if (a == "--no-progress") {
@@ -123,6 +138,10 @@ int runReduce(const std::vector<std::string>& args) {
         return usage("--reference and --palette exclude each other");
     if (folder.empty()) return usage("-o DIR is required");
     if (files.empty() && reference.empty()) return usage("no FILE given");
+    if (format != PaletteFormat::Kararisu && !savePalettes)
+        return usage("--format needs --save-palette");
+    if (!palette.empty() && (modeGiven || colors >= 0))
+        return usage("--mode and --colors do not apply with --palette");
     if (isFreeCountMode(mode) && palette.empty()) {
         if (colors < 0) return usage("modes 25 and 26 need --colors");
         if (colors < freeCountMin(mode) || colors > freeCountMax(mode)) {
@@ -161,11 +180,15 @@ int runReduce(const std::vector<std::string>& args) {
         }
         targets.push_back(target(f));
     }
-    if (!reference.empty() && !referenceListed) targets.insert(targets.begin(), target(reference));
+    if (!reference.empty() && !referenceListed) {
+        referenceIndex = targets.size();
+        targets.push_back(target(reference));
+    }
 
     StderrReporter reporter;
     ResultPrinter printer(" (use --force)");
-    OutputFolder sink(folder, {.replace = force, .savePalettes = savePalettes}, printer);
+    OutputFolder sink(
+        folder, {.replace = force, .savePalettes = savePalettes, .paletteFormat = format}, printer);
     WorkArea work(&reporter);
     SilentMonitor silent;
     TerminalMonitor terminal;

@@ -1,12 +1,7 @@
 #include "palette/palette_formats.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 
 #include "palette/foreign_palettes.h"
 #include "support/atomic_file.h"
@@ -148,16 +143,12 @@ Outcome<PaletteFile> decodeAnyPalette(std::span<const std::uint8_t> bytes,
 }
 
 Outcome<PaletteFile> readAnyPaletteFile(const std::string& path) {
-    // Not blocking on a pipe or a device: only a regular file is read.
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd.valid()) return Problem::fromErrno(errno);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return Problem::fromErrno(errno);
-    if (S_ISDIR(st.st_mode)) return Problem{ProblemKind::IsFolder, "is a folder"};
-    if (!S_ISREG(st.st_mode)) return Problem{ProblemKind::NotRegularFile, "not a regular file"};
-    std::vector<std::uint8_t> bytes(
-        std::min<std::size_t>(static_cast<std::size_t>(st.st_size), kMostRead) + 1);
-    const Outcome<std::size_t> got = readFully(fd.get(), bytes);
+    // Only a regular file is read: a pipe or a device is refused at once.
+    std::uint64_t size = 0;
+    const Outcome<UniqueFd> fd = openForReading(path, &size);
+    if (!fd) return fd.problem();
+    std::vector<std::uint8_t> bytes(std::min<std::uint64_t>(size, kMostRead) + 1);
+    const Outcome<std::size_t> got = readFully(fd->get(), bytes);
     if (!got) return got.problem();
     bytes.resize(*got);
     if (*got > kMostRead) {

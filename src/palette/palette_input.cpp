@@ -1,7 +1,5 @@
 #include "palette/palette_input.h"
 
-#include <filesystem>
-
 #include "palette/palette_formats.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
@@ -18,11 +16,6 @@ bool isBmpProblem(ProblemKind kind) {
 }  // namespace
 
 Outcome<PaletteInput> loadPaletteInput(const std::string& path) {
-    // A pipe or a device would block the readers or never end.
-    std::error_code ec;
-    if (const auto status = std::filesystem::status(path, ec);
-        !ec && !std::filesystem::is_regular_file(status))
-        return Problem{ProblemKind::NotRegularFile, "not a regular file"};
     Outcome<BmpImage> bmp = readBmpFile(path);
     if (bmp) {
         if (!isPaletted(bmp->bitmap.format()))

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "palette/palette_file.h"
+#include "palette/palette_formats.h"
 #include "support/atomic_file.h"
 #include "worklists/bmp/bmp.h"
 
@@ -54,10 +54,11 @@ bool OutputFolder::writeImage(Result& result, std::string& target) {
 }
 
 void OutputFolder::writePalette(const Result& result) {
-    const std::string gpl = folder_ + "/" + result.paletteName + ".gpl";
-    std::vector<std::uint8_t> bytes =
-        encodePaletteFile(PaletteLabel::fromText(result.modeLabel),
-                          depthCode(result.bitmap.format()), result.bitmap.palette());
+    const std::string gpl = folder_ + "/" + result.paletteName + "." +
+                            paletteFormatInfo(options_.paletteFormat).extension;
+    std::vector<std::uint8_t> bytes = encodePalette(
+        options_.paletteFormat, PaletteLabel::fromText(result.modeLabel),
+        depthCode(result.bitmap.format()), result.bitmap.palette(), result.paletteName);
     if (const auto it = palettes_.find(gpl); it != palettes_.end()) {
         // Results of one unification share their palette file.
         if (it->second == bytes) return;

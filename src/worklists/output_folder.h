@@ -1,6 +1,7 @@
 #pragma once
 // Results written into a folder as they are finished: each result's bitmap
-// under its file name and, when asked, its palette as "<palette name>.gpl".
+// under its file name and, when asked, its palette as "<palette name>.gpl"
+// (or the extension of another palette format).
 // An existing file is never replaced unless replacing is asked for, and a
 // name written earlier in the same run is never replaced at all: two
 // sources of one name would otherwise lose a result. "Never replaced" is
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "palette/palette_formats.h"
 #include "support/problem.h"
 #include "worklists/results.h"
 
@@ -34,6 +36,7 @@ class OutputObserver {
 struct OutputOptions {
     bool replace = false;       // replace files that were there before the run
     bool savePalettes = false;  // write each result's palette too
+    PaletteFormat paletteFormat = PaletteFormat::Kararisu;  // the extension follows it
     // Where names are numbered: gives a result whose file name was taken
     // (by another program, between the numbering and the writing) the next
     // free name, from the rows that now include the taken one.
