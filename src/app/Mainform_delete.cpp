@@ -15,12 +15,6 @@ int lowestSelectedLine(const QListWidget* box) {
     return -1;
 }
 
-int lowestSelectedRow(const QTreeWidget* view) {
-    for (int j = 0; j < view->topLevelItemCount(); ++j)
-        if (view->topLevelItem(j)->isSelected()) return j;
-    return -1;
-}
-
 }  // namespace
 
 void TMain::D1Click() {
@@ -42,7 +36,7 @@ void TMain::D2Click() {
     if (windows_.GPreForm) windows_.GPreForm->hide();
     const int n = selectedRows();
     for (int k = 0; k < n; ++k) {
-        const int j = lowestSelectedRow(ui_->GenListView);
+        const int j = ui_->GenListView->lowestSelectedRow();
         if (j < 0) break;
         lists_.results.removeAt(j);
     }

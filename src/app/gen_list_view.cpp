@@ -31,4 +31,10 @@ GenListView::GenListView(QWidget* parent) : ReportingList<QTreeWidget>(parent) {
     setPalette(pal);
 }
 
+int GenListView::lowestSelectedRow() const {
+    for (int j = 0; j < topLevelItemCount(); ++j)
+        if (topLevelItem(j)->isSelected()) return j;
+    return -1;
+}
+
 }  // namespace kararisu

@@ -12,6 +12,8 @@ namespace kararisu {
 class GenListView : public ReportingList<QTreeWidget> {
   public:
     explicit GenListView(QWidget* parent);
+    // The lowest-numbered selected row, or -1.
+    int lowestSelectedRow() const;
 };
 
 }  // namespace kararisu

@@ -12,10 +12,11 @@ Program::Program(Platform& platform, const std::vector<std::string>& arguments)
     genSetDlg_ = std::make_unique<TGenSetDlg>();
     genMoniDlg_ = std::make_unique<TGenMoniDlg>();
     WorkLists& lists = main_->lists();
-    pPreForm_ = std::make_unique<TPPreForm>(lists.results);
-    mPreForm_ = std::make_unique<TMPreForm>(lists.sources);
-    gPreForm_ = std::make_unique<TGPreForm>(lists.results);
-    palAddDlg_ = std::make_unique<TPalAddDlg>(lists.palettes, main_->ui().ImageList1, platform);
+    const GlyphList& glyphs = main_->ui().ImageList1;
+    pPreForm_ = std::make_unique<TPPreForm>(lists.results, glyphs);
+    mPreForm_ = std::make_unique<TMPreForm>(lists.sources, glyphs, platform);
+    gPreForm_ = std::make_unique<TGPreForm>(lists.results, glyphs, platform, *pPreForm_);
+    palAddDlg_ = std::make_unique<TPalAddDlg>(lists.palettes, glyphs, platform);
     main_->attach(SecondaryWindows{genSetDlg_.get(), genMoniDlg_.get(), pPreForm_.get(),
                                    mPreForm_.get(), gPreForm_.get(), palAddDlg_.get()});
 }

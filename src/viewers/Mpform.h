@@ -1,35 +1,17 @@
 #pragma once
-// The source image viewer, one window created hidden at start-up. Its
-// selector MotoBox mirrors SourceList: it holds the names of the source
-// images in list order, and the arrows follow the list.
+// The source image viewer, one window created hidden at start-up: the
+// shared image viewer over SourceList. Its selector MotoBox mirrors the list.
 
-#include <QComboBox>
-#include <QFrame>
-#include <QToolButton>
-#include <QWidget>
-#include <memory>
-
-#include "app/list_mirrors.h"
+#include "viewers/image_viewer.h"
 
 namespace kararisu {
 
-class TMPreForm : public QWidget {
-    Q_OBJECT
+class TMPreForm : public ImageViewerOf<SourceList> {
   public:
-    explicit TMPreForm(SourceList& sources, QWidget* parent = nullptr);
+    TMPreForm(SourceList& sources, const GlyphList& glyphs, Platform& platform);
 
-    QFrame* Panel1;
-    QToolButton* UpButton;
-    QToolButton* DownButton;
-    QComboBox* MotoBox;
-
-    // The arrows by the list's length and the selector's index: none with
-    // one image, no up on the first, no down on the last.
-    void UpdateButtons();
-
-  private:
-    SourceList& sources_;
-    std::unique_ptr<ComboMirror<SourceList>> selector_;
+    ImageView* const MPreImage = Picture;
+    GlyphComboBox* const MotoBox = Selector;
 };
 
 }  // namespace kararisu

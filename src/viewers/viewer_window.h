@@ -1,0 +1,24 @@
+#pragma once
+// Small things every viewer window does alike.
+
+#include <QPixmap>
+
+class QToolButton;
+class QWidget;
+
+namespace kararisu {
+
+// Centres the window on its screen: per axis half of (screen size - outer
+// size), the fraction dropped.
+void centreOnScreen(QWidget& window);
+
+// A minimised window back to normal.
+void restoreIfMinimised(QWidget& window);
+
+// The 20 x 20 glyph of an arrow button: a shaded triangle.
+QPixmap arrowGlyph(bool up);
+
+// A flat 25 x 25 arrow button at left, top of parent.
+QToolButton* makeArrowButton(QWidget* parent, bool up, int left);
+
+}  // namespace kararisu
