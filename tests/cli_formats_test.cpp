@@ -8,6 +8,7 @@
 #include "palette/palette_formats.h"
 #include "support/cli_runner.h"
 #include "support/pictures.h"
+#include "support/required_inputs.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu {
@@ -74,7 +75,7 @@ TEST_F(CliFormats, GimpPaletteReadByPillow) {
             break;
         }
     }
-    if (python.empty()) GTEST_SKIP() << "Pillow is not installed";
+    if (python.empty()) KARARISU_SKIP_WITHOUT_INPUT("Python PIL (python3-pil) is not installed");
     putGpl("p.gpl", 1, sixteen(16, 7));
     ASSERT_EQ(runCli("palette " + q("p.gpl") + " --save " + q("g.gpl") + " --format gimp").status,
               0);

@@ -3,7 +3,7 @@
 # usage: tools/deps.sh build|test|fuzz
 set -euo pipefail
 build=(cmake g++ make pkg-config qt6-base-dev fonts-ipafont-gothic)
-test=(libgtest-dev libbenchmark-dev python3-pil)
+test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils)
 fuzz=(clang libclang-rt-14-dev)
 want=("${build[@]}")
 case "${1:-build}" in

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "support/version.h"
 
 namespace {
 
@@ -21,7 +22,8 @@ void printOverview() {
     for (const auto& c : kararisu::cli::commands()) std::printf("  %-10s %s\n", c.name, c.summary);
     std::fputs(
         "\n"
-        "`kararisu-cli COMMAND --help` documents a command.\n"
+        "`kararisu-cli COMMAND --help` documents a command; `kararisu-cli --version`\n"
+        "prints the version.\n"
         "Exit status: 0 all went well, 1 a file was rejected or could not be\n"
         "written (the others are still processed), 2 usage error.\n",
         stdout);
@@ -37,6 +39,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printOverview();
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("kararisu-cli %s\n", kararisu::kVersion);
         return 0;
     }
     for (const auto& c : kararisu::cli::commands()) {

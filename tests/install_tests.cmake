@@ -1,0 +1,30 @@
+# Tests of the program as installed: the version both programs print, the
+# menu entry checked by desktop-file-validate, and the tree `cmake --install`
+# lays out under a prefix.
+
+add_test(NAME cli_version COMMAND kararisu-cli --version)
+set_tests_properties(cli_version PROPERTIES
+  PASS_REGULAR_EXPRESSION "^kararisu-cli ${PROJECT_VERSION}\n$")
+if(TARGET kararisu)
+  # No display is set: --version is answered before any window exists.
+  add_test(NAME gui_version COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY
+           --unset=WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb $<TARGET_FILE:kararisu> --version)
+  set_tests_properties(gui_version PROPERTIES
+    PASS_REGULAR_EXPRESSION "^kararisu ${PROJECT_VERSION}\n$")
+endif()
+
+find_program(KARARISU_DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(KARARISU_DESKTOP_FILE_VALIDATE)
+  add_test(NAME desktop_file_validate
+           COMMAND ${KARARISU_DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/data/kararisu.desktop)
+  # It warns on stdout and still exits 0; any output is a failure here.
+  set_tests_properties(desktop_file_validate PROPERTIES FAIL_REGULAR_EXPRESSION ".")
+else()
+  add_test(NAME desktop_file_validate COMMAND ${CMAKE_COMMAND} -E echo
+           "desktop-file-validate is not installed (tools/deps.sh test)")
+  set_tests_properties(desktop_file_validate PROPERTIES SKIP_REGULAR_EXPRESSION "not installed")
+endif()
+
+add_test(NAME install_tree COMMAND ${CMAKE_COMMAND}
+         -DBUILD_DIR=${PROJECT_BINARY_DIR} -DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/install-tree
+         -DGUI=${KARARISU_GUI} -P ${CMAKE_CURRENT_SOURCE_DIR}/check_install.cmake)
