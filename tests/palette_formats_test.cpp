@@ -292,15 +292,16 @@ TEST(FormatNames, NamesAndDialogFilters) {
     EXPECT_EQ(paletteFormatNames(), "kararisu|gimp|jasc|riff|act|hex");
     EXPECT_EQ(paletteFormatNamed("riff"), PaletteFormat::Riff);
     EXPECT_EQ(paletteFormatNamed("GIMP"), std::nullopt);
-    const std::vector<std::string> save = paletteSaveFilters();
-    ASSERT_EQ(save.size(), 6u);
-    EXPECT_EQ(save[0], "カラリスパレットデータ(*.gpl)");
+    EXPECT_EQ(paletteSaveFilter(),
+              "カラリスパレットデータ(*.gpl)|*.gpl|GIMPパレット(*.gpl)|*.gpl|"
+              "JASC-PALパレット(*.pal)|*.pal|RIFFパレット(*.pal)|*.pal|"
+              "Adobeカラーテーブル(*.act)|*.act|16進カラーリスト(*.hex)|*.hex");
     for (const PaletteFormatInfo& f : paletteFormats())
-        EXPECT_EQ(paletteFormatOfFilter(save[std::size_t(f.format)]), f.format);
-    const std::vector<std::string> open = paletteOpenFilters();
-    ASSERT_EQ(open.size(), 2u);
-    EXPECT_EQ(open[0], "カラリスパレットデータ(*.gpl)");
-    EXPECT_EQ(open[1], "すべてのパレットファイル(*.gpl *.pal *.act *.hex)");
+        EXPECT_EQ(paletteFormatOfFilter(f.description), f.format);
+    EXPECT_EQ(paletteFormatOfFilter("anything"), PaletteFormat::Kararisu);
+    EXPECT_EQ(paletteOpenFilter(),
+              "カラリスパレットデータ(*.gpl)|*.gpl|"
+              "すべてのパレットファイル(*.gpl *.pal *.act *.hex)|*.gpl;*.pal;*.act;*.hex");
 }
 
 struct FormatFiles : ::testing::Test {

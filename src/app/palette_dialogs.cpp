@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "palette/palette_commands.h"
+#include "palette/palette_formats.h"
 
 namespace kararisu {
 
@@ -13,7 +14,7 @@ std::string paletteFileFilter() {
 FileDialogRequest paletteLoadRequest(bool severalFiles) {
     FileDialogRequest r;
     r.title = kPaletteLoadTitle;
-    r.filter = paletteFileFilter();
+    r.filter = paletteOpenFilter();  // the program's own first, then every palette file
     r.folder = paletteFolder();
     r.defaultSuffix = kPaletteExtension;
     r.multiSelect = severalFiles;

@@ -19,7 +19,8 @@ constexpr std::array<PaletteFormatInfo, 6> kFormats{{
     {PaletteFormat::Act, "act", "Adobeカラーテーブル(*.act)", "act"},
     {PaletteFormat::Hex, "hex", "16進カラーリスト(*.hex)", "hex"},
 }};
-constexpr const char* kAllPaletteFiles = "すべてのパレットファイル(*.gpl *.pal *.act *.hex)";
+constexpr const char* kAllPaletteFiles =
+    "すべてのパレットファイル(*.gpl *.pal *.act *.hex)|*.gpl;*.pal;*.act;*.hex";
 
 // Text palettes are short; a file past this is no palette. The program's own
 // reader looks at its first 1048 bytes only, whatever follows.
@@ -74,19 +75,21 @@ std::string paletteFormatNames() {
     return s;
 }
 
-std::vector<std::string> paletteSaveFilters() {
-    std::vector<std::string> filters;
-    for (const PaletteFormatInfo& f : kFormats) filters.emplace_back(f.description);
-    return filters;
-}
-
-std::vector<std::string> paletteOpenFilters() {
-    return {kPaletteFilterDescription, kAllPaletteFiles};
-}
-
-PaletteFormat paletteFormatOfFilter(std::string_view filter) {
+std::string paletteSaveFilter() {
+    std::string filter;
     for (const PaletteFormatInfo& f : kFormats)
-        if (filter == f.description) return f.format;
+        filter += (filter.empty() ? "" : "|") + std::string(f.description) + "|*." + f.extension;
+    return filter;
+}
+
+std::string paletteOpenFilter() {
+    return std::string(kPaletteFilterDescription) + "|" + kPaletteFilterPattern + "|" +
+           kAllPaletteFiles;
+}
+
+PaletteFormat paletteFormatOfFilter(std::string_view name) {
+    for (const PaletteFormatInfo& f : kFormats)
+        if (name == f.description) return f.format;
     return PaletteFormat::Kararisu;
 }
 

@@ -26,7 +26,7 @@ enum class PaletteFormat { Kararisu, Gimp, Jasc, Riff, Act, Hex };
 struct PaletteFormatInfo {
     PaletteFormat format;
     const char* name;         // as the batch tool's --format takes it
-    const char* description;  // a file dialog's filter text
+    const char* description;  // a file dialog's filter name
     const char* extension;    // without the dot
 };
 
@@ -37,13 +37,15 @@ std::optional<PaletteFormat> paletteFormatNamed(std::string_view name);
 // "kararisu|gimp|jasc|riff|act|hex"
 std::string paletteFormatNames();
 
-// File dialog filters as "description (patterns)" texts, the program's own
-// first. The save dialog offers one per format in paletteFormats() order; the
-// open dialog the program's own, then one for every palette file read.
-std::vector<std::string> paletteSaveFilters();
-std::vector<std::string> paletteOpenFilters();
-// The format of a save dialog's filter text; the program's own for any other.
-PaletteFormat paletteFormatOfFilter(std::string_view filter);
+// File dialog filters as the platform takes them, "name|pattern|name|...",
+// the program's own first. The save dialog offers one per format, in
+// paletteFormats() order; the open dialog the program's own, then one for
+// every palette file the program reads.
+std::string paletteSaveFilter();
+std::string paletteOpenFilter();
+// The format of the save dialog's chosen filter name; the program's own
+// for any other.
+PaletteFormat paletteFormatOfFilter(std::string_view name);
 
 // The format a file's bytes are in; `fileName` is looked at only when the
 // bytes cannot tell. Anything unrecognised is handed to the program's own

@@ -65,7 +65,9 @@ TEST_F(PaletteDialogsTest, LoadDialogIsAskedInTheFolderItCreates) {
     ASSERT_EQ(platform.openRequests.size(), 1u);
     const FileDialogRequest& r = platform.openRequests[0];
     EXPECT_EQ(r.title, "パレットの読み込み");
-    EXPECT_EQ(r.filter, "カラリスパレットデータ(*.gpl)|*.gpl");
+    EXPECT_EQ(r.filter,
+              "カラリスパレットデータ(*.gpl)|*.gpl|"
+              "すべてのパレットファイル(*.gpl *.pal *.act *.hex)|*.gpl;*.pal;*.act;*.hex");
     EXPECT_EQ(r.folder, path("data/kararisu/Palette/"));
     EXPECT_EQ(r.defaultSuffix, "gpl");
     EXPECT_TRUE(r.multiSelect);
