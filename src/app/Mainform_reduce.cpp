@@ -1,9 +1,119 @@
 // The reduction run: the settings dialog, then the engine of the chosen menu
-// over the selected images.
+// over the selected images, with the monitor showing its steps.
+#include <QApplication>
+#include <QEvent>
+
 #include "app/Mainform.h"
+#include "app/main_controls.h"
+#include "app/platform.h"
+#include "palette/palette_choices.h"
+#include "reduce/Gmdlg.h"
+#include "reduce/Gsdlg.h"
 
 namespace kararisu {
 
-void TMain::G1Click() {}
+namespace {
+
+// While a run holds the GUI thread the monitor lets waiting events other
+// than input be handled. Input that waited, and a request to close a
+// window, are dropped when they arrive, so no second command starts and no
+// list changes under the run; a message box the run shows still answers.
+class RunInputGuard : public QObject {
+  public:
+    RunInputGuard() { QCoreApplication::instance()->installEventFilter(this); }
+    ~RunInputGuard() override {
+        // What was held back arrives now and is dropped here.
+        QCoreApplication::processEvents();
+        QCoreApplication::instance()->removeEventFilter(this);
+    }
+    RunInputGuard(const RunInputGuard&) = delete;
+    RunInputGuard& operator=(const RunInputGuard&) = delete;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!isHeldBack(event->type())) return false;
+        const QWidget* modal = QApplication::activeModalWidget();
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (modal != nullptr && widget != nullptr && modal->isAncestorOf(widget)) return false;
+        if (modal != nullptr && widget == modal) return false;
+        return true;
+    }
+
+  private:
+    static bool isHeldBack(QEvent::Type t) {
+        switch (t) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::Close:
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
+std::vector<int> selectedPositions(const QListWidget* box) {
+    std::vector<int> out;
+    for (int i = 0; i < box->count(); ++i)
+        if (box->item(i)->isSelected()) out.push_back(i);
+    return out;
+}
+
+}  // namespace
+
+void TMain::G1Click() {
+    TGenSetDlg* dialog = windows_.GenSetDlg;
+    TGenMoniDlg* monitor = windows_.GenMoniDlg;
+    if (dialog == nullptr || monitor == nullptr) return;
+    const std::vector<int> selected = selectedPositions(ui_->MotoListBox);
+    prepareTargets(lists_.targets, lists_.sources, selected);
+    preparePalettes(lists_.palettes, lists_.sources, lists_.results);
+    if (!dialog->execute(static_cast<int>(selected.size()))) return;
+
+    RunInputGuard guard;
+    // The targets share the sources' pixels, so nothing is copied; the run
+    // holds them as long as it reads them.
+    std::vector<ReductionTarget> targets;
+    std::vector<std::shared_ptr<const Bitmap>> held;
+    const TargetList& list = lists_.targets;
+    for (int i = 0; i < list.size(); ++i) {
+        const ImageEntry& e = list.at(i);
+        held.push_back(e.bitmap);
+        targets.push_back(ReductionTarget{list.line(i), e.path, e.bitmap.get(), {}});
+    }
+    settings.mode = dialog->reductionMode();
+    const ReductionSettings chosen = settings;
+    WorkArea work(&platform_);
+    RunContext run{*monitor, platform_, resultSink_, work, ui_->SoundCheck->isChecked()};
+    switch (dialog->reductionMenu()) {
+        case ReductionMenu::Individual:
+            individualReduction(targets, chosen, run);
+            break;
+        case ReductionMenu::Reference:
+            referenceUnification(targets, static_cast<std::size_t>(dialog->referenceIndex()),
+                                 chosen, run);
+            break;
+        case ReductionMenu::GivenPalette: {
+            const int j = dialog->paletteIndex();
+            if (j < 0 || j >= lists_.palettes.size()) break;
+            // Copies: the entry keeps its palette alive for the whole run.
+            const PaletteEntry entry = lists_.palettes.at(j);
+            const std::string name = lists_.palettes.line(j);
+            paletteUnification(targets, entry, name, chosen, run);
+            break;
+        }
+    }
+    ui_->GenListView->repaint();
+}
 
 }  // namespace kararisu

@@ -9,10 +9,11 @@ namespace kararisu {
 
 Program::Program(Platform& platform, const std::vector<std::string>& arguments)
     : main_(std::make_unique<TMain>(platform, arguments)) {
-    genSetDlg_ = std::make_unique<TGenSetDlg>();
-    genMoniDlg_ = std::make_unique<TGenMoniDlg>();
     WorkLists& lists = main_->lists();
     const GlyphList& glyphs = main_->ui().ImageList1;
+    genSetDlg_ = std::make_unique<TGenSetDlg>(lists.targets, lists.palettes, main_->settings,
+                                              glyphs, platform, main_.get());
+    genMoniDlg_ = std::make_unique<TGenMoniDlg>(main_.get());
     pPreForm_ = std::make_unique<TPPreForm>(lists.results, glyphs);
     mPreForm_ = std::make_unique<TMPreForm>(lists.sources, glyphs, platform);
     gPreForm_ = std::make_unique<TGPreForm>(lists.results, glyphs, platform, *pPreForm_);
