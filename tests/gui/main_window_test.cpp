@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QLayout>
 #include <QMouseEvent>
+#include <QTimer>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -460,14 +462,29 @@ TEST_F(MainWindowTest, CommandsOfLaterWorkAreConnectedAndHarmless) {
     m.MotoListBoxMouseUp();
     m.GenListViewMouseUp();
     // everything but the two deletes
-    for (QAction* a : {m.ui().Save1, m.ui().Save3, m.ui().Save2, m.ui().P4, m.ui().G1, m.ui().B2,
-                       m.ui().A1, m.ui().P5, m.ui().V1, m.ui().G2, m.ui().V2, m.ui().P1, m.ui().F1,
-                       m.ui().S3, m.ui().S2, m.ui().P2})
+    for (QAction* a :
+         {m.ui().Save1, m.ui().Save3, m.ui().Save2, m.ui().P4, m.ui().B2, m.ui().A1, m.ui().P5,
+          m.ui().V1, m.ui().V2, m.ui().P1, m.ui().F1, m.ui().S3, m.ui().S2, m.ui().P2})
         a->trigger();
     for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
              m.ui().Save1Button, m.ui().Save3Button, m.ui().Save2Button, m.ui().Save4Button,
-             m.ui().GenButton, m.ui().PalButton})
+             m.ui().PalButton})
         b->click();
+    // the three reduce controls open the settings dialog; cancelled, it runs nothing
+    int opened = 0;
+    for (auto run : std::initializer_list<std::function<void()>>{
+             [&] { m.ui().G1->trigger(); }, [&] { m.ui().G2->trigger(); },
+             [&] { m.ui().GenButton->click(); }}) {
+        QTimer::singleShot(0, [&] {
+            QDialog* d = QApplication::activeModalWidget()
+                             ? qobject_cast<QDialog*>(QApplication::activeModalWidget())
+                             : nullptr;
+            if (d != nullptr && d->objectName() == "GenSetDlg") ++opened;
+            if (d != nullptr) d->reject();
+        });
+        run();
+    }
+    EXPECT_EQ(opened, 3);
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_EQ(m.lists().sources.size(), 1);
     EXPECT_EQ(m.ui().MotoListBox->count(), 1);
