@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 
+#include "app/palette_dialogs.h"
 #include "app/platform.h"
 #include "reduce/dialog_place.h"
 #include "reduce/glyph_combo.h"
@@ -303,11 +304,10 @@ void TGenSetDlg::Edit1Enter() {
     if (count) OKButton->setFocus();
 }
 
+// The first chosen file is read; the palette it gives becomes the choice.
 void TGenSetDlg::LoadButtonClick() {
-    if (!readPalettes_) return;
-    const int before = palettes_.size();
-    readPalettes_(palettes_);
-    if (palettes_.size() > before) PaletteBox->setCurrentIndex(palettes_.size() - 1);
+    const std::vector<int> appended = loadPaletteFiles(platform_, palettes_, false);
+    if (!appended.empty()) PaletteBox->setCurrentIndex(appended.back());
 }
 
 void TGenSetDlg::OKButtonClick() {

@@ -37,11 +37,6 @@ class TGenSetDlg : public QDialog {
                const GlyphList& glyphs, Platform& platform, QWidget* parent = nullptr);
     ~TGenSetDlg() override;
 
-    // Reads palette files chosen by the user into the palette list (the
-    // LoadButton); nothing when none is set.
-    using PaletteReader = std::function<void(PaletteList&)>;
-    void setPaletteReader(PaletteReader reader) { readPalettes_ = std::move(reader); }
-
     // Shows the dialog modally; selectedImages is the number of lines
     // selected in the "before" list. True when it closed with OK.
     bool execute(int selectedImages);
@@ -104,7 +99,6 @@ class TGenSetDlg : public QDialog {
     ReductionSettings& settings_;
     Platform& platform_;
     const GlyphList& glyphs_;
-    PaletteReader readPalettes_;
     int selectedImages_ = 0;
     std::unique_ptr<ComboMirror<TargetList>> targetItems_;
     std::unique_ptr<ComboMirror<PaletteList>> paletteItems_;

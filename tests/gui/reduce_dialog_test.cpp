@@ -6,6 +6,8 @@
 
 #include "gui/reduce_fixture.h"
 #include "palette/palette_choices.h"
+#include "palette/palette_file.h"
+#include "support/scoped_env.h"
 
 using namespace kararisu;
 using namespace kararisu::test;
@@ -281,20 +283,28 @@ TEST_F(DialogTest, ListItemsShowTheirGlyphsAtTheirPlaces) {
 }
 
 TEST_F(DialogTest, APaletteReadInTheDialogIsOfferedUntilTheNextRun) {
-    dialog()->setPaletteReader([](PaletteList& palettes) {
-        palettes.append(PaletteEntry{std::make_shared<Palette>(std::vector<Rgb>(16)), "ﾃｽﾄ       ",
-                                     1, PaletteOrigin::PaletteFile},
-                        "web.gpl");
-    });
+    ScopedEnv dataHome("XDG_DATA_HOME", path("data").c_str());
+    const std::string gpl = path("web.gpl");
+    savePaletteFile(gpl, PaletteLabel::fromText("ﾃｽﾄ"), 1, Palette(std::vector<Rgb>(16))).take(gpl);
+    platform.openAnswers = {{gpl, path("b.bmp")}, {path("junk.gpl")}};
     main().DropFiles({bmp("eight.bmp", PixelFormat::Bpp8)});
     reduce([&](TGenSetDlg& d) {
         pick(d, ReductionMenu::GivenPalette);
         EXPECT_EQ(d.PaletteBox->count(), 1);
-        d.LoadButton->click();
+        d.LoadButton->click();  // only the first file is read
         EXPECT_EQ(d.PaletteBox->count(), 2);
         EXPECT_EQ(d.PaletteBox->currentIndex(), 1);
         EXPECT_EQ(d.PaletteBox->currentText(), "web.gpl");
+        const PaletteEntry& e = main().lists().palettes.at(1);
+        EXPECT_EQ(e.label, "ﾃｽﾄ        ");  // filler spaces kept
+        EXPECT_EQ(e.origin, PaletteOrigin::PaletteFile);
+        d.LoadButton->click();  // a file that cannot be read changes nothing
+        EXPECT_EQ(d.PaletteBox->count(), 2);
+        EXPECT_EQ(d.PaletteBox->currentIndex(), 1);
     });
+    ASSERT_EQ(platform.openRequests.size(), 2u);
+    EXPECT_FALSE(platform.openRequests[0].multiSelect);
+    EXPECT_EQ(platform.messages.size(), 1u);
     reduce([&](TGenSetDlg& d) {
         EXPECT_EQ(d.PaletteBox->count(), 1);
         EXPECT_EQ(main().lists().palettes.size(), 1);
