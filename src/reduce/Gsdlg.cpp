@@ -11,7 +11,7 @@
 #include "app/palette_dialogs.h"
 #include "app/platform.h"
 #include "reduce/dialog_place.h"
-#include "reduce/glyph_combo.h"
+#include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
 
 namespace kararisu {
@@ -143,16 +143,16 @@ void TGenSetDlg::buildControls() {
     PageControl1->addWidget(SetTab1);
     PageControl1->addWidget(SetTab2);
     Label1 = label(SetTab1, QStringLiteral("減色基準ビットマップ指定"), 4, 6, plain);
-    TargetBox = new GlyphComboBox(SetTab1, glyphs_, 1, [this](int n) {
+    TargetBox = new GlyphChoiceBox(SetTab1, glyphs_, 1, [this](int n) {
         return n < targets_.size() ? std::vector<int>{targets_.at(n).depth} : std::vector<int>{};
     });
     PaletteLabel = label(SetTab2, QStringLiteral("パレット指定"), 8, 6, plain);
-    PaletteBox = new GlyphComboBox(SetTab2, glyphs_, 2, [this](int n) {
+    PaletteBox = new GlyphChoiceBox(SetTab2, glyphs_, 2, [this](int n) {
         if (n >= palettes_.size()) return std::vector<int>{};
         const PaletteEntry& e = palettes_.at(n);
         return std::vector<int>{e.depth, static_cast<int>(e.origin)};
     });
-    for (GlyphComboBox* box : {TargetBox, PaletteBox}) {
+    for (GlyphChoiceBox* box : {TargetBox, PaletteBox}) {
         box->setFont(plain);
         box->setGeometry(4, 20, 289, 22);
     }

@@ -25,7 +25,7 @@ class QStackedWidget;
 namespace kararisu {
 
 class Platform;
-class GlyphComboBox;
+class GlyphChoiceBox;
 class UpDown;
 
 class TGenSetDlg : public QDialog {
@@ -66,9 +66,9 @@ class TGenSetDlg : public QDialog {
     QWidget* SetTab1;
     QWidget* SetTab2;
     QLabel* Label1;
-    GlyphComboBox* TargetBox;
+    GlyphChoiceBox* TargetBox;
     QLabel* PaletteLabel;
-    GlyphComboBox* PaletteBox;
+    GlyphChoiceBox* PaletteBox;
     QPushButton* LoadButton;
     QPushButton* OKButton;
     QPushButton* CancelButton;

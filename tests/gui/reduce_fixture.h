@@ -9,7 +9,7 @@
 #include "gui/gui_fixture.h"
 #include "reduce/Gmdlg.h"
 #include "reduce/Gsdlg.h"
-#include "reduce/glyph_combo.h"
+#include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
-// A drop-down list drawn by the program: each item is one or two glyphs of
-// the depth and origin picture list followed by its text, on a line the
-// glyph height plus 4 pixels high. The closed box draws its current item the
+// The settings dialog's two drop-down lists, drawn by the program: each
+// item is one or two glyphs of the depth and origin picture list followed by
+// its text, on a line the glyph height plus 4 pixels high. The closed box draws its current item the
 // same way.
 
 #include <QComboBox>
@@ -12,11 +12,11 @@ namespace kararisu {
 
 class GlyphList;
 
-class GlyphComboBox : public QComboBox {
+class GlyphChoiceBox : public QComboBox {
   public:
     // glyphsOf(n): the glyph indexes drawn before the text of item n.
     using GlyphsOf = std::function<std::vector<int>(int)>;
-    GlyphComboBox(QWidget* parent, const GlyphList& glyphs, int glyphsPerItem, GlyphsOf glyphsOf);
+    GlyphChoiceBox(QWidget* parent, const GlyphList& glyphs, int glyphsPerItem, GlyphsOf glyphsOf);
 
     int itemHeight() const;
     // Draws item n into r: the fill of its state, glyph k at

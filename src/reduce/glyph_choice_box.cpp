@@ -1,4 +1,4 @@
-#include "reduce/glyph_combo.h"
+#include "reduce/glyph_choice_box.h"
 
 #include <QAbstractItemView>
 #include <QPainter>
@@ -13,7 +13,7 @@ namespace {
 
 class ItemDelegate : public QStyledItemDelegate {
   public:
-    explicit ItemDelegate(GlyphComboBox* box) : QStyledItemDelegate(box), box_(box) {}
+    explicit ItemDelegate(GlyphChoiceBox* box) : QStyledItemDelegate(box), box_(box) {}
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         box_->drawItem(*painter, option.rect, index.row(),
@@ -24,13 +24,13 @@ class ItemDelegate : public QStyledItemDelegate {
     }
 
   private:
-    GlyphComboBox* box_;
+    GlyphChoiceBox* box_;
 };
 
 }  // namespace
 
-GlyphComboBox::GlyphComboBox(QWidget* parent, const GlyphList& glyphs, int glyphsPerItem,
-                             GlyphsOf glyphsOf)
+GlyphChoiceBox::GlyphChoiceBox(QWidget* parent, const GlyphList& glyphs, int glyphsPerItem,
+                               GlyphsOf glyphsOf)
     : QComboBox(parent),
       glyphs_(glyphs),
       glyphsPerItem_(glyphsPerItem),
@@ -38,11 +38,11 @@ GlyphComboBox::GlyphComboBox(QWidget* parent, const GlyphList& glyphs, int glyph
     setItemDelegate(new ItemDelegate(this));
 }
 
-int GlyphComboBox::itemHeight() const {
+int GlyphChoiceBox::itemHeight() const {
     return glyphs_.height() + 4;
 }
 
-void GlyphComboBox::drawItem(QPainter& painter, const QRect& r, int n, bool selected) const {
+void GlyphChoiceBox::drawItem(QPainter& painter, const QRect& r, int n, bool selected) const {
     const QPalette& pal = palette();
     painter.fillRect(r, selected ? pal.highlight() : pal.base());
     if (n < 0 || n >= count()) return;
@@ -59,7 +59,7 @@ void GlyphComboBox::drawItem(QPainter& painter, const QRect& r, int n, bool sele
                      Qt::AlignLeft | Qt::AlignVCenter, itemText(n));
 }
 
-void GlyphComboBox::paintEvent(QPaintEvent*) {
+void GlyphChoiceBox::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionComboBox opt;
     initStyleOption(&opt);
