@@ -1,15 +1,18 @@
 // Pictures of the palette merge: the dialog with both lists filled and a
-// palette file loaded, in many-to-one with a choice made.
+// palette file loaded, in many-to-one with a choice made; the merged
+// palettes as result rows, and the palette viewer on one of them.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 #include <fstream>
 
+#include "app/main_controls.h"
 #include "app/program.h"
 #include "gui/fake_platform.h"
 #include "gui/screenshot_shots.h"
 #include "palette/Padlg.h"
 #include "palette/palette_file.h"
+#include "viewers/Ppform.h"
 
 namespace kararisu {
 
@@ -54,7 +57,24 @@ bool shootMerge(QApplication& app, Program& program, test::FakePlatform& platfor
     const bool saved = rows.save(file);
     std::printf("%s %s (%dx%d)\n", saved ? "wrote" : "could not write", qPrintable(file),
                 rows.width(), rows.height());
-    return ok && saved;
+    // The palette viewer on the last merge result: its forty added colours
+    // after the 256-colour base's first entries, one cell read out.
+    QTreeWidget* after = m.ui().GenListView;
+    after->clearSelection();
+    after->topLevelItem(after->topLevelItemCount() - 1)->setSelected(true);
+    m.GenListViewMouseUp();
+    m.P1Click();
+    TPPreForm& viewer = *m.windows().PPreForm;
+    viewer.PPreImageMouseMove(5 * TPPreForm::kCell + 5, 5);
+    app.processEvents();
+    const QPixmap grid = viewer.grab();
+    const QString gridFile = prefix + "-merge-palette-viewer.png";
+    const bool gridSaved = grid.save(gridFile);
+    std::printf("%s %s (%dx%d): %s\n", gridSaved ? "wrote" : "could not write",
+                qPrintable(gridFile), grid.width(), grid.height(),
+                qPrintable(viewer.windowTitle()));
+    viewer.hide();
+    return ok && saved && gridSaved;
 }
 
 }  // namespace kararisu
