@@ -12,6 +12,7 @@
 #include "palette/palette_commands.h"
 #include "palette/palette_formats.h"
 #include "support/recording_reporter.h"
+#include "support/scoped_env.h"
 
 using namespace kararisu;
 namespace fs = std::filesystem;
@@ -367,4 +368,30 @@ TEST(AnyInput, NeverCrashesOnMutatedFiles) {
             }
         }
     }
+}
+
+TEST_F(FormatFiles, TheSaveCommandWritesTheFormatChosen) {
+    const std::vector<PaletteToSave> rows = {{"a(1)", "ノーマル16", 1, Palette(distinct(16))},
+                                             {"b(1)", "ノーマル2", 0, Palette(distinct(2))}};
+    test::ScopedEnv xdg("XDG_DATA_HOME", dir.c_str());
+    test::RecordingReporter reporter;
+    std::vector<PaletteFormat> formats = {PaletteFormat::Gimp, PaletteFormat::Act};
+    const int saved = savePalettesAs(
+        rows,
+        [&](const std::string& proposed) {
+            const PaletteFormat f = formats[proposed.ends_with("a(1).gpl") ? 0 : 1];
+            return std::optional<ChosenPaletteFile>({proposed + ".out", f});
+        },
+        reporter);
+    EXPECT_EQ(saved, 2);
+    const std::string folder = dir.string() + "/kararisu/Palette/";
+    std::ifstream gimp(folder + "a(1).gpl.out");
+    std::string first, name;
+    std::getline(gimp, first), std::getline(gimp, name);
+    EXPECT_EQ(first + "/" + name, "GIMP Palette/Name: a(1)");
+    EXPECT_EQ(fs::file_size(folder + "b(1).gpl.out"), 772u);
+    const Outcome<PaletteFile> back = readAnyPaletteFile(folder + "b(1).gpl.out");
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back->palette, Palette(distinct(2)));
+    EXPECT_TRUE(reporter.messages.empty());
 }

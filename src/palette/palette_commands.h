@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "palette/palette_file.h"
+#include "palette/palette_formats.h"
 #include "support/messages.h"
 
 namespace kararisu {
@@ -32,6 +33,17 @@ using ChooseSavePath = std::function<std::optional<std::string>(const std::strin
 // not even the folder is made. Returns the number of files written.
 int savePalettes(std::span<const PaletteToSave> palettes, const ChooseSavePath& choose,
                  Reporter& reporter);
+
+// The same with a save dialog that offers every palette format: it gives
+// the path and the format of the filter chosen (paletteFormatOfFilter). A
+// GIMP palette is named after the result's palette name.
+struct ChosenPaletteFile {
+    std::string path;
+    PaletteFormat format = PaletteFormat::Kararisu;
+};
+using ChooseSaveFile = std::function<std::optional<ChosenPaletteFile>(const std::string& proposed)>;
+int savePalettesAs(std::span<const PaletteToSave> palettes, const ChooseSaveFile& choose,
+                   Reporter& reporter);
 
 // A palette file accepted by the read operation, with the name the lists show.
 struct LoadedPalette {
