@@ -239,6 +239,16 @@ TEST(Sniffing, ContentDecidesBeforeTheName) {
         EXPECT_EQ(r.file->palette, direct->palette);
         EXPECT_EQ(r.file->depthCode, 1);
     }
+    // Whatever its label says.
+    for (const char* label : {"JASC-PAL", "RIFF1234PAL", "GIMP Palett", "ff0000"}) {
+        const Bytes b = encodePaletteFile(PaletteLabel::fromText(label), 0, Palette(distinct(2)));
+        EXPECT_EQ(sniffPaletteFormat(b, "a.hex"), PaletteFormat::Kararisu) << label;
+    }
+    // A DepthCode outside 0-2 still goes to its reader, which takes one entry.
+    const Read five =
+        readBytes(encodePaletteFile(PaletteLabel::fromText("x"), 5, Palette(distinct(1))), "a.gpl");
+    ASSERT_TRUE(five.ok());
+    EXPECT_EQ(five.file->palette.size(), 1u);
     // The program's own file with a tail that makes it 772 bytes is still its own.
     Bytes tailed = own;
     tailed.resize(772, 0x55);

@@ -94,12 +94,14 @@ PaletteFormat paletteFormatOfFilter(std::string_view name) {
 }
 
 PaletteFormat sniffPaletteFormat(std::span<const std::uint8_t> bytes, std::string_view fileName) {
+    // The program's own header first: its label may be any 11 bytes, even
+    // "JASC-PAL", but no text palette has the NUL bytes of its header.
+    if (looksLikeOwnFile(bytes)) return PaletteFormat::Kararisu;
     const std::string_view text = textOf(bytes);
     if (text.starts_with("GIMP Palette")) return PaletteFormat::Gimp;
     if (text.starts_with("JASC-PAL")) return PaletteFormat::Jasc;
     if (bytes.size() >= 12 && text.starts_with("RIFF") && text.substr(8, 4) == "PAL ")
         return PaletteFormat::Riff;
-    if (looksLikeOwnFile(bytes)) return PaletteFormat::Kararisu;
     if (bytes.size() == 768 || bytes.size() == 772) return PaletteFormat::Act;
     if (foreign::looksLikeHexList(text)) return PaletteFormat::Hex;
     const std::string ext = lowerExtension(fileName);
