@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include "gui/reduce_fixture.h"
+#include "viewers/Gpform.h"
 
 using namespace kararisu;
 using namespace kararisu::test;
@@ -120,6 +121,18 @@ TEST_F(RunTest, PaletteNamesJoinTheSameModeAndAvoidAnother) {
     EXPECT_EQ(paletteNames(), (Log{"photo(1)", "photo(1)", "photo(2)"}));
     EXPECT_EQ(modeLabels(), (Log{"ノーマル256", "ノーマル256", "グレー256"}));
     EXPECT_TRUE(platform.beeps.empty());  // the sound option is off
+}
+
+TEST_F(RunTest, TheResultViewersArrowsFollowTheRun) {
+    TGPreForm* viewer = program->windows().GPreForm;
+    selectLines({0});
+    reduceWith(0, ReductionMenu::Individual);
+    EXPECT_FALSE(viewer->UpButton->isEnabled());
+    EXPECT_FALSE(viewer->DownButton->isEnabled());
+    viewer->GenBox->setCurrentIndex(0);
+    reduceWith(0, ReductionMenu::Individual);
+    EXPECT_FALSE(viewer->UpButton->isEnabled());
+    EXPECT_TRUE(viewer->DownButton->isEnabled());
 }
 
 TEST_F(RunTest, TargetsShareTheirSourcesPixels) {
