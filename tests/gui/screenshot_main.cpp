@@ -121,5 +121,6 @@ int main(int argc, char** argv) {
     ok = sheet.save(sheetFile) && ok;
     std::printf("wrote %s\n", qPrintable(sheetFile));
     ok = shootMerge(app, program, platform, folder, prefix) && ok;
+    ok = shootReduce(app, program, prefix) && ok;
     return ok ? 0 : 1;
 }

@@ -15,4 +15,8 @@ class Program;
 bool shootMerge(QApplication& app, Program& program, test::FakePlatform& platform,
                 const std::string& folder, const QString& prefix);
 
+// The settings dialog in its three menus, the monitor during a run and the
+// results it made (OUT_PREFIX-reduce-*.png).
+bool shootReduce(QApplication& app, Program& program, const QString& prefix);
+
 }  // namespace kararisu
