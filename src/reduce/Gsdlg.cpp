@@ -90,6 +90,8 @@ void TGenSetDlg::buildControls() {
     ColorBox = new QComboBox(this);
     ColorBox->setFont(plain);
     ColorBox->setGeometry(16, 56, 289, 20);
+    // Eleven rows at a time, in every style (some show the whole list).
+    ColorBox->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     ColorBox->setMaxVisibleItems(11);
     for (int m = 0; m < kModeCount; ++m) ColorBox->addItem(QString::fromUtf8(modeInfo(m).caption));
     connect(ColorBox, &QComboBox::activated, this, [this] { ColorBoxChange(); });

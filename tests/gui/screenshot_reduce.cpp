@@ -49,6 +49,12 @@ bool shootReduce(QApplication& app, Program& program, const QString& prefix) {
             if (button == d.MenuButton3) d.PaletteBox->setCurrentIndex(d.PaletteBox->count() - 1);
             app.processEvents();
             ok = saveShot(&d, prefix + "-reduce-" + name + ".png") && ok;
+            if (button == d.MenuButton1) {
+                d.ColorBox->showPopup();
+                app.processEvents();
+                ok = saveShot(d.ColorBox->view()->window(), prefix + "-reduce-modes.png") && ok;
+                d.ColorBox->hidePopup();
+            }
             if (button == d.MenuButton3) {
                 d.PaletteBox->showPopup();
                 app.processEvents();
