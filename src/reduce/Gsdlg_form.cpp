@@ -111,7 +111,9 @@ void TGenSetDlg::buildControls() {
     PaletteBox = new GlyphChoiceBox(SetTab2, glyphs_, 2, [this](int n) {
         if (n >= palettes_.size()) return std::vector<int>{};
         const PaletteEntry& e = palettes_.at(n);
-        return std::vector<int>{e.depth, static_cast<int>(e.origin)};
+        // A palette file may carry any depth code; only 0 to 5 have a glyph.
+        const int depth = e.depth >= 0 && e.depth <= 5 ? e.depth : -1;
+        return std::vector<int>{depth, static_cast<int>(e.origin)};
     });
     for (GlyphChoiceBox* box : {TargetBox, PaletteBox}) {
         box->setFont(plain);

@@ -279,6 +279,17 @@ TEST_F(DialogTest, ListItemsShowTheirGlyphsAtTheirPlaces) {
         const QImage origin = glyphs.pixmap(6).toImage().convertToFormat(QImage::Format_RGB32);
         EXPECT_EQ(canvas.copy(2, 2, 16, 16), depth);
         EXPECT_EQ(canvas.copy(20, 2, 16, 16), origin);
+        // a palette file's depth code without a glyph draws none, not an
+        // origin glyph in its place
+        main().lists().palettes.append(
+            PaletteEntry{std::make_shared<Palette>(), "x", 7, PaletteOrigin::PaletteFile}, "x.gpl");
+        QImage odd(100, 20, QImage::Format_RGB32);
+        QPainter oddPainter(&odd);
+        d.PaletteBox->drawItem(oddPainter, QRect(0, 0, 100, 20), 1, false);
+        oddPainter.end();
+        QImage blank(16, 16, QImage::Format_RGB32);
+        blank.fill(d.PaletteBox->palette().base().color());
+        EXPECT_EQ(odd.copy(2, 2, 16, 16), blank);
     });
 }
 
