@@ -147,6 +147,9 @@ class TMain : public QMainWindow {
     void loadChecked(const std::string& path, std::vector<std::string>& rejected);
     void showRejected(const std::vector<std::string>& rejected);
 
+    // Saving (Mainform_save.cpp): one result through the save dialog.
+    void saveAs(const ImageEntry& entry);
+
     Platform& platform_;
     std::unique_ptr<MainControls> ui_;
     WorkLists lists_;

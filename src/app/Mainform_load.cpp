@@ -11,6 +11,8 @@
 #include "app/application.h"
 #include "app/main_controls.h"
 #include "app/platform.h"
+#include "app/problem_texts.h"
+#include "app/save_texts.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
@@ -34,7 +36,7 @@ void TMain::recomputeExtent() {
 void TMain::Open1Click() {
     for (;;) {
         FileDialogRequest request;
-        request.filter = "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp";
+        request.filter = kBitmapFilter;
         request.folder = OpenFolder;
         request.fileName.clear();
         request.multiSelect = true;
@@ -55,7 +57,8 @@ void TMain::Open1Click() {
             // Not a bitmap: the general error display reports it; the rest of
             // the choice is not processed.
             if (!e.problem().cannotRead()) throw;
-            Message m{e.what(), kOpenErrorCaption, MessageIcon::Stop, MessageButtons::RetryCancel};
+            Message m{problemText(e), kOpenErrorCaption, MessageIcon::Stop,
+                      MessageButtons::RetryCancel};
             if (platform_.show(m) != Answer::Retry) return;
         } catch (...) {
             // Anything else ends the command too, after the same bookkeeping.
@@ -107,7 +110,7 @@ void TMain::loadCommandLine(const std::vector<std::string>& arguments) {
             loadChecked(longFormOf(argument), rejected);
         } catch (const ProblemError& e) {
             // Reported, and start-up goes on with the other files.
-            platform_.show(generalErrorMessage(e.what()));
+            platform_.show(generalErrorMessage(problemText(e)));
         }
     }
     recomputeExtent();

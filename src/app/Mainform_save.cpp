@@ -1,12 +1,126 @@
 // Saving results: to a chosen folder, under a chosen name, over the source,
 // and their palettes as palette files.
+#include <filesystem>
+#include <vector>
+
 #include "app/Mainform.h"
+#include "app/folder_creation.h"
+#include "app/main_controls.h"
+#include "app/palette_dialogs.h"
+#include "app/platform.h"
+#include "app/save_texts.h"
+#include "palette/palette_commands.h"
+#include "support/files.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu {
 
-void TMain::F1Click() {}
-void TMain::S3Click() {}
-void TMain::S2Click() {}
-void TMain::P2Click() {}
+namespace {
+
+// A selected row of the "after" list with what it shows. The entries are
+// taken before any dialog opens, so the command works on what was selected.
+struct SelectedResult {
+    ImageEntry entry;
+    ResultRow row;
+};
+
+std::vector<SelectedResult> selectedResults(const ResultList& results, const GenListView& view) {
+    std::vector<SelectedResult> out;
+    const int n = std::min(results.size(), view.topLevelItemCount());
+    for (int i = 0; i < n; ++i)
+        if (view.topLevelItem(i)->isSelected()) out.push_back({results.at(i), results.line(i)});
+    return out;
+}
+
+// A file that cannot be written ends the command through the general error
+// display; the writer leaves whatever was at `path` as it was.
+void writeBmp(const ImageEntry& entry, const std::string& path) {
+    saveBmp(*entry.bitmap, path).take(path);
+}
+
+// Any directory entry of that name counts, a folder or a dangling link too:
+// writing there would replace or fail, so the user is asked first.
+bool nameTaken(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+}  // namespace
+
+Message overwriteQuestion(const std::string& name) {
+    return Message{name + "を含め、同じ名前のファイルが存在します。" +
+                       "\nすべて上書きしますか？\n「はい」だとすべて上書き、\n" + "「いいえ」だと" +
+                       name + "を上書きします。",
+                   "質問：上書きしますか？", MessageIcon::Question, MessageButtons::YesNoCancel};
+}
+
+void TMain::F1Click() {
+    const std::optional<std::string> chosen =
+        platform_.chooseFolder(kSaveFolderCaption, SaveFolder);
+    if (!chosen) return;
+    // A folder typed into the chooser may be new, or gone since.
+    if (!offerToCreateFolder(platform_, *chosen)) return;
+    const std::string folder = chosen->ends_with('/') ? *chosen : *chosen + "/";
+    bool ask = true;
+    for (const SelectedResult& r : selectedResults(lists_.results, *ui_->GenListView)) {
+        const std::string name = fileNameOf(r.entry.path);
+        const std::string target = folder + name;
+        if (ask && nameTaken(target)) {
+            const Answer a = platform_.show(overwriteQuestion(name));
+            if (a == Answer::Cancel) return;
+            if (a == Answer::Yes) ask = false;
+        }
+        writeBmp(r.entry, target);
+        SaveFolder = folderOf(target);
+    }
+}
+
+// Save as for one result; a cancel skips it.
+void TMain::saveAs(const ImageEntry& entry) {
+    FileDialogRequest request;
+    request.filter = kBitmapFilter;
+    request.folder = SaveFolder;
+    request.fileName = fileNameOf(entry.path);
+    request.defaultSuffix = "bmp";
+    request.preview = true;
+    request.confirmOverwrite = true;
+    const std::optional<std::string> path = platform_.saveFile(request);
+    if (!path) return;
+    writeBmp(entry, *path);
+    SaveFolder = folderOf(*path);
+}
+
+void TMain::S3Click() {
+    for (const SelectedResult& r : selectedResults(lists_.results, *ui_->GenListView))
+        saveAs(r.entry);
+}
+
+void TMain::S2Click() {
+    for (const SelectedResult& r : selectedResults(lists_.results, *ui_->GenListView)) {
+        // A merge result has no folder yet: it is saved as a new file.
+        if (folderOf(r.entry.path).empty())
+            saveAs(r.entry);
+        else
+            writeBmp(r.entry, r.entry.path);
+    }
+}
+
+void TMain::P2Click() {
+    std::vector<PaletteToSave> palettes;
+    for (const SelectedResult& r : selectedResults(lists_.results, *ui_->GenListView))
+        palettes.push_back(
+            {r.row.paletteName, r.row.modeLabel, r.entry.depth, r.entry.bitmap->palette()});
+    auto choose = [this](const std::string& proposed) {
+        FileDialogRequest request;
+        request.title = kPaletteSaveTitle;
+        request.filter = paletteFileFilter();
+        request.folder = folderOf(proposed);
+        request.fileName = proposed;
+        request.defaultSuffix = kPaletteExtension;
+        request.confirmOverwrite = true;
+        return platform_.saveFile(request);
+    };
+    savePalettes(palettes, choose, platform_);
+}
 
 }  // namespace kararisu

@@ -1,8 +1,12 @@
 #include "app/application.h"
 
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <new>
+
+#include "app/problem_texts.h"
 
 namespace kararisu {
 
@@ -10,6 +14,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
     // Only the name, not the display name: Qt would add a display name to
     // every window caption.
     setApplicationName(QString::fromUtf8(kApplicationTitle));
+    installJapaneseQtTexts(qtTexts_);
     installFontSubstitutes();
 }
 
@@ -19,7 +24,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& e) {
         showGeneralError(e);
     } catch (...) {
-        showGeneralError(std::string("unknown error"));
+        showGeneralError(std::string("原因不明のエラーが起きました。"));
     }
     return false;
 }
@@ -27,6 +32,10 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 void showGeneralError(const std::exception& error) {
     if (dynamic_cast<const std::bad_alloc*>(&error)) {
         showGeneralError(std::string("メモリが不足しています。"));
+        return;
+    }
+    if (auto* problem = dynamic_cast<const ProblemError*>(&error)) {
+        showGeneralError(problemText(*problem));
         return;
     }
     showGeneralError(std::string(error.what()));
@@ -49,6 +58,14 @@ void runCommand(const std::function<void()>& command) {
     } catch (const std::exception& e) {
         showGeneralError(e);
     }
+}
+
+bool installJapaneseQtTexts(QTranslator& translator) {
+    // Dates and sizes in the file dialogs follow the texts.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator.load(QStringLiteral("qtbase_ja"), folder)) return false;
+    return QCoreApplication::installTranslator(&translator);
 }
 
 void installFontSubstitutes() {

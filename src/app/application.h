@@ -3,6 +3,7 @@
 // handler caught ends up, shown by the general error display.
 
 #include <QApplication>
+#include <QTranslator>
 #include <functional>
 
 #include "app/platform.h"
@@ -22,6 +23,7 @@ class Application : public QApplication {
 
   private:
     Platform* errorPlatform_ = nullptr;
+    QTranslator qtTexts_;
 };
 
 // Shows an error through the running application's general error display.
@@ -31,6 +33,10 @@ void showGeneralError(const std::string& what);
 // Runs one command; an error it raises is shown by the general error display
 // and ends only that command.
 void runCommand(const std::function<void()>& command);
+
+// Qt's own texts (dialog labels, message-box buttons) in Japanese, whatever
+// the locale; false when Qt's Japanese catalogue is not installed.
+bool installJapaneseQtTexts(QTranslator& translator);
 
 // Maps the Windows font names of the forms to the IPA fonts with the same
 // metrics, so that every Japanese text renders.

@@ -20,7 +20,8 @@ struct FileDialogRequest {
     std::string fileName;       // the name it proposes
     std::string defaultSuffix;  // added to a typed name without one (save)
     bool multiSelect = false;
-    bool preview = false;  // a picture of the highlighted BMP file beside the list
+    bool preview = false;           // a picture of the highlighted BMP file beside the list
+    bool confirmOverwrite = false;  // save: the dialog asks before taking an existing file
     friend bool operator==(const FileDialogRequest&, const FileDialogRequest&) = default;
 };
 
@@ -32,8 +33,8 @@ class Platform : public Reporter {
     virtual std::vector<std::string> openFiles(const FileDialogRequest& request) = 0;
     // The chosen file name; nothing when cancelled.
     virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
-    // A folder, which the user may create by typing its name; nothing when
-    // cancelled.
+    // A folder, which the user may create by typing its name (asked with
+    // createFolderQuestion, app/folder_creation.h); nothing when cancelled.
     virtual std::optional<std::string> chooseFolder(const std::string& caption,
                                                     const std::string& start) = 0;
 };

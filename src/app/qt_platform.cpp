@@ -1,14 +1,18 @@
 #include "app/qt_platform.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <functional>
 
 #include "app/bitmap_image.h"
+#include "app/folder_creation.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu {
@@ -102,7 +106,7 @@ class BmpPreview : public QWidget {
         if (!info.isFile() || info.size() > kPreviewLimit) return;
         Outcome<BmpImage> r = readBmpFile(s(path));
         if (!r || r->bitmap.isEmpty()) {
-            size_->setText(tr("(none)"));
+            size_->setText(QStringLiteral("（表示できません）"));
             return;
         }
         QImage image = toQImage(r->bitmap);
@@ -136,6 +140,46 @@ void prepare(QFileDialog& dialog, const FileDialogRequest& request) {
         }
     }
 }
+
+// Qt's folder dialog, except that its choose button also takes the name of
+// a folder that does not exist yet: the folder is offered for creation, and
+// the dialog closes only once it is there.
+class FolderDialog : public QFileDialog {
+  public:
+    using Offer = std::function<bool(const std::string&)>;
+    FolderDialog(QWidget* parent, const QString& caption, const QString& start, Offer offer)
+        : QFileDialog(parent, caption, start), offer_(std::move(offer)) {
+        setFileMode(QFileDialog::Directory);
+        setOption(QFileDialog::ShowDirsOnly, true);
+        setOption(QFileDialog::DontUseNativeDialog, true);
+        edit_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (auto* box = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))) {
+            choose_ = box->button(QDialogButtonBox::Open);
+            if (choose_) choose_->installEventFilter(this);
+        }
+    }
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (chosen.isEmpty()) return;
+        if (!QFileInfo(chosen.front()).isDir() && !offer_(s(chosen.front()))) return;
+        QFileDialog::accept();
+    }
+
+  protected:
+    // Qt disables the button for a name that is not a folder yet.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == choose_ && event->type() == QEvent::EnabledChange && !choose_->isEnabled() &&
+            edit_ && !edit_->text().trimmed().isEmpty())
+            choose_->setEnabled(true);
+        return QFileDialog::eventFilter(watched, event);
+    }
+
+  private:
+    Offer offer_;
+    QLineEdit* edit_ = nullptr;
+    QPushButton* choose_ = nullptr;
+};
 
 }  // namespace
 
@@ -182,8 +226,7 @@ std::optional<std::string> QtPlatform::saveFile(const FileDialogRequest& request
     QFileDialog dialog(owner_.data());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // The program asks its own overwrite question.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     prepare(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return s(dialog.selectedFiles().front());
@@ -191,11 +234,15 @@ std::optional<std::string> QtPlatform::saveFile(const FileDialogRequest& request
 
 std::optional<std::string> QtPlatform::chooseFolder(const std::string& caption,
                                                     const std::string& start) {
-    QFileDialog dialog(owner_.data(), q(caption), q(start));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    FolderDialog dialog(owner_.data(), q(caption), q(start), [this](const std::string& folder) {
+        return offerToCreateFolder(*this, folder);
+    });
+    // The creation question belongs to the dialog, above it.
+    QPointer<QWidget> owner = owner_;
+    owner_ = &dialog;
+    const int result = dialog.exec();
+    owner_ = owner;
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return s(dialog.selectedFiles().front());
 }
 

@@ -63,11 +63,13 @@ std::string describe(const std::string& path, const Problem& problem);
 class ProblemError : public std::runtime_error {
   public:
     ProblemError(Problem problem, const std::string& path)
-        : std::runtime_error(describe(path, problem)), problem_(std::move(problem)) {}
+        : std::runtime_error(describe(path, problem)), problem_(std::move(problem)), path_(path) {}
     const Problem& problem() const { return problem_; }
+    const std::string& path() const { return path_; }
 
   private:
     Problem problem_;
+    std::string path_;
 };
 
 // Either a T or the Problem that kept it from being made.
