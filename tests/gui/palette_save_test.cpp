@@ -9,6 +9,7 @@
 #include "gui/gui_fixture.h"
 #include "palette/palette_file.h"
 #include "support/cli_runner.h"
+#include "support/scoped_env.h"
 
 using namespace kararisu;
 using namespace kararisu::test;
@@ -32,8 +33,11 @@ Bitmap sixteenColours() {
 
 class PaletteSaveTest : public GuiTest {
   protected:
+    std::unique_ptr<ScopedEnv> dataHome;  // the palette folder under the test's folder
+
     void SetUp() override {
         GuiTest::SetUp();
+        dataHome = std::make_unique<ScopedEnv>("XDG_DATA_HOME", path("data").c_str());
         start();
     }
     void addResult(Bitmap b, const std::string& paletteName, const std::string& mode) {
@@ -55,7 +59,9 @@ TEST_F(PaletteSaveTest, ASixteenColourResultGivesAnEightyEightByteFile) {
     EXPECT_EQ(r.title, "パレットの保存");
     EXPECT_EQ(r.filter, "カラリスパレットデータ(*.gpl)|*.gpl");
     EXPECT_EQ(r.defaultSuffix, "gpl");
-    EXPECT_EQ(r.fileName, defaultPaletteSavePath(programFolder(), "photo(1)"));
+    EXPECT_EQ(r.fileName, path("data/kararisu/Palette/photo(1).gpl"));
+    EXPECT_EQ(r.folder, path("data/kararisu/Palette"));
+    EXPECT_TRUE(fs::is_directory(r.folder));
     EXPECT_TRUE(r.confirmOverwrite);
     EXPECT_FALSE(r.preview);
     const std::string b = bytesOf(path("photo(1).gpl"));
@@ -94,6 +100,7 @@ TEST_F(PaletteSaveTest, WithNoRowSelectedNothingHappens) {
     main().P2Click();
     EXPECT_TRUE(platform.saveRequests.empty());
     EXPECT_TRUE(platform.messages.empty());
+    EXPECT_FALSE(fs::exists(path("data")));  // not even the folder is made
 }
 
 // The window's palette file of a result is the batch tool's, byte for byte:
