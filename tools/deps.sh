@@ -2,7 +2,8 @@
 # Installs the Debian packages a step needs, only those that are missing.
 # usage: tools/deps.sh build|test|fuzz
 set -euo pipefail
-build=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic)
+build=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev
+       fonts-morisawa-bizud-gothic fonts-ipafont-gothic)
 test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils)
 fuzz=(clang libclang-rt-14-dev)
 want=("${build[@]}")

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <new>
 
+#include <fontconfig/fontconfig.h>
+
 #include "app/problem_texts.h"
 
 namespace kararisu {
@@ -68,9 +70,38 @@ bool installJapaneseQtTexts(QTranslator& translator) {
     return QCoreApplication::installTranslator(&translator);
 }
 
+namespace {
+
+// Smoothing turns the three stems of a 12-pixel "m" into a grey block; the
+// hinted outlines alone land on whole pixels.
+constexpr char kSmallTextRules[] = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <match target="font">
+    <test name="family"><string>BIZ UDGothic</string></test>
+    <test name="pixelsize" compare="less"><double>16</double></test>
+    <edit name="antialias" mode="assign"><bool>false</bool></edit>
+    <edit name="hinting" mode="assign"><bool>true</bool></edit>
+    <edit name="hintstyle" mode="assign"><const>hintfull</const></edit>
+  </match>
+  <match target="font">
+    <test name="family"><string>BIZ UDPGothic</string></test>
+    <test name="pixelsize" compare="less"><double>16</double></test>
+    <edit name="antialias" mode="assign"><bool>false</bool></edit>
+    <edit name="hinting" mode="assign"><bool>true</bool></edit>
+    <edit name="hintstyle" mode="assign"><const>hintfull</const></edit>
+  </match>
+</fontconfig>)";
+
+}  // namespace
+
 void installFontSubstitutes() {
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
+                               {QStringLiteral("BIZ UDGothic"), QStringLiteral("IPAGothic")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("BIZ UDPGothic"), QStringLiteral("IPAPGothic")});
+    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(),
+                                   reinterpret_cast<const FcChar8*>(kSmallTextRules), FcFalse);
 }
 
 }  // namespace kararisu

@@ -38,8 +38,11 @@ void runCommand(const std::function<void()>& command);
 // the locale; false when Qt's Japanese catalogue is not installed.
 bool installJapaneseQtTexts(QTranslator& translator);
 
-// Maps the Windows font names of the forms to the IPA fonts with the same
-// metrics, so that every Japanese text renders.
+// Maps the Windows font names of the forms to fonts with the same metrics:
+// BIZ UDGothic (and its proportional face), which has a real bold face and
+// TrueType hinting that keeps 12-pixel text crisp, drawn without smoothing
+// below 16 pixels as the forms' fonts were meant to be; IPA Gothic where it
+// is missing.
 void installFontSubstitutes();
 
 }  // namespace kararisu

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace kararisu {
 
@@ -22,9 +23,10 @@ const QColor kGlyphRed(0xd0, 0, 0);
 
 // Text glyphs are drawn without smoothing: at 16 pixels smoothing only blurs.
 // Heavy strokes are made by drawing twice, one pixel apart, which stays
-// crisp where a synthesised bold face smears.
+// crisp where a synthesised bold face smears. IPA Gothic's thin strokes
+// suit the doubling; the forms' own gothic is heavier and closes up.
 QFont glyphFont(int pixelSize, int stretch = 100) {
-    QFont f(QStringLiteral("ＭＳ ゴシック"));
+    QFont f(QStringLiteral("IPAGothic"));
     f.setPixelSize(pixelSize);
     f.setStyleStrategy(QFont::NoAntialias);
     if (stretch != 100) f.setStretch(stretch);
@@ -48,6 +50,42 @@ QPixmap textGlyph(QSize size, const QString& text, QColor ink, int pixelSize, bo
         heavyText(p, r.adjusted(0, 0, -1, 0), text);
     else
         p.drawText(r, Qt::AlignCenter, text);
+    return pm;
+}
+
+// The columns `text` inks when drawn as textGlyph draws it, cut to those
+// columns (the rows stay, so the baseline does too).
+QImage inkColumns(QSize size, const QString& text, QColor ink, int pixelSize, int stretch) {
+    QImage wide(size.width() * 2, size.height(), QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    QPainter p(&wide);
+    p.setFont(glyphFont(pixelSize, stretch));
+    p.setPen(ink);
+    heavyText(p, QRect(QPoint(0, 0), wide.size()).adjusted(0, 0, -1, 0), text);
+    p.end();
+    int left = wide.width(), right = -1;
+    for (int x = 0; x < wide.width(); ++x)
+        for (int y = 0; y < wide.height(); ++y)
+            if (wide.pixel(x, y) != QColor(Qt::white).rgb()) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    if (right < left) return QImage();
+    return wide.copy(left, 0, right - left + 1, wide.height());
+}
+
+// Two heavy digits with one blank column between them, centred: drawn as
+// one text in a narrow face they touch and read as a blot.
+QPixmap digitPairGlyph(QSize size, const QString& text, QColor ink, int pixelSize, int stretch) {
+    const QImage first = inkColumns(size, text.left(1), ink, pixelSize, stretch);
+    const QImage second = inkColumns(size, text.mid(1), ink, pixelSize, stretch);
+    const int width = first.width() + 1 + second.width();
+    QPixmap pm(size);
+    pm.fill(Qt::white);
+    QPainter p(&pm);
+    const int x = std::max(0, (size.width() - width) / 2);
+    p.drawImage(x, 0, first);
+    p.drawImage(x + first.width() + 1, 0, second);
     return pm;
 }
 
@@ -176,7 +214,7 @@ GlyphList makeImageList1() {
         if (i >= 6)
             glyphs.push_back(textGlyph(QSize(16, 16), t, kGlyphRed, 15, false));
         else if (t.size() == 2)
-            glyphs.push_back(textGlyph(QSize(16, 16), t, kGlyphRed, 13, true, 80));
+            glyphs.push_back(digitPairGlyph(QSize(16, 16), t, kGlyphRed, 13, 80));
         else
             glyphs.push_back(textGlyph(QSize(16, 16), t, kGlyphRed, 14, true));
     }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -137,6 +138,12 @@ void prepare(QFileDialog& dialog, const FileDialogRequest& request) {
             grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
             QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                              [preview](const QString& path) { preview->showFile(path); });
+            // The proposed file is shown before the user moves.
+            if (!request.fileName.empty())
+                preview->showFile(
+                    QFileInfo(QDir(q(request.folder)), q(request.fileName)).filePath());
+            // Room for the list's columns beside the picture.
+            dialog.resize(dialog.sizeHint().expandedTo(QSize(800, 440)));
         }
     }
 }

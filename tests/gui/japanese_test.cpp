@@ -3,9 +3,11 @@
 // depth glyphs with their digits apart.
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
@@ -148,6 +150,68 @@ TEST_F(GeneralErrorTest, AProblemThatEndsACommandIsShownInJapanese) {
     EXPECT_EQ(platform.messages[0],
               generalErrorMessage(
                   "/d/x.bmp\nＢＭＰファイルではありません（先頭が「BM」ではありません）。"));
+}
+
+}  // namespace
+
+namespace {
+
+// Runs of columns holding any ink, left to right.
+int inkRuns(const QImage& image) {
+    int runs = 0;
+    bool inRun = false;
+    for (int x = 0; x < image.width(); ++x) {
+        bool ink = false;
+        for (int y = 0; y < image.height(); ++y)
+            ink = ink || image.pixel(x, y) != QColor(Qt::white).rgb();
+        if (ink && !inRun) ++runs;
+        inRun = ink;
+    }
+    return runs;
+}
+
+TEST(DepthGlyphs, TwoDigitsStandApartByAtLeastOnePixel) {
+    const GlyphList list = makeImageList1();
+    for (int code : {3, 4, 5}) {  // 16, 24, 32
+        const QImage image = list.pixmap(code).toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(image.size(), QSize(16, 16));
+        EXPECT_EQ(inkRuns(image), 2) << code;
+    }
+    // a single digit is one piece
+    EXPECT_EQ(inkRuns(list.pixmap(2).toImage().convertToFormat(QImage::Format_RGB32)), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// At 12 pixels the forms' gothic draws "m" with three stems in pure ink,
+// not a grey block.
+TEST(SmallText, TwelvePixelGothicIsCrisp) {
+    QFont font(QStringLiteral("ＭＳ ゴシック"));
+    font.setPixelSize(12);
+    EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("BIZ UDGothic"));
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    p.drawText(2, 12, QStringLiteral("m"));
+    p.end();
+    int mostStems = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        int stems = 0;
+        bool inStem = false;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            EXPECT_TRUE(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255)) << x << "," << y;
+            const bool ink = c == qRgb(0, 0, 0);
+            if (ink && !inStem) ++stems;
+            inStem = ink;
+        }
+        mostStems = std::max(mostStems, stems);
+    }
+    EXPECT_EQ(mostStems, 3);
 }
 
 }  // namespace

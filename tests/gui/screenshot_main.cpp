@@ -120,6 +120,7 @@ int main(int argc, char** argv) {
     const QString sheetFile = prefix + "-glyphs.png";
     ok = sheet.save(sheetFile) && ok;
     std::printf("wrote %s\n", qPrintable(sheetFile));
+    ok = shootSave(program, folder, prefix) && ok;
     ok = shootMerge(app, program, platform, folder, prefix) && ok;
     ok = shootReduce(app, program, prefix) && ok;
     return ok ? 0 : 1;

@@ -19,4 +19,9 @@ bool shootMerge(QApplication& app, Program& program, test::FakePlatform& platfor
 // results it made (OUT_PREFIX-reduce-*.png).
 bool shootReduce(QApplication& app, Program& program, const QString& prefix);
 
+// Saving: the folder chooser, its creation question, the save dialog, the
+// overwrite question and the lists' text enlarged (OUT_PREFIX-save-*.png,
+// OUT_PREFIX-text12.png).
+bool shootSave(Program& program, const std::string& folder, const QString& prefix);
+
 }  // namespace kararisu
