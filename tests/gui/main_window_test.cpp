@@ -100,15 +100,18 @@ TEST_F(MainWindowTest, TitlesButtonsAndFonts) {
     EXPECT_TRUE(m.ui().StatusBar1->font().bold());
 }
 
-TEST_F(MainWindowTest, WindowsFontNamesRenderWithTheIpaFonts) {
-    // Qt keeps substitutes in lower case.
-    EXPECT_EQ(QFont::substitute(QStringLiteral("ＭＳ ゴシック")).toLower(),
-              QStringLiteral("ipagothic"));
-    EXPECT_EQ(QFont::substitute(QStringLiteral("ＭＳ Ｐゴシック")).toLower(),
-              QStringLiteral("ipapgothic"));
+TEST_F(MainWindowTest, WindowsFontNamesRenderWithFontsOfTheSameMetrics) {
+    // Qt keeps substitutes in lower case; IPA Gothic stands in where BIZ UD is missing.
+    EXPECT_EQ(QFont::substitutes(QStringLiteral("ＭＳ ゴシック")),
+              (QStringList{"biz udgothic", "ipagothic"}));
+    EXPECT_EQ(QFont::substitutes(QStringLiteral("ＭＳ Ｐゴシック")),
+              (QStringList{"biz udpgothic", "ipapgothic"}));
     QFontInfo info(main().ui().MotoListBox->font());
-    EXPECT_EQ(info.family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(info.family(), QStringLiteral("BIZ UDGothic"));
     EXPECT_TRUE(QFontMetrics(main().ui().MotoListBox->font()).inFont(QChar(0x4f5c)));  // 作
+    // half-width and full-width cells of the Windows gothic at 12 pixels
+    EXPECT_EQ(QFontMetrics(main().ui().MotoListBox->font()).horizontalAdvance(QChar('m')), 6);
+    EXPECT_EQ(QFontMetrics(main().ui().MotoListBox->font()).horizontalAdvance(QChar(0x4f5c)), 12);
 }
 
 TEST_F(MainWindowTest, ResultListHasThreeFixedColumns) {
@@ -461,15 +464,10 @@ TEST_F(MainWindowTest, CommandsOfLaterWorkAreConnectedAndHarmless) {
     withRows(1, 1);
     m.MotoListBoxMouseUp();
     m.GenListViewMouseUp();
-    // everything but the two deletes
-    for (QAction* a :
-         {m.ui().Save1, m.ui().Save3, m.ui().Save2, m.ui().P4, m.ui().B2, m.ui().A1, m.ui().P5,
-          m.ui().V1, m.ui().V2, m.ui().P1, m.ui().F1, m.ui().S3, m.ui().S2, m.ui().P2})
+    // everything but the two deletes, the reduce and the saves (save_test)
+    for (QAction* a : {m.ui().B2, m.ui().A1, m.ui().P5, m.ui().V1, m.ui().V2, m.ui().P1})
         a->trigger();
-    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
-             m.ui().Save1Button, m.ui().Save3Button, m.ui().Save2Button, m.ui().Save4Button,
-             m.ui().PalButton})
-        b->click();
+    for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{m.ui().PalButton}) b->click();
     // the three reduce controls open the settings dialog; cancelled, it runs nothing
     int opened = 0;
     for (auto run : std::initializer_list<std::function<void()>>{

@@ -13,6 +13,7 @@
 #include "app/save_texts.h"
 #include "gui/gui_fixture.h"
 #include "palette/palette_file.h"
+#include "support/scoped_env.h"
 
 using namespace kararisu;
 using namespace kararisu::test;
@@ -39,10 +40,12 @@ Bitmap result(int seed, PixelFormat f = PixelFormat::Bpp8) {
 
 class SaveTest : public GuiTest {
   protected:
-    std::string out;  // an empty folder to save into
+    std::string out;                      // an empty folder to save into
+    std::unique_ptr<ScopedEnv> dataHome;  // the palette folder under the test's folder
 
     void SetUp() override {
         GuiTest::SetUp();
+        dataHome = std::make_unique<ScopedEnv>("XDG_DATA_HOME", path("data").c_str());
         start();
         out = path("out");
         fs::create_directory(out);
@@ -66,6 +69,35 @@ class SaveTest : public GuiTest {
     std::string outFile(const std::string& name) const { return out + "/" + name; }
     const ImageEntry& entry(int n) { return main().lists().results.at(n); }
 };
+
+// The menu item, the tool button and the popup item of each save command
+// open its dialog.
+TEST_F(SaveTest, EachSaveCommandIsReachedFromItsThreeControls) {
+    addResult("merged1.bmp", result(1));  // overwrite opens the save dialog for it
+    selectRows({0});
+    main().File1Click();
+    main().GenListViewMouseUp();
+    main().PopupMenu2Popup();
+    MainControls& u = main().ui();
+    u.Save1->trigger();
+    u.Save1Button->click();
+    u.F1->trigger();
+    EXPECT_EQ(platform.folderRequests.size(), 3u);
+    u.Save3->trigger();
+    u.Save3Button->click();
+    u.S3->trigger();
+    u.Save2->trigger();
+    u.Save2Button->click();
+    u.S2->trigger();
+    EXPECT_EQ(platform.saveRequests.size(), 6u);
+    u.P4->trigger();
+    u.Save4Button->click();
+    u.P2->trigger();
+    ASSERT_EQ(platform.saveRequests.size(), 9u);
+    EXPECT_EQ(platform.saveRequests[8].title, "パレットの保存");
+    EXPECT_TRUE(platform.messages.empty());
+    EXPECT_TRUE(fs::is_empty(out));
+}
 
 TEST_F(SaveTest, ToAFolderHoldingNoneOfTheNamesWritesAllWithoutAQuestion) {
     addThree();
