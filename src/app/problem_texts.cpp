@@ -13,7 +13,7 @@ std::string problemReason(ProblemKind kind) {
         case ProblemKind::IsFolder:
             return "ファイルではなくフォルダです。";
         case ProblemKind::NotRegularFile:
-            return "通常のファイルではありません。";
+            return "フォルダや特殊なファイルがあり、通常のファイルとして扱えません。";
         case ProblemKind::NoSpace:
             return "ディスクの空き容量が足りません。空きを作ってからやり直して下さい。";
         case ProblemKind::FileExists:

@@ -238,7 +238,7 @@ TEST_F(SaveTest, AFolderInTheWayShowsTheGeneralErrorAndStopsTheCommand) {
     platform.answers = {Answer::Yes};
     main().File1Click();
     main().ui().Save1->trigger();  // through the command table, as a click
-    expectWriteError(platform, outFile("b.bmp"), "フォルダです");
+    expectWriteError(platform, outFile("b.bmp"), "フォルダ");
     EXPECT_TRUE(fs::exists(outFile("a.bmp")));  // written before stays
     EXPECT_TRUE(fs::is_directory(outFile("b.bmp")));
     EXPECT_FALSE(fs::exists(outFile("c.bmp")));
