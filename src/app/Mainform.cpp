@@ -11,14 +11,11 @@
 #include "app/list_mirrors.h"
 #include "app/main_controls.h"
 #include "palette/palette_file.h"
+#include "support/version.h"
 #include "viewers/Gpform.h"
 #include "viewers/Mpform.h"
 #include "viewers/Ppform.h"
 #include "worklists/loading.h"
-
-#ifndef KARARISU_VERSION
-#define KARARISU_VERSION "0"
-#endif
 
 namespace kararisu {
 
@@ -46,7 +43,7 @@ TMain::TMain(Platform& platform, const std::vector<std::string>& arguments)
     MainControls& u = *ui_;
     installFontSubstitutes();
     setObjectName(QStringLiteral("Main"));
-    setWindowTitle(QStringLiteral("カラリス\u3000Ver.") + QStringLiteral(KARARISU_VERSION));
+    setWindowTitle(QStringLiteral("カラリス\u3000Ver.") + QString::fromUtf8(kVersion));
     setWindowIcon(makeWindowIcon());
     setFont(gothic(12));
 
