@@ -19,8 +19,9 @@ namespace {
 
 const char* kReduceHelp =
     "usage: kararisu-cli reduce [--mode M] [--colors N] [--reference FILE | --palette FILE]\n"
-    "                           -o DIR [--force] [--save-palette [--format F]]\n"
-    "                           [--progress|--no-progress] FILE...\n"
+    "                           [--refine] [--dither fs|ordered] -o DIR [--force]\n"
+    "                           [--save-palette [--format F]] [--progress|--no-progress]\n"
+    "                           FILE...\n"
     "\n"
     "Reduces the colours of BMP files and writes each result to DIR under the\n"
     "file name of its source.\n"
@@ -39,6 +40,13 @@ const char* kReduceHelp =
     "                   do not apply\n"
     "                   The desktop program keeps palette files in\n"
     "                   {palette folder}\n"
+    "  --refine         refine the palette of the adaptive modes (0, 1, 2, 4, 25,\n"
+    "                   26) after the median cut: a closer picture, other bytes;\n"
+    "                   the mode label gets \"+HQ\"\n"
+    "  --dither fs|ordered\n"
+    "                   dither when matching pixels onto the palette: fs is\n"
+    "                   Floyd-Steinberg error diffusion, ordered an 8x8 Bayer\n"
+    "                   pattern; the mode label gets \"+D\"\n"
     "  -o DIR           the folder the results are written to (it must exist)\n"
     "  --force          replace files that exist in DIR (never done otherwise,\n"
     "                   not even for a source image)\n"
@@ -86,6 +94,8 @@ bool parseInt(const std::string& s, int& out) {
 
 int runReduce(const std::vector<std::string>& args) {
     int mode = 0, colors = -1;
+    bool refine = false;
+    Dither dither = Dither::None;
     bool force = false, savePalettes = false, progress = stderrIsTerminal();
     std::string reference, palette, folder;
     bool modeGiven = false;
@@ -116,6 +126,12 @@ int runReduce(const std::vector<std::string>& args) {
             if (!value(palette)) return usage("--palette takes a file");
         } else if (a == "-o" || a == "--output") {
             if (!value(folder)) return usage("-o takes a folder");
+        } else if (a == "--refine") {
+            refine = true;
+        } else if (a == "--dither") {
+            if (!value(v) || (v != "fs" && v != "ordered"))
+                return usage("--dither takes fs or ordered");
+            dither = v == "fs" ? Dither::FloydSteinberg : Dither::Ordered;
         } else if (a == "--force") {
             force = true;
         } else if (a == "--save-palette") {
@@ -159,7 +175,7 @@ int runReduce(const std::vector<std::string>& args) {
 
     const ModeInfo& info = modeInfo(mode);
     ReductionSettings settings{mode, isFreeCountMode(mode) ? colors : info.colorCount,
-                               info.schemeName};
+                               info.schemeName, refine, dither};
     // Each file is read when its turn comes; one that fails has printed
     // its reason and makes the exit status 1.
     bool rejected = false;

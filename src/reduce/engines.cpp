@@ -5,6 +5,7 @@
 #include "reduce/fixed_palettes.h"
 #include "reduce/mcut.h"
 #include "reduce/modes.h"
+#include "reduce/refine.h"
 #include "reduce/survey.h"
 
 namespace kararisu {
@@ -17,6 +18,14 @@ Message sizeMessage(const std::string& name) {
 Message referenceSizeMessage(const std::string& name) {
     return {name + "\n基準ビットマップはサイズが０なので減色できません！！\n減色を終了します。",
             "警告：減色できません！！", MessageIcon::Exclamation, MessageButtons::Ok};
+}
+
+std::string optionLabel(const std::string& label, const ReductionSettings& settings,
+                        bool adaptive) {
+    std::string s = label;
+    if (settings.refine && adaptive) s += "+HQ";
+    if (settings.dither != Dither::None) s += "+D";
+    return s;
 }
 
 namespace {
@@ -96,9 +105,9 @@ RunOutcome finishUnification(RunContext& run) {
 // The survey and the choice of colours of an adaptive mode, with its steps:
 // the distinct colours themselves when they fit, else the median cut.
 // Throws Stop when a work area is refused.
-std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey, int colorCount,
-                              RunContext& run) {
-    std::vector<Rgb> chosen(static_cast<std::size_t>(std::max(colorCount, 0)));
+std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey,
+                              const ReductionSettings& settings, RunContext& run) {
+    std::vector<Rgb> chosen(static_cast<std::size_t>(std::max(settings.colorCount, 0)));
     run.work.allocFailed = false;
     if (!survey.count(image, run.work)) throw Stop{};
     step(run.monitor, kSortStep, 300);
@@ -118,6 +127,7 @@ std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey, int colo
         std::copy(tallies.begin(), tallies.end(), cut.begin());
         const std::int64_t total = std::int64_t{image.width()} * image.height();
         if (!medianCut(total, cut, chosen, run.work)) throw Stop{};
+        if (settings.refine) refineChosen(tallies, settings.mode, chosen);
     }
     return chosen;
 }
@@ -125,11 +135,13 @@ std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey, int colo
 // The result of one image: matched on the mode's matching palette, then
 // moved to its final palette (the scale modes with system colours).
 Bitmap reduceOnto(const Bitmap& image, int mode, const std::vector<Rgb>& chosen,
-                  ColorSurvey* survey) {
+                  ColorSurvey* survey, Dither dither) {
     const ModeInfo& info = modeInfo(mode);
     Bitmap result(image.width(), image.height(), info.resultFormat);
     result.setPaletteEntries(buildPalette(info.matchingMode, chosen));
-    if (survey != nullptr) {
+    if (dither != Dither::None) {
+        ditherOntoPalette(image, result, dither);
+    } else if (survey != nullptr) {
         survey->matchInto(image, result);
     } else {
         mapOntoPalette(image, result);
@@ -159,7 +171,8 @@ RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
                                const ReductionSettings& settings, RunContext& run) {
     const int mode = settings.mode;
     const ModeInfo& info = modeInfo(mode);
-    const std::string label = modeLabel(settings.schemeName, settings.colorCount);
+    const std::string label =
+        optionLabel(modeLabel(settings.schemeName, settings.colorCount), settings, info.adaptive);
     RunMonitor& m = run.monitor;
     m.setTitle(kTarget);
     m.setNumber(kNoBlank);
@@ -171,13 +184,12 @@ RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
             Bitmap result;
             if (info.adaptive) {
                 ColorSurvey survey;
-                const std::vector<Rgb> chosen =
-                    chooseColors(image, survey, settings.colorCount, run);
+                const std::vector<Rgb> chosen = chooseColors(image, survey, settings, run);
                 step(m, kConvertStep, 900);
-                result = reduceOnto(image, mode, chosen, &survey);
+                result = reduceOnto(image, mode, chosen, &survey, settings.dither);
             } else {
                 step(m, kConvertStep, 900);
-                result = reduceOnto(image, mode, {}, nullptr);
+                result = reduceOnto(image, mode, {}, nullptr, settings.dither);
             }
             m.setPosition(1000);
             m.setStep(kDone);
@@ -195,7 +207,8 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
                                 const ReductionSettings& settings, RunContext& run) {
     const int mode = settings.mode;
     const ModeInfo& info = modeInfo(mode);
-    const std::string label = modeLabel(settings.schemeName, settings.colorCount);
+    const std::string label =
+        optionLabel(modeLabel(settings.schemeName, settings.colorCount), settings, info.adaptive);
     RunMonitor& m = run.monitor;
     m.setTitle("基準パレット作成");
     m.setNumber("");
@@ -225,7 +238,7 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
         name = paletteNameFor(run.sink.rows(), stemOf(ref.name), NameForm::Unification, label);
         if (info.adaptive) {
             ColorSurvey survey;
-            chosen = chooseColors(*ti.image, survey, settings.colorCount, run);
+            chosen = chooseColors(*ti.image, survey, settings, run);
         }
         step(m, "パレット作成完了！！", 1000);
     });
@@ -240,7 +253,7 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
     const std::size_t count = targets.size();
     outcome = guarded(run, [&] {
         walk(targets, run, [&](std::size_t i, const Bitmap& image) {
-            Bitmap result = reduceOnto(image, mode, chosen, nullptr);
+            Bitmap result = reduceOnto(image, mode, chosen, nullptr, settings.dither);
             run.sink.add({std::move(result), targets[i].path, name, label});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
@@ -277,7 +290,10 @@ RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
     m.setNumber(kNoBlank);
     m.setPosition(0);
     m.setStep(kUnifyStep);
-    const std::string runLabel = modeLabel(settings.schemeName, settings.colorCount);
+    // No palette is made here, so only dithering marks the label.
+    const std::string runLabel =
+        optionLabel(modeLabel(settings.schemeName, settings.colorCount), settings, false);
+    const std::string label = optionLabel(entry.label, settings, false);
     const std::string name =
         entry.origin == PaletteOrigin::ResultImage
             ? entryName
@@ -291,8 +307,12 @@ RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
         walk(targets, run, [&](std::size_t i, const Bitmap& image) {
             Bitmap result(image.width(), image.height(), format);
             result.setPaletteEntries(palette);
-            mapOntoPalette(image, result);
-            run.sink.add({std::move(result), targets[i].path, name, entry.label});
+            if (settings.dither != Dither::None) {
+                ditherOntoPalette(image, result, settings.dither);
+            } else {
+                mapOntoPalette(image, result);
+            }
+            run.sink.add({std::move(result), targets[i].path, name, label});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });

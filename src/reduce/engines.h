@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "reduce/dither.h"
 #include "reduce/monitor.h"
 #include "reduce/work_area.h"
-#include "worklists/bitmap.h"
 #include "support/messages.h"
+#include "worklists/bitmap.h"
 #include "worklists/results.h"
 #include "worklists/work_list.h"
 
@@ -33,7 +34,17 @@ struct ReductionSettings {
     int mode = 0;          // ReductionMode, 0 to 26
     int colorCount = 256;  // ColorCount
     std::string schemeName = "ノーマル";
+    // Options beyond the 27 modes; off, every result is what the mode alone
+    // makes. refine: k-means rounds after the median cut of the adaptive
+    // modes. dither: how pixels are matched onto the palette.
+    bool refine = false;
+    Dither dither = Dither::None;
 };
+
+// The "減色モード" text of a run's results: the ModeLabel (or a chosen
+// palette's label), then "+HQ" when the palette was refined and "+D" when
+// the pixels were dithered, so results made otherwise get other names.
+std::string optionLabel(const std::string& label, const ReductionSettings& settings, bool adaptive);
 
 // Everything a run talks to.
 struct RunContext {

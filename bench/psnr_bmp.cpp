@@ -1,0 +1,42 @@
+// Prints the PSNR in dB of a reduced picture against its source, over every
+// pixel and the three channels, for bench/quality.sh. Both are BMP files of
+// the same size, of any depth.
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "worklists/bmp/bmp.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fputs("usage: psnr_bmp SOURCE.bmp RESULT.bmp\n", stderr);
+        return 2;
+    }
+    const kararisu::BmpReadResult a = kararisu::readBmpFile(argv[1]);
+    const kararisu::BmpReadResult b = kararisu::readBmpFile(argv[2]);
+    if (!a.ok() || !b.ok()) {
+        std::fprintf(stderr, "%s\n", (!a.ok() ? a.reason : b.reason).c_str());
+        return 1;
+    }
+    const int w = a.bitmap.width(), h = a.bitmap.height();
+    if (b.bitmap.width() != w || b.bitmap.height() != h) {
+        std::fputs("psnr_bmp: the pictures differ in size\n", stderr);
+        return 1;
+    }
+    std::vector<std::uint32_t> ra(std::size_t(w), 0), rb(std::size_t(w), 0);
+    double sum = 0;
+    for (int y = 0; y < h; ++y) {
+        a.bitmap.readColorValues(y, ra.data());
+        b.bitmap.readColorValues(y, rb.data());
+        std::uint64_t row = 0;
+        for (std::size_t x = 0; x < ra.size(); ++x)
+            for (int s = 0; s <= 16; s += 8) {
+                const int d = int((ra[x] >> s) & 0xff) - int((rb[x] >> s) & 0xff);
+                row += std::uint64_t(d * d);
+            }
+        sum += double(row);
+    }
+    const double mse = sum / (3.0 * double(w) * double(h));
+    std::printf("%.2f\n", mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse));
+    return 0;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Dithering: matching a picture onto a palette so that areas between its
+// colours come out as a mix of them. Floyd–Steinberg spreads each pixel's
+// error to the neighbours not yet done (serpentine rows, the adjusted colour
+// clamped to 0-255 so errors stay bounded); the ordered dither adds an 8 × 8
+// Bayer threshold scaled to the palette's spacing. A pixel whose colour is
+// an entry and that carries no error keeps that entry.
+
+#include "worklists/bitmap.h"
+
+namespace kararisu {
+
+enum class Dither { None, FloydSteinberg, Ordered };
+
+// Every pixel of dst (paletted, of image's size) becomes an index into dst's
+// palette. The rows are cut into bands by the picture's height alone, so the
+// result is the same on any number of cores. Floyd–Steinberg starts each
+// band below the first with the error of the eight rows above it, computed
+// again but not written, so the seams do not show.
+void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method);
+
+}  // namespace kararisu

@@ -1,0 +1,38 @@
+#pragma once
+// Palette refinement: after the median cut has chosen a palette, a few rounds
+// of weighted k-means on the colour tally move the chosen entries to the
+// means of the colours they stand for. Each round can only lower the total
+// squared error, so a refined palette is never worse than the one it started
+// from. Entries outside the free range (system colours, the black fillers of
+// the free-count modes) stay and keep the colours nearest to them.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "reduce/mcut.h"
+#include "worklists/palette.h"
+
+namespace kararisu {
+
+// The sum over the tallies of count × squared distance to the nearest entry.
+std::uint64_t paletteError(std::span<const ColorTally> tallies, std::span<const Rgb> entries);
+
+struct RefineReport {
+    std::uint64_t before = 0;  // the error of the palette given
+    std::uint64_t last = 0;    // the last error measured; the result's is no larger
+    int rounds = 0;
+};
+
+// Moves entries [first, first + count) of the palette towards the weighted
+// means of their colours. An entry left without colours takes the colour
+// with the largest error. The same tallies and entries always give the same
+// result, whatever the number of cores.
+RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>& entries,
+                           std::size_t first, std::size_t count);
+
+// Refines the colours chosen for an adaptive mode where the mode's palette
+// puts them, with the mode's system colours and fillers in place.
+void refineChosen(std::span<const ColorTally> tallies, int mode, std::vector<Rgb>& chosen);
+
+}  // namespace kararisu

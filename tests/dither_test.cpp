@@ -1,0 +1,158 @@
+// Dithering: exact where the palette holds the colours, the right mix where
+// it does not, on every paletted depth, and through the engines and the
+// batch tool.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "reduce/dither.h"
+#include "reduce/engines.h"
+#include "reduce/modes.h"
+#include "support/cli_runner.h"
+#include "support/pictures.h"
+#include "support/recording_monitor.h"
+#include "support/recording_reporter.h"
+#include "worklists/bmp/bmp.h"
+
+namespace kararisu {
+namespace {
+
+using test::rgb;
+
+Bitmap flat(int w, int h, Rgb c) {
+    return test::picture({c}, w, h);
+}
+
+std::size_t countOf(const Bitmap& b, unsigned index) {
+    std::size_t n = 0;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) n += b.index(x, y) == index;
+    return n;
+}
+
+TEST(Dither, APaletteHoldingEveryColourLeavesThePictureAsItIs) {
+    std::vector<Rgb> colours;
+    for (int i = 0; i < 16; ++i) colours.push_back(rgb(i * 16, 255 - i * 9, (i * 77) % 256));
+    // Tall enough for several bands; an odd width for the 4-bit rows.
+    const Bitmap picture = test::picture(colours, 37, 700);
+    for (Dither method : {Dither::FloydSteinberg, Dither::Ordered}) {
+        for (PixelFormat f : {PixelFormat::Bpp4, PixelFormat::Bpp8}) {
+            Bitmap out(picture.width(), picture.height(), f);
+            std::vector<Rgb> entries = colours;
+            std::reverse(entries.begin(), entries.end());
+            if (f == PixelFormat::Bpp8) entries.resize(256, rgb(1, 2, 3));
+            out.setPaletteEntries(Palette(entries));
+            ditherOntoPalette(picture, out, method);
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    ASSERT_EQ(out.pixelValue(x, y), picture.pixelValue(x, y))
+                        << int(method) << " " << x << "," << y;
+        }
+    }
+}
+
+TEST(Dither, HalfGreyOntoBlackAndWhiteGivesHalfOfEach) {
+    const Bitmap grey = flat(64, 600, rgb(128, 128, 128));
+    for (Dither method : {Dither::FloydSteinberg, Dither::Ordered}) {
+        Bitmap out(grey.width(), grey.height(), PixelFormat::Bpp1);
+        out.setPaletteEntries(Palette({rgb(0, 0, 0), rgb(255, 255, 255)}));
+        ditherOntoPalette(grey, out, method);
+        const double white = double(countOf(out, 1)) / (64.0 * 600.0);
+        EXPECT_NEAR(white, 128.0 / 255.0, 0.01) << int(method);
+        // Every band, not only the picture as a whole.
+        for (int y0 = 0; y0 < 600; y0 += 100) {
+            std::size_t n = 0;
+            for (int y = y0; y < y0 + 100; ++y)
+                for (int x = 0; x < 64; ++x) n += out.index(x, y);
+            EXPECT_NEAR(double(n) / 6400.0, 0.5, 0.03) << int(method) << " rows " << y0;
+        }
+    }
+}
+
+TEST(Dither, ErrorDiffusionKeepsTheMeanOfAGradient) {
+    // A ramp onto 16 grey levels: each column's mean stays near its value.
+    Bitmap ramp(256, 64, PixelFormat::Bpp32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x) ramp.row32(y)[x] = std::uint32_t(x * 0x010101);
+    std::vector<Rgb> levels;
+    for (int i = 0; i < 16; ++i) levels.push_back(rgb(i * 17, i * 17, i * 17));
+    Bitmap out(256, 64, PixelFormat::Bpp4);
+    out.setPaletteEntries(Palette(levels));
+    ditherOntoPalette(ramp, out, Dither::FloydSteinberg);
+    double worst = 0;
+    for (int x0 = 0; x0 < 256; x0 += 16) {
+        double sum = 0, want = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = x0; x < x0 + 16; ++x) {
+                sum += out.pixelValue(x, y) & 0xff;
+                want += x;
+            }
+        worst = std::max(worst, std::abs(sum - want) / (16.0 * 64.0));
+    }
+    EXPECT_LT(worst, 2.0);
+}
+
+TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {
+    const Bitmap grey = flat(40, 30, rgb(100, 100, 100));
+    test::RecordingMonitor monitor;
+    test::RecordingReporter reporter;
+    CollectingSink sink;
+    WorkArea work{&reporter};
+    RunContext ctx{monitor, reporter, sink, work, false};
+    std::vector<ReductionTarget> t = {{"g.bmp", "/x/g.bmp", &grey, {}}};
+    // The 16 system colours have no grey of 100: a mix of two greys.
+    ReductionSettings system{3, 0, "システム", false, Dither::FloydSteinberg};
+    ASSERT_EQ(individualReduction(t, system, ctx), RunOutcome::Completed);
+    const Result& r = sink.results().back();
+    EXPECT_EQ(r.modeLabel, "システム0+D");
+    std::set<std::uint32_t> used;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) used.insert(r.bitmap.pixelValue(x, y));
+    EXPECT_GE(used.size(), 2u);
+    // A one-colour picture in an adaptive mode stays exact.
+    ReductionSettings normal{0, 256, "ノーマル", true, Dither::Ordered};
+    ASSERT_EQ(individualReduction(t, normal, ctx), RunOutcome::Completed);
+    EXPECT_EQ(sink.results().back().modeLabel, "ノーマル256+HQ+D");
+    EXPECT_EQ(sink.results().back().bitmap.pixelValue(7, 7), 0x646464u);
+    // A given palette: black and white only.
+    PaletteEntry entry;
+    entry.palette = std::make_shared<Palette>(std::vector<Rgb>{rgb(0, 0, 0), rgb(255, 255, 255)});
+    entry.depth = 0;
+    entry.label = "ノーマル2";
+    entry.origin = PaletteOrigin::SourceImage;
+    ReductionSettings given{0, 256, "ノーマル", false, Dither::FloydSteinberg};
+    ASSERT_EQ(paletteUnification(t, entry, "bw.bmp", given, ctx), RunOutcome::Completed);
+    const Result& u = sink.results().back();
+    EXPECT_EQ(u.modeLabel, "ノーマル2+D");
+    EXPECT_EQ(u.paletteName, "bw(PG1)");
+    const double white = double(countOf(u.bitmap, 1)) / 1200.0;
+    EXPECT_NEAR(white, 100.0 / 255.0, 0.05);
+}
+
+using CliOptions = test::ScratchFolder;
+
+TEST_F(CliOptions, RefineAndDitherFlags) {
+    Bitmap b(48, 32, PixelFormat::Bpp24);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x) {
+            std::uint8_t* p = b.row(y) + 3 * x;
+            p[0] = std::uint8_t(x * 5), p[1] = std::uint8_t(y * 7), p[2] = std::uint8_t(x * y);
+        }
+    saveBmp(b, file("a.bmp"));
+    const test::CliRun r = test::runCli("reduce --mode 4 --refine --dither fs --no-progress -o " +
+                                        quoted("out") + " " + quoted("a.bmp"));
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("a.bmp\ta(1)\tノーマル16+HQ+D\t4\t"), std::string::npos) << r.out;
+    const BmpReadResult back = readBmpFile(file("out/a.bmp"));
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.bitmap.format(), PixelFormat::Bpp4);
+    EXPECT_EQ(
+        test::runCli("reduce --dither blue -o " + quoted("out") + " " + quoted("a.bmp")).status, 2);
+    const test::CliRun help = test::runCli("reduce --help");
+    EXPECT_NE(help.out.find("--refine"), std::string::npos);
+    EXPECT_NE(help.out.find("--dither fs|ordered"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kararisu
