@@ -12,22 +12,24 @@ int main(int argc, char** argv) {
         std::fputs("usage: psnr_bmp SOURCE.bmp RESULT.bmp\n", stderr);
         return 2;
     }
-    const kararisu::BmpReadResult a = kararisu::readBmpFile(argv[1]);
-    const kararisu::BmpReadResult b = kararisu::readBmpFile(argv[2]);
-    if (!a.ok() || !b.ok()) {
-        std::fprintf(stderr, "%s\n", (!a.ok() ? a.reason : b.reason).c_str());
+    kararisu::Bitmap a, b;
+    try {
+        a = kararisu::loadBmp(argv[1]).take(argv[1]);
+        b = kararisu::loadBmp(argv[2]).take(argv[2]);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    const int w = a.bitmap.width(), h = a.bitmap.height();
-    if (b.bitmap.width() != w || b.bitmap.height() != h) {
+    const int w = a.width(), h = a.height();
+    if (b.width() != w || b.height() != h) {
         std::fputs("psnr_bmp: the pictures differ in size\n", stderr);
         return 1;
     }
     std::vector<std::uint32_t> ra(std::size_t(w), 0), rb(std::size_t(w), 0);
     double sum = 0;
     for (int y = 0; y < h; ++y) {
-        a.bitmap.readColorValues(y, ra.data());
-        b.bitmap.readColorValues(y, rb.data());
+        a.readColorValues(y, ra.data());
+        b.readColorValues(y, rb.data());
         std::uint64_t row = 0;
         for (std::size_t x = 0; x < ra.size(); ++x)
             for (int s = 0; s <= 16; s += 8) {

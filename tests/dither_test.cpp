@@ -139,14 +139,13 @@ TEST_F(CliOptions, RefineAndDitherFlags) {
             std::uint8_t* p = b.row(y) + 3 * x;
             p[0] = std::uint8_t(x * 5), p[1] = std::uint8_t(y * 7), p[2] = std::uint8_t(x * y);
         }
-    saveBmp(b, file("a.bmp"));
+    saveBmp(b, file("a.bmp")).take(file("a.bmp"));
     const test::CliRun r = test::runCli("reduce --mode 4 --refine --dither fs --no-progress -o " +
                                         quoted("out") + " " + quoted("a.bmp"));
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("a.bmp\ta(1)\tノーマル16+HQ+D\t4\t"), std::string::npos) << r.out;
-    const BmpReadResult back = readBmpFile(file("out/a.bmp"));
-    ASSERT_TRUE(back.ok());
-    EXPECT_EQ(back.bitmap.format(), PixelFormat::Bpp4);
+    const Bitmap back = loadBmp(file("out/a.bmp")).take(file("out/a.bmp"));
+    EXPECT_EQ(back.format(), PixelFormat::Bpp4);
     EXPECT_EQ(
         test::runCli("reduce --dither blue -o " + quoted("out") + " " + quoted("a.bmp")).status, 2);
     const test::CliRun help = test::runCli("reduce --help");
