@@ -105,6 +105,13 @@ void TMain::buildMenus() {
     u.B1 = u.N3->addAction(QStringLiteral("減色終了を音で知らせる(&B)"));
     u.B1->setCheckable(true);
     u.B1->setChecked(false);
+    // Off at start, like every option; read by each run that starts.
+    u.H1 = u.N3->addAction(QStringLiteral("パレットを最適化する（高画質）"));
+    u.H1->setCheckable(true);
+    u.H1->setChecked(false);
+    u.E1 = u.N3->addAction(QStringLiteral("ディザリング（誤差拡散）"));
+    u.E1->setCheckable(true);
+    u.E1->setChecked(false);
 }
 
 void TMain::buildToolBar() {

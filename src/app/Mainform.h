@@ -80,6 +80,8 @@ class TMain : public QMainWindow {
     void GenListViewKeyUp();
     // --- options and closing
     void B1Click();
+    void H1Click();  // settings.refine follows the check mark
+    void E1Click();  // settings.dither: Floyd–Steinberg while ticked
     void T1Click();
     void Exit1Click();
 

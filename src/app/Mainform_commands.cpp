@@ -47,6 +47,8 @@ std::vector<TMain::CommandRow> TMain::commandTable() {
         {u.P5, "P5Click", &TMain::P1Click},
         {u.T1, "T1Click", &TMain::T1Click},
         {u.B1, "B1Click", &TMain::B1Click},
+        {u.H1, "H1Click", &TMain::H1Click},
+        {u.E1, "E1Click", &TMain::E1Click},
         {u.Exit1, "Exit1Click", &TMain::Exit1Click},
         // --- menus as they open, where the enabling rules run
         {u.File1, "File1Click", &TMain::File1Click},

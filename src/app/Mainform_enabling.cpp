@@ -87,6 +87,15 @@ void TMain::B1Click() {
     ui_->SoundCheck->setChecked(ui_->B1->isChecked());
 }
 
+// Triggering H1 or E1 has already inverted its check mark.
+void TMain::H1Click() {
+    settings.refine = ui_->H1->isChecked();
+}
+
+void TMain::E1Click() {
+    settings.dither = ui_->E1->isChecked() ? Dither::FloydSteinberg : Dither::None;
+}
+
 void TMain::T1Click() {
     MainControls& u = *ui_;
     // Triggering T1 has already inverted its check mark: unchecked now means

@@ -43,6 +43,8 @@ struct MainControls {
     QAction* T1 = nullptr;
     QMenu* N3 = nullptr;
     QAction* B1 = nullptr;
+    QAction* H1 = nullptr;  // refine the palette (ReductionSettings::refine)
+    QAction* E1 = nullptr;  // error diffusion (ReductionSettings::dither)
 
     ToolBar* ToolBar1 = nullptr;
     QToolButton* OpenButton = nullptr;

@@ -179,7 +179,9 @@ TEST_F(MainWindowTest, MenusInOrderWithAccelerators) {
     EXPECT_EQ(menuTexts(m.ui().V3),
               (std::vector<QString>{"作業前の画像を表示(&B)", "-", "作業後の画像を表示(&A)",
                                     "作業後のパレットを表示(&P)", "-", "ツールバーの表示(&T)"}));
-    EXPECT_EQ(menuTexts(m.ui().N3), (std::vector<QString>{"減色終了を音で知らせる(&B)"}));
+    EXPECT_EQ(menuTexts(m.ui().N3),
+              (std::vector<QString>{"減色終了を音で知らせる(&B)", "パレットを最適化する（高画質）",
+                                    "ディザリング（誤差拡散）"}));
     EXPECT_EQ(menuTexts(m.ui().PopupMenu1),
               (std::vector<QString>{"画像の表示(&V)", "選択した画像を減色(&G)",
                                     "選択した画像の削除(&D)"}));
@@ -394,6 +396,25 @@ TEST_F(MainWindowTest, SoundCheckShowsInMenuNextTimeItOpens) {
     m.ui().SoundCheck->click();
     m.N3Click();
     EXPECT_FALSE(m.ui().B1->isChecked());
+}
+
+TEST_F(MainWindowTest, QualityOptionsStartOffAndFeedTheRunSettings) {
+    TMain& m = main();
+    EXPECT_FALSE(m.ui().H1->isChecked());
+    EXPECT_FALSE(m.ui().E1->isChecked());
+    EXPECT_FALSE(m.settings.refine);
+    EXPECT_EQ(m.settings.dither, Dither::None);
+    m.ui().H1->trigger();
+    EXPECT_TRUE(m.ui().H1->isChecked());
+    EXPECT_TRUE(m.settings.refine);
+    EXPECT_EQ(m.settings.dither, Dither::None);
+    m.ui().E1->trigger();
+    EXPECT_EQ(m.settings.dither, Dither::FloydSteinberg);
+    m.ui().H1->trigger();
+    m.ui().E1->trigger();
+    EXPECT_FALSE(m.ui().H1->isChecked());
+    EXPECT_FALSE(m.settings.refine);
+    EXPECT_EQ(m.settings.dither, Dither::None);
 }
 
 TEST_F(MainWindowTest, MenuItemInvertsAndSetsSoundCheck) {
