@@ -142,21 +142,43 @@ struct Placed {
 // before) this is cheaper than building a matcher for every round.
 class NearestFrom {
   public:
-    explicit NearestFrom(std::span<const Rgb> entries)
-        : entries_(entries.begin(), entries.end()), half_(entries.size(), 0.0f) {
+    NearestFrom() = default;
+    explicit NearestFrom(std::span<const Rgb> entries) { update(entries); }
+
+    // Takes the entries' new places. The lists keep their order from the
+    // round before, in which they are nearly sorted already, so an
+    // insertion sort puts them right at little cost.
+    void update(std::span<const Rgb> entries) {
         const std::size_t n = entries.size();
+        if (entries_.size() != n) {
+            keys_.clear();
+            neighbours_.clear();
+        }
+        entries_.assign(entries.begin(), entries.end());
+        half_.assign(n, 0.0f);
         if (n < 2) return;
+        const bool fresh = keys_.empty();
+        keys_.resize(n * (n - 1));
         neighbours_.resize(n * (n - 1));
-        std::vector<std::uint64_t> keys(n - 1);
         for (std::size_t k = 0; k < n; ++k) {
-            // Squared gap above the index: one integer sort, ties by index.
-            std::size_t m = 0;
-            for (std::size_t j = 0; j < n; ++j)
-                if (j != k)
-                    keys[m++] = std::uint64_t(distance2(entries[j], entries[k].value())) << 32 | j;
-            std::sort(keys.begin(), keys.end());
+            // Squared gap above the index: ties go by index.
+            std::uint64_t* keys = keys_.data() + k * (n - 1);
+            for (std::size_t m = 0, j = 0; m + 1 < n; ++m, ++j) {
+                if (fresh) {
+                    if (j == k) ++j;
+                } else {
+                    j = keys[m] & 0xffffffffu;
+                }
+                keys[m] = std::uint64_t(distance2(entries[j], entries[k].value())) << 32 | j;
+            }
+            for (std::size_t m = 1; m + 1 < n; ++m) {
+                const std::uint64_t key = keys[m];
+                std::size_t at = m;
+                for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
+                keys[at] = key;
+            }
             Neighbour* list = neighbours_.data() + k * (n - 1);
-            for (m = 0; m + 1 < n; ++m)
+            for (std::size_t m = 0; m + 1 < n; ++m)
                 list[m] = {std::sqrt(float(keys[m] >> 32)), std::uint32_t(keys[m] & 0xffffffffu)};
             half_[k] = 0.5f * list[0].gap;
         }
@@ -214,6 +236,7 @@ class NearestFrom {
     };
     std::vector<Rgb> entries_;
     std::vector<float> half_;
+    std::vector<std::uint64_t> keys_;
     std::vector<Neighbour> neighbours_;
 };
 
@@ -232,7 +255,8 @@ class BinAssignment {
     // The first round, from a guess of each bin's entry.
     template <typename Guess>
     std::uint64_t first(std::vector<Sum>& sums, Guess guess) {
-        const NearestFrom from(entries_);
+        from_.update(entries_);
+        const NearestFrom& from = from_;
         return assignAll(bins_, entries_.size(), sums, [&](std::size_t i, std::uint32_t v) {
             std::uint32_t d = 0;
             const unsigned k = from.nearest(v, guess(i, v), d, upper_[i], lower_[i]);
@@ -244,7 +268,8 @@ class BinAssignment {
     // A later round, after entry k moved by moved[k].
     std::uint64_t next(std::vector<Sum>& sums, const std::vector<float>& moved) {
         const float most = *std::max_element(moved.begin(), moved.end());
-        const NearestFrom from(entries_);
+        from_.update(entries_);
+        const NearestFrom& from = from_;
         return assignAll(bins_, entries_.size(), sums, [&](std::size_t i, std::uint32_t v) {
             unsigned k = entry_[i];
             float up = upper_[i] + moved[k];
@@ -269,6 +294,7 @@ class BinAssignment {
     std::span<const Rgb> entries_;  // the caller's, moved between rounds
     std::vector<std::uint8_t> entry_;
     std::vector<float> upper_, lower_;
+    NearestFrom from_;
 };
 
 // The exact round: every colour of the tally to its nearest entry.
