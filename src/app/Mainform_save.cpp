@@ -10,6 +10,7 @@
 #include "app/platform.h"
 #include "app/save_texts.h"
 #include "palette/palette_commands.h"
+#include "palette/palette_formats.h"
 #include "support/files.h"
 #include "worklists/bmp/bmp.h"
 
@@ -110,17 +111,21 @@ void TMain::P2Click() {
     for (const SelectedResult& r : selectedResults(lists_.results, *ui_->GenListView))
         palettes.push_back(
             {r.row.paletteName, r.row.modeLabel, r.entry.depth, r.entry.bitmap->palette()});
-    auto choose = [this](const std::string& proposed) {
+    // The program's own format first and by default, then the other
+    // programs' formats; the filter chosen decides the format written.
+    auto choose = [this](const std::string& proposed) -> std::optional<ChosenPaletteFile> {
         FileDialogRequest request;
         request.title = kPaletteSaveTitle;
-        request.filter = paletteFileFilter();
+        request.filter = paletteSaveFilter();
         request.folder = folderOf(proposed);
         request.fileName = proposed;
         request.defaultSuffix = kPaletteExtension;
         request.confirmOverwrite = true;
-        return platform_.saveFile(request);
+        std::optional<SaveChoice> choice = platform_.saveFileAs(request);
+        if (!choice) return std::nullopt;
+        return ChosenPaletteFile{choice->path, paletteFormatOfFilter(choice->filter)};
     };
-    savePalettes(palettes, choose, platform_);
+    savePalettesAs(palettes, choose, platform_);
 }
 
 }  // namespace kararisu

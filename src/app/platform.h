@@ -25,6 +25,14 @@ struct FileDialogRequest {
     friend bool operator==(const FileDialogRequest&, const FileDialogRequest&) = default;
 };
 
+// A file chosen in a save dialog and the name of the filter it was chosen
+// under (the name part of the request's "name|pattern" pair).
+struct SaveChoice {
+    std::string path;
+    std::string filter;
+    friend bool operator==(const SaveChoice&, const SaveChoice&) = default;
+};
+
 class Platform : public Reporter {
   public:
     // Message boxes and beeps come from Reporter.
@@ -33,6 +41,9 @@ class Platform : public Reporter {
     virtual std::vector<std::string> openFiles(const FileDialogRequest& request) = 0;
     // The chosen file name; nothing when cancelled.
     virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
+    // The same, with the filter the user chose; a platform whose dialog has
+    // no choice of filter answers with the first.
+    virtual std::optional<SaveChoice> saveFileAs(const FileDialogRequest& request);
     // A folder, which the user may create by typing its name (asked with
     // createFolderQuestion, app/folder_creation.h); nothing when cancelled.
     virtual std::optional<std::string> chooseFolder(const std::string& caption,

@@ -230,13 +230,30 @@ std::vector<std::string> QtPlatform::openFiles(const FileDialogRequest& request)
 }
 
 std::optional<std::string> QtPlatform::saveFile(const FileDialogRequest& request) {
+    std::optional<SaveChoice> choice = saveFileAs(request);
+    if (!choice) return std::nullopt;
+    return std::move(choice->path);
+}
+
+std::optional<SaveChoice> QtPlatform::saveFileAs(const FileDialogRequest& request) {
     QFileDialog dialog(owner_.data());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     prepare(dialog, request);
+    const QStringList filters = nameFilters(request.filter);
+    const QStringList parts = q(request.filter).split(QLatin1Char('|'));
+    // A typed name without an extension takes the one of the chosen filter.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+        const qsizetype i = filters.indexOf(chosen);
+        const QString pattern = 2 * i + 1 < parts.size() ? parts[2 * i + 1] : QString();
+        if (pattern.startsWith(QStringLiteral("*.")) && !pattern.contains(QLatin1Char(';')))
+            dialog.setDefaultSuffix(pattern.mid(2));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return s(dialog.selectedFiles().front());
+    const qsizetype i = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
+    return SaveChoice{s(dialog.selectedFiles().front()),
+                      2 * i < parts.size() ? s(parts[2 * i]) : std::string()};
 }
 
 std::optional<std::string> QtPlatform::chooseFolder(const std::string& caption,

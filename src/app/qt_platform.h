@@ -19,6 +19,7 @@ class QtPlatform : public Platform {
     void beep(Beep kind) override;
     std::vector<std::string> openFiles(const FileDialogRequest& request) override;
     std::optional<std::string> saveFile(const FileDialogRequest& request) override;
+    std::optional<SaveChoice> saveFileAs(const FileDialogRequest& request) override;
     std::optional<std::string> chooseFolder(const std::string& caption,
                                             const std::string& start) override;
 

@@ -26,6 +26,8 @@ class FakePlatform : public Platform {
     std::deque<Answer> answers;
     std::deque<std::vector<std::string>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
+    // The filter chosen with each save answer; the request's first when none.
+    std::deque<std::string> saveFilterAnswers;
     std::deque<std::optional<std::string>> folderAnswers;
     // Called when a message box is shown (e.g. to check the window state then).
     std::function<void(const Message&)> onMessage;
@@ -55,6 +57,13 @@ class FakePlatform : public Platform {
     std::optional<std::string> saveFile(const FileDialogRequest& r) override {
         saveRequests.push_back(r);
         return nextAnswer(saveAnswers, {});
+    }
+    std::optional<SaveChoice> saveFileAs(const FileDialogRequest& r) override {
+        std::optional<std::string> path = saveFile(r);
+        const std::string first = r.filter.substr(0, r.filter.find('|'));
+        std::string filter = nextAnswer(saveFilterAnswers, first);
+        if (!path) return std::nullopt;
+        return SaveChoice{std::move(*path), std::move(filter)};
     }
     std::optional<std::string> chooseFolder(const std::string& caption,
                                             const std::string& start) override {

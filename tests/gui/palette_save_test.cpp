@@ -8,6 +8,7 @@
 
 #include "gui/gui_fixture.h"
 #include "palette/palette_file.h"
+#include "palette/palette_input.h"
 #include "support/cli_runner.h"
 #include "support/scoped_env.h"
 
@@ -57,7 +58,8 @@ TEST_F(PaletteSaveTest, ASixteenColourResultGivesAnEightyEightByteFile) {
     ASSERT_EQ(platform.saveRequests.size(), 1u);
     const FileDialogRequest& r = platform.saveRequests[0];
     EXPECT_EQ(r.title, "パレットの保存");
-    EXPECT_EQ(r.filter, "カラリスパレットデータ(*.gpl)|*.gpl");
+    // The program's own format first, then the other programs' formats.
+    EXPECT_EQ(r.filter.rfind("カラリスパレットデータ(*.gpl)|*.gpl|", 0), 0u) << r.filter;
     EXPECT_EQ(r.defaultSuffix, "gpl");
     EXPECT_EQ(r.fileName, path("data/kararisu/Palette/photo(1).gpl"));
     EXPECT_EQ(r.folder, path("data/kararisu/Palette"));
@@ -133,3 +135,19 @@ TEST_F(PaletteSaveTest, IsByteIdenticalToTheBatchTools) {
 }
 
 }  // namespace
+
+// The filter chosen in the dialog decides the format written: a GIMP palette
+// named after the result, read back to the same colours.
+TEST_F(PaletteSaveTest, TheChosenFilterDecidesTheFormat) {
+    addResult(sixteenColours(), "photo(1)", "グレー16");
+    selectRows({0});
+    platform.saveAnswers = {path("photo.gpl")};
+    platform.saveFilterAnswers = {"GIMPパレット(*.gpl)"};
+    main().P2Click();
+    const std::string text = bytesOf(path("photo.gpl"));
+    EXPECT_EQ(text.rfind("GIMP Palette\n", 0), 0u) << text;
+    EXPECT_NE(text.find("Name: photo(1)"), std::string::npos);
+    Outcome<PaletteInput> back = loadPaletteInput(path("photo.gpl"));
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back->palette, sixteenColours().palette());
+}
