@@ -64,8 +64,7 @@ TPPreForm::TPPreForm(ResultList& results, const GlyphList& glyphs)
 
     Panel1 = new QFrame(this);
     Panel1->setGeometry(0, 0, kWidth, kPanelHeight);
-    Panel1->setPalette(QGuiApplication::palette());
-    Panel1->setAutoFillBackground(true);
+    useDesktopColours(*Panel1);
     UpButton = makeArrowButton(Panel1, true, 0);
     DownButton = makeArrowButton(Panel1, false, 24);
     connect(UpButton, &QToolButton::clicked, this, [this] { UpButtonClick(); });

@@ -74,6 +74,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setNativeMenuBar(false);
+    useDesktopColours(*MainMenu1);
     MainMenu1->installEventFilter(this);
     installEventFilter(this);
     C1 = MainMenu1->addMenu(QStringLiteral("操作(&C)"));
@@ -115,8 +116,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
 
     Panel1 = new QFrame(ScrollBox->viewport());
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setPalette(QGuiApplication::palette());
-    Panel1->setAutoFillBackground(true);
+    useDesktopColours(*Panel1);
     Panel1->setGeometry(0, 0, PW, PH);
     Panel1->hide();
     UpButton = makeArrowButton(Panel1, true, 0);

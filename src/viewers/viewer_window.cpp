@@ -18,6 +18,13 @@ void centreOnScreen(QWidget& window) {
                 QPoint((room.width() - outer.width()) / 2, (room.height() - outer.height()) / 2));
 }
 
+void useDesktopColours(QWidget& widget) {
+    QPalette colours = QGuiApplication::palette();
+    colours.setResolveMask(~QPalette::ResolveMask(0));
+    widget.setPalette(colours);
+    widget.setAutoFillBackground(true);
+}
+
 void restoreIfMinimised(QWidget& window) {
     if (window.isMinimized()) window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
 }

@@ -12,6 +12,10 @@ namespace kararisu {
 // size), the fraction dropped.
 void centreOnScreen(QWidget& window);
 
+// The desktop's own colours for a strip or menu bar on a window painted in
+// another colour: set in full, so nothing is taken from the window.
+void useDesktopColours(QWidget& widget);
+
 // A minimised window back to normal.
 void restoreIfMinimised(QWidget& window);
 

@@ -123,5 +123,6 @@ int main(int argc, char** argv) {
     ok = shootSave(program, folder, prefix) && ok;
     ok = shootMerge(app, program, platform, folder, prefix) && ok;
     ok = shootReduce(app, program, prefix) && ok;
+    ok = shootViewers(app, program, folder, prefix) && ok;
     return ok ? 0 : 1;
 }

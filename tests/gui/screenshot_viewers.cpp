@@ -1,0 +1,104 @@
+// Pictures of the three viewers: each image viewer on a large and a small
+// image, the strip shown under the mouse, and the palette viewer of an
+// 8-bit result with a value read out in both bases.
+#include <QApplication>
+#include <QMouseEvent>
+#include <cstdio>
+
+#include "app/program.h"
+#include "gui/screenshot_shots.h"
+#include "viewers/Gpform.h"
+#include "viewers/Mpform.h"
+#include "viewers/Ppform.h"
+
+namespace kararisu {
+
+namespace {
+
+// Soft gradients with a grid, so position and scrolling can be seen.
+Bitmap landscape(int w, int h) {
+    Bitmap b(w, h, PixelFormat::Bpp24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = b.row(y) + 3 * x;
+            const bool line = x % 100 == 0 || y % 100 == 0;
+            p[0] = line ? 255 : std::uint8_t(255 * y / h);
+            p[1] = line ? 255 : std::uint8_t(160 + 90 * x / w);
+            p[2] = line ? 255 : std::uint8_t(255 * x / w);
+        }
+    return b;
+}
+
+// An 8-bit picture over a palette of hue and brightness ramps.
+Bitmap paletted(int w, int h) {
+    Bitmap b(w, h, PixelFormat::Bpp8);
+    std::vector<Rgb> entries;
+    for (int i = 0; i < 256; ++i) {
+        const int v = (i % 16) * 17, band = i / 16;
+        entries.push_back(Rgb{std::uint8_t(band & 1 ? v : 255 - v),
+                              std::uint8_t(band & 2 ? v : band * 16),
+                              std::uint8_t(band & 4 ? 255 - v : v / 2)});
+    }
+    entries[77] = Rgb{255, 0, 10};
+    b.setPaletteEntries(Palette(entries));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) b.setIndex(x, y, unsigned((x / 8 + (y / 8) * 16) % 256));
+    return b;
+}
+
+void moveMouse(QWidget* w, QPoint at) {
+    QMouseEvent e(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                  Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+bool shot(QApplication& app, QWidget* w, const QString& file) {
+    for (int i = 0; i < 4; ++i) app.processEvents();
+    const QPixmap pm = w->grab();
+    const bool ok = pm.save(file);
+    std::printf("%s %s (%dx%d) caption: %s\n", ok ? "wrote" : "could not write", qPrintable(file),
+                pm.width(), pm.height(), qPrintable(w->windowTitle()));
+    return ok;
+}
+
+}  // namespace
+
+bool shootViewers(QApplication& app, Program& program, const std::string& folder,
+                  const QString& prefix) {
+    TMain& m = program.main();
+    SourceList& sources = m.lists().sources;
+    const int first = sources.size();
+    sources.append(makeImageEntry(folder + "/風景.bmp", landscape(1200, 900)), "風景.bmp");
+    sources.append(makeImageEntry(folder + "/小さな絵.bmp", landscape(50, 10)), "小さな絵.bmp");
+    const int results = m.lists().results.size();
+    m.resultSink().add(Result{paletted(800, 600), folder + "/風景.bmp", "風景(1)", "ノーマル256"});
+    m.resultSink().add(Result{paletted(120, 90), folder + "/模様.bmp", "模様(1)", "ノーマル256"});
+
+    const SecondaryWindows& w = m.windows();
+    bool ok = true;
+    w.MPreForm->openEntry(first, QStringLiteral("元絵:"));
+    ok = shot(app, w.MPreForm, prefix + "-source-large.png") && ok;
+    moveMouse(w.MPreForm->MPreImage, QPoint(300, 10));
+    ok = shot(app, w.MPreForm, prefix + "-source-strip.png") && ok;
+    w.MPreForm->DownButton->click();
+    ok = shot(app, w.MPreForm, prefix + "-source-small.png") && ok;
+    w.MPreForm->close();
+
+    w.GPreForm->openEntry(results, QStringLiteral("減色後:"));
+    ok = shot(app, w.GPreForm, prefix + "-result-large.png") && ok;
+    w.GPreForm->DownButton->click();
+    moveMouse(w.GPreForm->GPreImage, QPoint(30, 5));
+    ok = shot(app, w.GPreForm, prefix + "-result-small.png") && ok;
+    w.GPreForm->close();
+
+    w.PPreForm->openResult(results, QStringLiteral("減色後:"));
+    moveMouse(w.PPreForm->PPreImage, QPoint((77 % 16) * 22 + 10, (77 / 16) * 22 + 10));
+    ok = shot(app, w.PPreForm, prefix + "-palette-hex.png") && ok;
+    w.PPreForm->DButton->click();
+    ok = shot(app, w.PPreForm, prefix + "-palette-decimal.png") && ok;
+    w.PPreForm->HButton->click();
+    w.PPreForm->close();
+    return ok;
+}
+
+}  // namespace kararisu
