@@ -165,14 +165,19 @@ RunOutcome guarded(RunContext& run, Body body) {
     return RunOutcome::Completed;
 }
 
+// The run's ModeLabel, marked with the options it was made with.
+std::string runLabel(const ReductionSettings& settings) {
+    return optionLabel(modeLabel(settings.schemeName, settings.colorCount), settings,
+                       modeInfo(settings.mode).adaptive);
+}
+
 }  // namespace
 
 RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
                                const ReductionSettings& settings, RunContext& run) {
     const int mode = settings.mode;
     const ModeInfo& info = modeInfo(mode);
-    const std::string label =
-        optionLabel(modeLabel(settings.schemeName, settings.colorCount), settings, info.adaptive);
+    const std::string label = runLabel(settings);
     RunMonitor& m = run.monitor;
     m.setTitle(kTarget);
     m.setNumber(kNoBlank);
@@ -207,8 +212,7 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
                                 const ReductionSettings& settings, RunContext& run) {
     const int mode = settings.mode;
     const ModeInfo& info = modeInfo(mode);
-    const std::string label =
-        optionLabel(modeLabel(settings.schemeName, settings.colorCount), settings, info.adaptive);
+    const std::string label = runLabel(settings);
     RunMonitor& m = run.monitor;
     m.setTitle("基準パレット作成");
     m.setNumber("");
