@@ -135,6 +135,14 @@ TEST_F(RunTest, TheResultViewersArrowsFollowTheRun) {
     EXPECT_TRUE(viewer->DownButton->isEnabled());
 }
 
+TEST_F(RunTest, TheQualityOptionsOfTheSettingsMenuReachTheRun) {
+    main().ui().E1->trigger();
+    selectLines({0});
+    reduceWith(0, ReductionMenu::Individual);
+    ASSERT_EQ(modeLabels().size(), 1u);
+    EXPECT_NE(modeLabels()[0].find("+D"), std::string::npos) << modeLabels()[0];
+}
+
 TEST_F(RunTest, TargetsShareTheirSourcesPixels) {
     selectLines({1});
     reduceWith(0, ReductionMenu::Individual);
