@@ -1,11 +1,13 @@
 // The settings dialog's form: its controls where the form puts them, with
 // their fonts, first states and tab order.
+#include <QAbstractItemView>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <algorithm>
 
 #include "reduce/Gsdlg.h"
 #include "reduce/dialog_place.h"
@@ -53,6 +55,12 @@ void TGenSetDlg::buildControls() {
     ColorBox->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     ColorBox->setMaxVisibleItems(11);
     for (int m = 0; m < kModeCount; ++m) ColorBox->addItem(QString::fromUtf8(modeInfo(m).caption));
+    // The open list is as wide as the longest caption, which the closed box
+    // cannot show whole.
+    int widest = 0;
+    for (int m = 0; m < kModeCount; ++m)
+        widest = std::max(widest, QFontMetrics(plain).horizontalAdvance(ColorBox->itemText(m)));
+    ColorBox->view()->setMinimumWidth(widest + 24);
     connect(ColorBox, &QComboBox::activated, this, [this] { ColorBoxChange(); });
 
     ColorsLabel = label(this, QStringLiteral("任意色数の設定"), 16, 104, plain);
