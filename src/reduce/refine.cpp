@@ -25,6 +25,10 @@ constexpr int kBinRounds = 24;
 // rounds: later rounds would move the entries by fractions of a step.
 constexpr std::uint64_t kSettleShare = 2000;
 constexpr int kBinShift = 2;
+// A start is given up once its error, less this many times its last fall,
+// stays above the other start's settled error (tried from this round on).
+constexpr std::uint64_t kBehind = 4;
+constexpr int kBehindAfter = 2;
 
 std::size_t partsFor(std::size_t colours) {
     return colours < (std::size_t{1} << 15) ? 1 : coreCount();
@@ -389,7 +393,7 @@ void cutByVariance(const BinPoints& bins, std::vector<Rgb>& entries, std::size_t
         std::size_t lo, hi;
         double error;
     };
-    std::vector<std::uint32_t> order(bins.size());
+    std::vector<std::uint32_t> order(bins.size()), scratch;
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = std::uint32_t(i);
     auto channel = [&](std::uint32_t i, int c) {
         return int((bins[i].color >> (16 - 8 * c)) & 0xff);
@@ -421,10 +425,17 @@ void cutByVariance(const BinPoints& bins, std::vector<Rgb>& entries, std::size_t
         if (box.hi - box.lo < 2 || box.error <= 0) break;
         spread(box.lo, box.hi, per);
         const int c = per[0] >= per[1] && per[0] >= per[2] ? 0 : per[1] >= per[2] ? 1 : 2;
-        std::sort(order.begin() + std::ptrdiff_t(box.lo), order.begin() + std::ptrdiff_t(box.hi),
-                  [&](std::uint32_t a, std::uint32_t b) {
-                      return channel(a, c) != channel(b, c) ? channel(a, c) < channel(b, c) : a < b;
-                  });
+        // A counting sort on the channel: linear, and stable, so the order
+        // (hence the cut) depends only on the bins, never on the sort.
+        {
+            std::size_t at[257] = {};
+            for (std::size_t n = box.lo; n < box.hi; ++n) ++at[channel(order[n], c) + 1];
+            for (int v = 0; v < 256; ++v) at[v + 1] += at[v];
+            scratch.resize(box.hi - box.lo);
+            for (std::size_t n = box.lo; n < box.hi; ++n)
+                scratch[at[channel(order[n], c)]++] = order[n];
+            std::copy(scratch.begin(), scratch.end(), order.begin() + std::ptrdiff_t(box.lo));
+        }
         // The cut along c with the least error of the two sides on c.
         double wAll = 0, sAll = 0;
         for (std::size_t n = box.lo; n < box.hi; ++n) {
@@ -487,41 +498,53 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
                 [&](std::size_t, std::uint32_t v) { return nearestGiven(v); });
 
     const BinPoints bins = binsOf(tallies);
-    BinAssignment assignment(bins, entries);
-    // Rounds until the error settles, ending with the palette measured.
-    auto settle = [&](auto guess) {
+    // Rounds until the error settles, ending with the palette measured. The
+    // falls shrink quickly as the entries settle, so a start whose error,
+    // less kBehind times its last fall, is still above `rival`'s will not
+    // catch up: it is given up (UINT64_MAX) instead of run to the end.
+    auto settle = [&](BinAssignment& assignment, auto guess, std::uint64_t rival) {
         std::vector<float> moved;
         std::uint64_t previous = UINT64_MAX;
         for (int round = 0;; ++round) {
             const std::uint64_t error =
                 round == 0 ? assignment.first(sums, guess) : assignment.next(sums, moved);
             ++report.rounds;
-            if (error == 0 || round + 1 == kBinRounds ||
-                (previous != UINT64_MAX &&
-                 previous - std::min(previous, error) <= previous / kSettleShare))
-                return error;
+            if (error == 0 || round + 1 == kBinRounds) return error;
+            if (previous != UINT64_MAX) {
+                const std::uint64_t fall = previous - std::min(previous, error);
+                if (fall <= previous / kSettleShare) return error;
+                if (round >= kBehindAfter && error - std::min(error, kBehind * fall) > rival)
+                    return UINT64_MAX;
+            }
             previous = error;
             moved =
                 moveEntries(bins, sums, entries, first, count,
                             [&](std::size_t i, std::uint32_t) { return assignment.entryOf(i); });
         }
     };
-    // The bins start from the entries their colours had.
-    std::uint64_t error = settle([&](std::size_t, std::uint32_t v) { return nearestGiven(v); });
     // The rounds stop in the nearest dip, which from the median cut's
     // palette is often a shallow one: a palette cut from the bins by their
-    // spread is settled too, and the better of the two kept.
+    // spread is settled too, and the better of the two kept. The cut goes
+    // first: it usually wins, and then the other start is soon given up.
+    const std::vector<Rgb> moved = entries;
+    BinAssignment byCut(bins, entries), byGiven(bins, entries);
+    std::uint64_t cutError = UINT64_MAX;
+    std::vector<Rgb> cutEntries;
     if (bins.size() >= 2 * count) {
-        const std::vector<Rgb> settled = entries;
         std::vector<std::uint32_t> boxOf(bins.size());
         cutByVariance(bins, entries, first, count, boxOf);
-        const std::uint64_t other = settle([&](std::size_t i, std::uint32_t) { return boxOf[i]; });
-        if (other >= error) {
-            // Its bins' entries still serve as the guesses below.
-            entries = settled;
-        } else {
-            error = other;
-        }
+        cutError = settle(
+            byCut, [&](std::size_t i, std::uint32_t) { return boxOf[i]; }, UINT64_MAX);
+        cutEntries = entries;
+        std::copy(moved.begin(), moved.end(), entries.begin());
+    }
+    // The bins start from the entries their colours had.
+    const std::uint64_t givenError = settle(
+        byGiven, [&](std::size_t, std::uint32_t v) { return nearestGiven(v); }, cutError);
+    const BinAssignment* kept = &byGiven;
+    if (cutError < givenError) {
+        std::copy(cutEntries.begin(), cutEntries.end(), entries.begin());
+        kept = &byCut;
     }
 
     // Measured exactly again, each colour searched from its bin's entry.
@@ -529,9 +552,9 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
     auto nearest = [&](std::uint32_t v) {
         std::uint32_t d = 0;
         float up = 0, low = 0;
-        return from.nearest(v, assignment.entryOf(bins.binOf(v)), d, up, low);
+        return from.nearest(v, kept->entryOf(bins.binOf(v)), d, up, low);
     };
-    error = exactRound(tallies, entries, nearest, sums);
+    const std::uint64_t error = exactRound(tallies, entries, nearest, sums);
     ++report.rounds;
     if (error > report.before) {
         entries = given;
