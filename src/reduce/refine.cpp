@@ -164,28 +164,11 @@ class NearestFrom {
         const bool fresh = keys_.empty();
         keys_.resize(n * (n - 1));
         neighbours_.resize(n * (n - 1));
-        for (std::size_t k = 0; k < n; ++k) {
-            // Squared gap above the index: ties go by index.
-            std::uint64_t* keys = keys_.data() + k * (n - 1);
-            for (std::size_t m = 0, j = 0; m + 1 < n; ++m, ++j) {
-                if (fresh) {
-                    if (j == k) ++j;
-                } else {
-                    j = keys[m] & 0xffffffffu;
-                }
-                keys[m] = std::uint64_t(distance2(entries[j], entries[k].value())) << 32 | j;
-            }
-            for (std::size_t m = 1; m + 1 < n; ++m) {
-                const std::uint64_t key = keys[m];
-                std::size_t at = m;
-                for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
-                keys[at] = key;
-            }
-            Neighbour* list = neighbours_.data() + k * (n - 1);
-            for (std::size_t m = 0; m + 1 < n; ++m)
-                list[m] = {std::sqrt(float(keys[m] >> 32)), std::uint32_t(keys[m] & 0xffffffffu)};
-            half_[k] = 0.5f * list[0].gap;
-        }
+        // Each entry's list is its own: the cores share the entries.
+        const std::size_t parts = n < 64 ? 1 : coreCount();
+        inParts(parts, n, [&](std::size_t, std::size_t from, std::size_t to) {
+            for (std::size_t k = from; k < to; ++k) sortNeighbours(entries, k, fresh);
+        });
     }
 
     float half(unsigned k) const { return half_[k]; }
@@ -234,6 +217,31 @@ class NearestFrom {
     }
 
   private:
+    // Lists entry k's others nearest first.
+    void sortNeighbours(std::span<const Rgb> entries, std::size_t k, bool fresh) {
+        const std::size_t n = entries.size();
+        // Squared gap above the index: ties go by index.
+        std::uint64_t* keys = keys_.data() + k * (n - 1);
+        for (std::size_t m = 0, j = 0; m + 1 < n; ++m, ++j) {
+            if (fresh) {
+                if (j == k) ++j;
+            } else {
+                j = keys[m] & 0xffffffffu;
+            }
+            keys[m] = std::uint64_t(distance2(entries[j], entries[k].value())) << 32 | j;
+        }
+        for (std::size_t m = 1; m + 1 < n; ++m) {
+            const std::uint64_t key = keys[m];
+            std::size_t at = m;
+            for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
+            keys[at] = key;
+        }
+        Neighbour* list = neighbours_.data() + k * (n - 1);
+        for (std::size_t m = 0; m + 1 < n; ++m)
+            list[m] = {std::sqrt(float(keys[m] >> 32)), std::uint32_t(keys[m] & 0xffffffffu)};
+        half_[k] = 0.5f * list[0].gap;
+    }
+
     struct Neighbour {
         float gap;
         std::uint32_t index;
