@@ -10,6 +10,7 @@
 #include "palette/palette_file.h"
 #include "palette/palette_input.h"
 #include "support/cli_runner.h"
+#include "support/file_bytes.h"
 #include "support/scoped_env.h"
 
 using namespace kararisu;
@@ -17,11 +18,6 @@ using namespace kararisu::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 Bitmap sixteenColours() {
     Bitmap b(4, 4, PixelFormat::Bpp4);

@@ -7,17 +7,13 @@
 
 #include "gui/reduce_fixture.h"
 #include "support/cli_runner.h"
+#include "support/file_bytes.h"
 #include "support/pictures.h"
 
 using namespace kararisu;
 using namespace kararisu::test;
 
 namespace {
-
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A paletted picture whose indexes run across it.
 Bitmap indexed(PixelFormat f, int w, int h, std::vector<Rgb> colours) {

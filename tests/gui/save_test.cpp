@@ -13,6 +13,7 @@
 #include "app/save_texts.h"
 #include "gui/gui_fixture.h"
 #include "palette/palette_file.h"
+#include "support/file_bytes.h"
 #include "support/scoped_env.h"
 
 using namespace kararisu;
@@ -21,10 +22,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string bytesOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using test::bytesOf;  // of a file; the overload below gives a bitmap's
+
 std::string bytesOf(const Bitmap& b) {
     const std::vector<std::uint8_t> v = encodeBmp(b);
     return {v.begin(), v.end()};

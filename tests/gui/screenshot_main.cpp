@@ -35,15 +35,15 @@ Bitmap sample(int w, int h, PixelFormat f) {
     return b;
 }
 
-bool save(QWidget* w, const QString& file) {
-    QPixmap pm = w->grab();
-    bool ok = pm.save(file);
+}  // namespace
+
+bool kararisu::saveShot(QWidget* w, const QString& file) {
+    const QPixmap pm = w->grab();
+    const bool ok = pm.save(file);
     std::printf("%s %s (%dx%d)\n", ok ? "wrote" : "could not write", qPrintable(file), pm.width(),
                 pm.height());
     return ok;
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     Application app(argc, argv);
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     m.MotoListBoxMouseMove();
     app.processEvents();
     std::printf("caption: %s\n", qPrintable(m.windowTitle()));
-    bool ok = save(&m, prefix + "-main.png");
+    bool ok = saveShot(&m, prefix + "-main.png");
     const std::pair<QMenu*, const char*> menus[] = {{m.ui().File1, "file"},
                                                     {m.ui().V3, "view"},
                                                     {m.ui().N3, "settings"},
@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     for (const auto& [menu, name] : menus) {
         menu->popup(m.mapToGlobal(QPoint(40, 40)));
         app.processEvents();
-        ok = save(menu, prefix + "-menu-" + name + ".png") && ok;
+        ok = saveShot(menu, prefix + "-menu-" + name + ".png") && ok;
         menu->hide();
     }
     // The glyph lists, four times as large, one list a row.

@@ -17,17 +17,7 @@
 
 namespace kararisu {
 
-namespace {
-
-bool saveShot(QWidget* w, const QString& file) {
-    const QPixmap pm = w->grab();
-    const bool ok = pm.save(file);
-    std::printf("%s %s (%dx%d)\n", ok ? "wrote" : "could not write", qPrintable(file), pm.width(),
-                pm.height());
-    return ok;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool shootReduce(QApplication& app, Program& program, const QString& prefix) {
     TMain& m = program.main();

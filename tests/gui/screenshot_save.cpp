@@ -21,14 +21,6 @@ namespace kararisu {
 
 namespace {
 
-bool saveShot(QWidget* w, const QString& file) {
-    const QPixmap pm = w->grab();
-    const bool ok = pm.save(file);
-    std::printf("%s %s (%dx%d)\n", ok ? "wrote" : "could not write", qPrintable(file), pm.width(),
-                pm.height());
-    return ok;
-}
-
 // Once the modal window is up and painted: its picture, then `next`.
 void whenUp(bool& ok, const QString& file, std::function<void(QWidget*)> next) {
     QTimer::singleShot(300, [&ok, file, next] {

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QWidget>
 #include <string>
 
 #include "gui/fake_platform.h"
@@ -10,6 +11,9 @@
 namespace kararisu {
 
 class Program;
+
+// Grabs the widget into a PNG file and says so on standard output.
+bool saveShot(QWidget* w, const QString& file);
 
 // The merge dialog filled, then a many-to-one merge run (OUT_PREFIX-merge-*.png).
 bool shootMerge(QApplication& app, Program& program, test::FakePlatform& platform,
