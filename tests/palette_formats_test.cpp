@@ -249,10 +249,21 @@ TEST(Sniffing, ContentDecidesBeforeTheName) {
         readBytes(encodePaletteFile(PaletteLabel::fromText("x"), 5, Palette(distinct(1))), "a.gpl");
     ASSERT_TRUE(five.ok());
     EXPECT_EQ(five.file->palette.size(), 1u);
-    // The program's own file with a tail that makes it 772 bytes is still its own.
+    // The program's own file with a tail that makes it 772 bytes is still its
+    // own, unless it is named as an Adobe table: a table written by this
+    // program must read back even when its colours look like the header.
     Bytes tailed = own;
     tailed.resize(772, 0x55);
-    EXPECT_EQ(readBytes(tailed, "a.act").format, PaletteFormat::Kararisu);
+    EXPECT_EQ(readBytes(tailed, "a.gpl").format, PaletteFormat::Kararisu);
+    EXPECT_EQ(readBytes(tailed, "a.act").format, PaletteFormat::Act);
+    std::vector<Rgb> likeHeader = distinct(256);
+    likeHeader[4] = {2, 0, 0};  // bytes 12-17: DepthCode 2, then version 0x0300
+    likeHeader[5] = {0, 0, 3};
+    const Palette table(likeHeader);
+    const Bytes act = encodePalette(PaletteFormat::Act, PaletteLabel::fromText("x"), 2, table, "n");
+    const Read back = readBytes(act, "t.act");
+    ASSERT_TRUE(back.ok()) << back.reason;
+    EXPECT_EQ(back.file->palette, table);
     // Its own refusals stay those of its reader.
     const Read bad = readBytes(Bytes(30, 0), "a.gpl");
     EXPECT_FALSE(bad.ok());

@@ -94,6 +94,11 @@ PaletteFormat paletteFormatOfFilter(std::string_view name) {
 }
 
 PaletteFormat sniffPaletteFormat(std::span<const std::uint8_t> bytes, std::string_view fileName) {
+    const std::string ext = lowerExtension(fileName);
+    // An Adobe table has no header of its own: its colours may happen to
+    // read as the program's header, so a file of its size named .act is one.
+    const bool actSize = bytes.size() == 768 || bytes.size() == 772;
+    if (actSize && ext == "act") return PaletteFormat::Act;
     // The program's own header first: its label may be any 11 bytes, even
     // "JASC-PAL", but no text palette has the NUL bytes of its header.
     if (looksLikeOwnFile(bytes)) return PaletteFormat::Kararisu;
@@ -102,9 +107,8 @@ PaletteFormat sniffPaletteFormat(std::span<const std::uint8_t> bytes, std::strin
     if (text.starts_with("JASC-PAL")) return PaletteFormat::Jasc;
     if (bytes.size() >= 12 && text.starts_with("RIFF") && text.substr(8, 4) == "PAL ")
         return PaletteFormat::Riff;
-    if (bytes.size() == 768 || bytes.size() == 772) return PaletteFormat::Act;
+    if (actSize) return PaletteFormat::Act;
     if (foreign::looksLikeHexList(text)) return PaletteFormat::Hex;
-    const std::string ext = lowerExtension(fileName);
     if (ext == "act") return PaletteFormat::Act;
     if (ext == "hex") return PaletteFormat::Hex;
     return PaletteFormat::Kararisu;
