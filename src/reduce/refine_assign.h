@@ -1,0 +1,185 @@
+#pragma once
+// Finding each point's nearest entry round after round, cheaply: the
+// entries move little between rounds, so the entry a point had is a good
+// guess and bounds from the round before often settle it without a search.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "reduce/refine_points.h"
+
+namespace kararisu::refining {
+
+// An exact nearest-entry search that starts from a guess: each entry's
+// others are listed nearest first, and an entry j with |j − k| > |v − k| +
+// best cannot beat the best found, nor can any after it in k's list. A
+// colour within half the gap from its guess to the guess's nearest other
+// entry needs no search at all. With a good guess (the entry of the round
+// before) this is cheaper than building a matcher for every round.
+class NearestFrom {
+  public:
+    NearestFrom() = default;
+    explicit NearestFrom(std::span<const Rgb> entries) { update(entries); }
+
+    // Takes the entries' new places. The lists keep their order from the
+    // round before, in which they are nearly sorted already, so an
+    // insertion sort puts them right at little cost.
+    void update(std::span<const Rgb> entries) {
+        const std::size_t n = entries.size();
+        if (entries_.size() != n) {
+            keys_.clear();
+            neighbours_.clear();
+        }
+        entries_.assign(entries.begin(), entries.end());
+        half_.assign(n, 0.0f);
+        if (n < 2) return;
+        const bool fresh = keys_.empty();
+        keys_.resize(n * (n - 1));
+        neighbours_.resize(n * (n - 1));
+        // Each entry's list is its own: the cores share the entries.
+        const std::size_t parts = n < 64 ? 1 : coreCount();
+        inParts(parts, n, [&](std::size_t, std::size_t from, std::size_t to) {
+            for (std::size_t k = from; k < to; ++k) sortNeighbours(entries, k, fresh);
+        });
+    }
+
+    float half(unsigned k) const { return half_[k]; }
+
+    // The nearest entry to v, from the guess k. On return d and up are the
+    // squared and plain distances to it, low a lower bound for any other.
+    unsigned nearest(std::uint32_t v, unsigned k, std::uint32_t& d, float& up, float& low) const {
+        d = distance2(entries_[k], v);
+        up = std::sqrt(float(d));
+        if (up <= half_[k]) {
+            low = 2 * half_[k] - up;
+            return k;
+        }
+        return search(v, k, d, up, low);
+    }
+
+    // As nearest, with d and up already those of entry k.
+    unsigned search(std::uint32_t v, unsigned k, std::uint32_t& d, float& up, float& low) const {
+        const std::size_t n = entries_.size();
+        low = std::numeric_limits<float>::max();
+        if (n < 2) return k;
+        const Neighbour* list = neighbours_.data() + k * (n - 1);
+        const float fromK = up;
+        unsigned best = k;
+        float bestDistance = up;
+        std::uint32_t second = UINT32_MAX;
+        for (std::size_t m = 0; m + 1 < n; ++m) {
+            if (list[m].gap > fromK + bestDistance) {
+                low = list[m].gap - fromK;
+                break;
+            }
+            const unsigned j = list[m].index;
+            const std::uint32_t dj = distance2(entries_[j], v);
+            if (dj < d || (dj == d && j < best)) {
+                second = d;
+                d = dj;
+                best = j;
+                bestDistance = std::sqrt(float(dj));
+            } else {
+                second = std::min(second, dj);
+            }
+        }
+        if (second != UINT32_MAX) low = std::min(low, std::sqrt(float(second)));
+        up = bestDistance;
+        return best;
+    }
+
+  private:
+    // Lists entry k's others nearest first.
+    void sortNeighbours(std::span<const Rgb> entries, std::size_t k, bool fresh) {
+        const std::size_t n = entries.size();
+        // Squared gap above the index: ties go by index.
+        std::uint64_t* keys = keys_.data() + k * (n - 1);
+        for (std::size_t m = 0, j = 0; m + 1 < n; ++m, ++j) {
+            if (fresh) {
+                if (j == k) ++j;
+            } else {
+                j = keys[m] & 0xffffffffu;
+            }
+            keys[m] = std::uint64_t(distance2(entries[j], entries[k].value())) << 32 | j;
+        }
+        for (std::size_t m = 1; m + 1 < n; ++m) {
+            const std::uint64_t key = keys[m];
+            std::size_t at = m;
+            for (; at > 0 && keys[at - 1] > key; --at) keys[at] = keys[at - 1];
+            keys[at] = key;
+        }
+        Neighbour* list = neighbours_.data() + k * (n - 1);
+        for (std::size_t m = 0; m + 1 < n; ++m)
+            list[m] = {std::sqrt(float(keys[m] >> 32)), std::uint32_t(keys[m] & 0xffffffffu)};
+        half_[k] = 0.5f * list[0].gap;
+    }
+
+    struct Neighbour {
+        float gap;
+        std::uint32_t index;
+    };
+    std::vector<Rgb> entries_;
+    std::vector<float> half_;
+    std::vector<std::uint64_t> keys_;
+    std::vector<Neighbour> neighbours_;
+};
+
+// The bins' entries across rounds, kept with two bounds per bin (the
+// distance to its entry from above, to any other from below) so that a bin
+// whose entry plainly stays nearest is not searched again.
+class BinAssignment {
+  public:
+    BinAssignment(const BinPoints& bins, std::span<const Rgb> entries)
+        : bins_(bins),
+          entries_(entries),
+          entry_(bins.size()),
+          upper_(bins.size()),
+          lower_(bins.size()) {}
+
+    // The first round, from a guess of each bin's entry.
+    template <typename Guess>
+    std::uint64_t first(std::vector<Sum>& sums, Guess guess) {
+        from_.update(entries_);
+        const NearestFrom& from = from_;
+        return assignAll(bins_, entries_.size(), sums, [&](std::size_t i, std::uint32_t v) {
+            std::uint32_t d = 0;
+            const unsigned k = from.nearest(v, guess(i, v), d, upper_[i], lower_[i]);
+            entry_[i] = std::uint8_t(k);
+            return Placed{k, d};
+        });
+    }
+
+    // A later round, after entry k moved by moved[k].
+    std::uint64_t next(std::vector<Sum>& sums, const std::vector<float>& moved) {
+        const float most = *std::max_element(moved.begin(), moved.end());
+        from_.update(entries_);
+        const NearestFrom& from = from_;
+        return assignAll(bins_, entries_.size(), sums, [&](std::size_t i, std::uint32_t v) {
+            unsigned k = entry_[i];
+            float up = upper_[i] + moved[k];
+            float low = lower_[i] - most;
+            std::uint32_t d = distance2(entries_[k], v);
+            const float bound = std::max(from.half(k), low);
+            if (up > bound) {
+                up = std::sqrt(float(d));
+                if (up > bound) k = from.search(v, k, d, up, low);
+            }
+            entry_[i] = std::uint8_t(k);
+            upper_[i] = up;
+            lower_[i] = low;
+            return Placed{k, d};
+        });
+    }
+
+    unsigned entryOf(std::size_t i) const { return entry_[i]; }
+
+  private:
+    const BinPoints& bins_;
+    std::span<const Rgb> entries_;  // the caller's, moved between rounds
+    std::vector<std::uint8_t> entry_;
+    std::vector<float> upper_, lower_;
+    NearestFrom from_;
+};
+
+}  // namespace kararisu::refining

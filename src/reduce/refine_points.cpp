@@ -1,0 +1,101 @@
+#include "reduce/refine_points.h"
+
+#include <algorithm>
+
+namespace kararisu::refining {
+
+BinPoints binsOf(std::span<const ColorTally> tallies) {
+    std::vector<Sum> dense(std::size_t{1} << (3 * kBinBits));
+    for (const ColorTally& t : tallies)
+        if (t.count > 0)
+            dense[slotOf(std::uint32_t(t.color))] += sumOf(std::uint32_t(t.color), t.count);
+    BinPoints out;
+    out.binAt.assign(dense.size(), 0);
+    for (std::size_t slot = 0; slot < dense.size(); ++slot) {
+        const Sum& s = dense[slot];
+        if (s.weight == 0) continue;
+        out.binAt[slot] = std::uint32_t(out.bins.size());
+        out.bins.push_back({meanColor(s).value(), s});
+    }
+    return out;
+}
+
+std::size_t cutByGain(std::span<const Point> points, std::span<Rgb> means,
+                      std::vector<std::uint32_t>& boxOf) {
+    struct Box {
+        std::size_t lo, hi;
+        double gain = 0;  // how much the best cut lowers the squared error
+        int channel = 0;
+        std::size_t cut = 0;
+    };
+    std::vector<std::uint32_t> order(points.size()), scratch;
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = std::uint32_t(i);
+    auto channel = [&](std::uint32_t i, int c) {
+        return int((points[i].color >> (16 - 8 * c)) & 0xff);
+    };
+    // A counting sort: linear, and stable, so the order (hence the cut)
+    // depends only on the points, never on the sort.
+    auto sortBy = [&](std::size_t lo, std::size_t hi, int c) {
+        std::size_t at[257] = {};
+        for (std::size_t n = lo; n < hi; ++n) ++at[channel(order[n], c) + 1];
+        for (int v = 0; v < 256; ++v) at[v + 1] += at[v];
+        scratch.resize(hi - lo);
+        for (std::size_t n = lo; n < hi; ++n) scratch[at[channel(order[n], c)]++] = order[n];
+        std::copy(scratch.begin(), scratch.end(), order.begin() + std::ptrdiff_t(lo));
+    };
+    // The error of a box about its mean is Σ w·x² − |S|²/W per channel; a
+    // cut lowers it by |S₁|²/W₁ + |S₂|²/W₂ − |S|²/W.
+    auto norm = [](const double(&s)[3], double w) {
+        return (s[0] * s[0] + s[1] * s[1] + s[2] * s[2]) / w;
+    };
+    auto plan = [&](std::size_t lo, std::size_t hi) {
+        Box box{lo, hi};
+        if (hi - lo < 2) return box;
+        double w = 0, s[3] = {0, 0, 0};
+        for (std::size_t n = lo; n < hi; ++n) {
+            const Sum& p = points[order[n]].sum;
+            w += double(p.weight), s[0] += double(p.r), s[1] += double(p.g), s[2] += double(p.b);
+        }
+        const double whole = norm(s, w);
+        for (int c = 0; c < 3; ++c) {
+            sortBy(lo, hi, c);
+            double w1 = 0, a[3] = {0, 0, 0}, rest[3];
+            for (std::size_t n = lo; n + 1 < hi; ++n) {
+                const Sum& p = points[order[n]].sum;
+                w1 += double(p.weight), a[0] += double(p.r), a[1] += double(p.g),
+                    a[2] += double(p.b);
+                // Cut only between different values of the channel.
+                if (channel(order[n], c) == channel(order[n + 1], c) || w1 <= 0 || w1 >= w)
+                    continue;
+                for (int k = 0; k < 3; ++k) rest[k] = s[k] - a[k];
+                const double gain = norm(a, w1) + norm(rest, w - w1) - whole;
+                if (gain > box.gain) box.gain = gain, box.channel = c, box.cut = n + 1;
+            }
+        }
+        return box;
+    };
+    std::vector<Box> boxes;
+    if (!points.empty() && !means.empty()) boxes.push_back(plan(0, order.size()));
+    while (boxes.size() < means.size()) {
+        std::size_t pick = 0;
+        for (std::size_t b = 1; b < boxes.size(); ++b)
+            if (boxes[b].gain > boxes[pick].gain) pick = b;
+        const Box box = boxes[pick];
+        if (box.gain <= 0) break;
+        sortBy(box.lo, box.hi, box.channel);
+        boxes[pick] = plan(box.lo, box.cut);
+        boxes.push_back(plan(box.cut, box.hi));
+    }
+    boxOf.resize(points.size());
+    for (std::size_t j = 0; j < boxes.size(); ++j) {
+        Sum s;
+        for (std::size_t n = boxes[j].lo; n < boxes[j].hi; ++n) {
+            s += points[order[n]].sum;
+            boxOf[order[n]] = std::uint32_t(j);
+        }
+        means[j] = meanColor(s);
+    }
+    return boxes.size();
+}
+
+}  // namespace kararisu::refining
