@@ -5,7 +5,8 @@
 namespace kararisu::refining {
 
 BinPoints binsOf(std::span<const ColorTally> tallies) {
-    std::vector<Sum> dense(std::size_t{1} << (3 * kBinBits));
+    // 8 MiB of sums: in large pages, not thousands of small faults.
+    LargeVector<Sum> dense(std::size_t{1} << (3 * kBinBits));
     for (const ColorTally& t : tallies)
         if (t.count > 0)
             dense[slotOf(std::uint32_t(t.color))] += sumOf(std::uint32_t(t.color), t.count);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "reduce/mcut.h"
+#include "support/large_buffer.h"
 #include "support/parallel.h"
 #include "worklists/palette.h"
 
@@ -61,7 +62,7 @@ inline std::size_t slotOf(std::uint32_t v) {
 // rounded mean of its colours and carries their exact sums.
 struct BinPoints {
     std::vector<Point> bins;
-    std::vector<std::uint32_t> binAt;  // by slot
+    LargeVector<std::uint32_t> binAt;  // by slot
     std::size_t size() const { return bins.size(); }
     const Point& operator[](std::size_t i) const { return bins[i]; }
     std::size_t binOf(std::uint32_t v) const { return binAt[slotOf(v)]; }
