@@ -4,7 +4,6 @@
 // extent set by its owner.
 
 #include <QListWidget>
-#include <QStyledItemDelegate>
 #include <functional>
 
 #include "app/list_input.h"
@@ -12,6 +11,7 @@
 namespace kararisu {
 
 class GlyphList;
+class GlyphItemDelegate;
 
 class MotoListBox : public ReportingList<QListWidget> {
   public:
@@ -28,8 +28,7 @@ class MotoListBox : public ReportingList<QListWidget> {
     void drawLine(QPainter& painter, const QRect& r, int i, bool selected) const;
 
   private:
-    const GlyphList& glyphs_;
-    std::function<int(int)> depthOf_;
+    GlyphItemDelegate* delegate_;
     int extent_ = 0;
 };
 

@@ -11,6 +11,7 @@
 namespace kararisu {
 
 class GlyphList;
+class GlyphItemDelegate;
 
 class PaletteListBox : public QListWidget {
   public:
@@ -32,7 +33,7 @@ class PaletteListBox : public QListWidget {
 
   private:
     PaletteList& palettes_;
-    const GlyphList& glyphs_;
+    GlyphItemDelegate* delegate_;
     int extent_ = 0;
     std::unique_ptr<ListBoxMirror<PaletteList>> mirror_;
 };

@@ -117,11 +117,7 @@ void TGenSetDlg::buildControls() {
     });
     PaletteLabel = label(SetTab2, QStringLiteral("パレット指定"), 8, 6, plain);
     PaletteBox = new GlyphChoiceBox(SetTab2, glyphs_, 2, [this](int n) {
-        if (n >= palettes_.size()) return std::vector<int>{};
-        const PaletteEntry& e = palettes_.at(n);
-        // A palette file may carry any depth code; only 0 to 5 have a glyph.
-        const int depth = e.depth >= 0 && e.depth <= 5 ? e.depth : -1;
-        return std::vector<int>{depth, static_cast<int>(e.origin)};
+        return n < palettes_.size() ? paletteEntryGlyphs(palettes_.at(n)) : std::vector<int>{};
     });
     for (GlyphChoiceBox* box : {TargetBox, PaletteBox}) {
         box->setFont(plain);

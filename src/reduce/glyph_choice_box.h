@@ -1,36 +1,22 @@
 #pragma once
 // The settings dialog's two drop-down lists, drawn by the program: each
 // item is one or two glyphs of the depth and origin picture list followed by
-// its text, on a line the glyph height plus 4 pixels high. The closed box draws its current item the
-// same way.
+// its text, on a line the glyph height plus 4 pixels high. The closed box
+// draws its current item the same way.
 
-#include <QComboBox>
-#include <functional>
-#include <vector>
+#include "app/glyph_item_delegate.h"
 
 namespace kararisu {
 
-class GlyphList;
-
-class GlyphChoiceBox : public QComboBox {
+class GlyphChoiceBox : public GlyphDropDown {
   public:
-    // glyphsOf(n): the glyph indexes drawn before the text of item n.
-    using GlyphsOf = std::function<std::vector<int>(int)>;
+    // glyphsOf(n): the glyph indexes drawn before the text of item n; the
+    // text starts after glyphsPerItem glyph places (at +20 or +40).
+    using GlyphsOf = GlyphItemDelegate::GlyphsOf;
     GlyphChoiceBox(QWidget* parent, const GlyphList& glyphs, int glyphsPerItem, GlyphsOf glyphsOf);
 
-    int itemHeight() const;
-    // Draws item n into r: the fill of its state, glyph k at
-    // (left + 2 + k * (width + 2), top + 2), the text at
-    // left + glyphsPerItem * (width + 4), centred vertically.
-    void drawItem(QPainter& painter, const QRect& r, int n, bool selected) const;
-
   protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    const GlyphList& glyphs_;
-    int glyphsPerItem_;
-    GlyphsOf glyphsOf_;
+    void drawCurrent(QPainter& painter, const QRect& field) const override;
 };
 
 }  // namespace kararisu
