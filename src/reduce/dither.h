@@ -2,10 +2,11 @@
 // Dithering: matching a picture onto a palette so that areas between its
 // colours come out as a mix of them. Floyd–Steinberg spreads each pixel's
 // error to the neighbours not yet done (serpentine rows, the adjusted colour
-// clamped to 0-255 so errors stay bounded), matching the adjusted colour by
-// its cell of 2 × 2 × 2 colours; the ordered dither adds an 8 × 8 Bayer
-// threshold scaled to the palette's spacing. A pixel whose colour is an
-// entry and that carries no error keeps that entry.
+// clamped to 0-255 so errors stay bounded), a cell of 2 × 2 × 2 colours
+// whose opposite corners have the same nearest entry taking that entry for
+// all its colours; the ordered dither adds an 8 × 8 Bayer threshold scaled
+// to the palette's spacing. A pixel whose colour is an entry and that
+// carries no error keeps that entry.
 
 #include "worklists/bitmap.h"
 
