@@ -17,12 +17,14 @@ using namespace refining;
 // The rounds: one exact round on the whole tally (which also measures the
 // palette given), then rounds on the colours gathered into bins of 4 × 4 × 4
 // (a photo's million colours become some ten or hundred thousand bins, each
-// with the exact sums of its colours), then an exact round again. The bin
-// rounds stop in the nearest dip of the error; a second start, the bins cut
-// into boxes by their spread, is settled as well and the better one kept;
-// small palettes then try swapping entries between clusters. The last
-// exact error is compared with the first: a palette the bins led astray is
-// dropped, so the result is never worse than the one given.
+// with the exact sums of its colours), then an exact round again; the exact
+// rounds measure each colour against the few entries that can be nearest to
+// anything in its bin. The bin rounds stop in the nearest dip of the error,
+// so where they start matters: from the bins cut into boxes by their spread,
+// and for small palettes also from the palette given, the better kept; small
+// palettes then try swapping entries between clusters. The last exact error
+// is compared with the first: a palette the bins led astray is dropped, so
+// the result is never worse than the one given.
 namespace {
 
 constexpr int kBinRounds = 24;
@@ -128,6 +130,29 @@ std::vector<float> moveEntries(const Points& points, const std::vector<Sum>& sum
     return moved;
 }
 
+// Each bin's nearest entry, searched from the answer for the bin before it
+// (the bins go in order of their colours' top bits, so neighbours are
+// near). The chains restart every kChain bins, so the answers (ties
+// included) do not depend on how the work is cut between the cores.
+LargeVector<unsigned> nearestOfBins(const BinPoints& bins, const NearestFrom& from) {
+    constexpr std::size_t kChain = 4096;
+    LargeVector<unsigned> nearest(bins.size());
+    const std::size_t chains = (bins.size() + kChain - 1) / kChain;
+    if (chains == 0) return nearest;
+    const std::size_t parts = std::clamp<std::size_t>(partsFor(bins.size()), 1, chains);
+    inParts(parts, chains, [&](std::size_t, std::size_t firstChain, std::size_t lastChain) {
+        for (std::size_t c = firstChain; c < lastChain; ++c) {
+            unsigned k = 0;
+            for (std::size_t i = c * kChain; i < std::min(bins.size(), (c + 1) * kChain); ++i) {
+                std::uint32_t d = 0;
+                float up = 0, low = 0;
+                nearest[i] = k = from.nearest(bins[i].color, k, d, up, low);
+            }
+        }
+    });
+    return nearest;
+}
+
 // A swap: entry `dropped` leaves its colours to their next-nearest entries
 // and, with entry `split`, takes one half each of split's colours.
 struct Swap {
@@ -158,7 +183,7 @@ std::optional<Swap> planSwap(const BinPoints& bins, std::span<const Rgb> entries
         if (loss[k] < loss[dropped]) dropped = k;
     std::optional<Swap> best;
     double bestGain = 0;
-    std::vector<std::uint32_t> halfOf;
+    LargeVector<std::uint32_t> halfOf;
     for (std::size_t k = first; k < first + count; ++k) {
         Rgb halves[2];
         if (k == dropped || cutByGain(members[k], halves, halfOf) < 2) continue;
@@ -194,16 +219,20 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
     const std::vector<Rgb> given = entries;
     std::vector<Sum> sums;
 
-    // The palette given, measured and moved once.
-    const ColorMatcher matcher{Palette(entries)};
-    auto nearestGiven = [&](std::uint32_t v) { return matcher.nearest(v); };
+    // The palette given, measured and moved once: each colour searched
+    // from its bin's nearest entry.
+    const BinPoints bins = binsOf(tallies);
+    // One search serves every step: its lists take a megabyte at 256 entries.
+    NearestFrom near(entries);
+    const LargeVector<unsigned> givenOf = nearestOfBins(bins, near);
+    const BinCandidates givenCandidates(bins, near, [&](std::size_t i) { return givenOf[i]; });
+    auto nearestGiven = [&](std::uint32_t v) { return givenCandidates.nearest(v); };
     report.before = report.last = exactRound(tallies, entries, nearestGiven, sums);
     report.rounds = 1;
     if (report.before == 0) return report;
     moveEntries(all, sums, entries, first, count,
                 [&](std::size_t, std::uint32_t v) { return nearestGiven(v); });
 
-    const BinPoints bins = binsOf(tallies);
     // Rounds until the error settles, ending with the palette measured. The
     // falls shrink quickly as the entries settle, so a start whose error,
     // less kBehind times its last fall, is still above `rival`'s will not
@@ -230,14 +259,15 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
     };
     // The rounds stop in the nearest dip, which from the median cut's
     // palette is often a shallow one: a palette cut from the bins by their
-    // spread is settled too, and the better of the two kept. The cut goes
-    // first: it usually wins, and then the other start is soon given up.
+    // spread usually settles lower. The cut goes first, so that when the
+    // palette given is settled too it can be given up as soon as it is
+    // clearly behind.
     const std::vector<Rgb> moved = entries;
-    BinAssignment byCut(bins, entries), byGiven(bins, entries);
+    BinAssignment byCut(bins, entries, near), byGiven(bins, entries, near);
     std::uint64_t cutError = UINT64_MAX;
     std::vector<Rgb> cutEntries;
     if (bins.size() >= 2 * count) {
-        std::vector<std::uint32_t> boxOf;
+        LargeVector<std::uint32_t> boxOf;
         cutByGain(bins.bins, std::span(entries).subspan(first, count), boxOf);
         cutError = settle(
             byCut, [&](std::size_t i, std::uint32_t) { return unsigned(first + boxOf[i]); },
@@ -245,9 +275,13 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
         cutEntries = entries;
         std::copy(moved.begin(), moved.end(), entries.begin());
     }
-    // The bins start from the entries their colours had.
-    const std::uint64_t givenError = settle(
-        byGiven, [&](std::size_t, std::uint32_t v) { return nearestGiven(v); }, cutError);
+    // The bins start from the entries their colours had. Past a few dozen
+    // entries the cut's start has won by far on every picture tried, so
+    // only small palettes, or bins too few to cut, settle this one too.
+    std::uint64_t givenError = UINT64_MAX;
+    if (cutError == UINT64_MAX || entries.size() <= kSwapMost)
+        givenError = settle(
+            byGiven, [&](std::size_t i, std::uint32_t) { return givenOf[i]; }, cutError);
     const BinAssignment* kept = &byGiven;
     if (cutError < givenError) {
         std::copy(cutEntries.begin(), cutEntries.end(), entries.begin());
@@ -267,7 +301,7 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
         const std::vector<Rgb> before = entries;
         entries[swap->split] = swap->halves[0];
         entries[swap->dropped] = swap->halves[1];
-        swapped.push_back(std::make_unique<BinAssignment>(bins, entries));
+        swapped.push_back(std::make_unique<BinAssignment>(bins, entries, near));
         const BinAssignment& from = *kept;
         const std::uint64_t error = settle(
             *swapped.back(), [&](std::size_t i, std::uint32_t) { return from.entryOf(i); },
@@ -281,12 +315,9 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
     }
 
     // Measured exactly again, each colour searched from its bin's entry.
-    const NearestFrom from(entries);
-    auto nearest = [&](std::uint32_t v) {
-        std::uint32_t d = 0;
-        float up = 0, low = 0;
-        return from.nearest(v, kept->entryOf(bins.binOf(v)), d, up, low);
-    };
+    near.update(entries);
+    const BinCandidates candidates(bins, near, [&](std::size_t i) { return kept->entryOf(i); });
+    auto nearest = [&](std::uint32_t v) { return candidates.nearest(v); };
     const std::uint64_t error = exactRound(tallies, entries, nearest, sums);
     ++report.rounds;
     if (error > report.before) {

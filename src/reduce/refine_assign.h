@@ -3,6 +3,8 @@
 // entries move little between rounds, so the entry a point had is a good
 // guess and bounds from the round before often settle it without a search.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -89,6 +91,27 @@ class NearestFrom {
         return best;
     }
 
+    Rgb entry(unsigned k) const { return entries_[k]; }
+
+    // Appends to `out`, in index order, every entry that can be nearest to
+    // a colour within `reach` of c: with |v − c| ≤ reach, an entry j with
+    // |c − j| > |c − k| + 2·reach is farther from v than k is. The nearer k
+    // is to c, the shorter the list.
+    void candidates(std::uint32_t c, unsigned k, float reach,
+                    std::vector<std::uint8_t>& out) const {
+        const std::size_t n = entries_.size();
+        const std::size_t at = out.size();
+        // A hair over the bound, so that rounding never drops an entry.
+        const float limit = std::sqrt(float(distance2(entries_[k], c))) + 2 * reach + 0.01f;
+        out.push_back(std::uint8_t(k));
+        const Neighbour* list = neighbours_.data() + k * (n - 1);
+        // |k − j| ≤ |k − c| + |c − j|: the list can stop at twice the limit.
+        for (std::size_t m = 0; m + 1 < n && list[m].gap <= 2 * limit; ++m)
+            if (float(distance2(entries_[list[m].index], c)) <= limit * limit)
+                out.push_back(std::uint8_t(list[m].index));
+        std::sort(out.begin() + std::ptrdiff_t(at), out.end());
+    }
+
   private:
     // Lists entry k's others nearest first.
     void sortNeighbours(std::span<const Rgb> entries, std::size_t k, bool fresh) {
@@ -130,12 +153,15 @@ class NearestFrom {
 // whose entry plainly stays nearest is not searched again.
 class BinAssignment {
   public:
-    BinAssignment(const BinPoints& bins, std::span<const Rgb> entries)
+    // `from` is the refinement's search, shared by every assignment (its
+    // lists are large): each round brings it up to the entries' places.
+    BinAssignment(const BinPoints& bins, std::span<const Rgb> entries, NearestFrom& from)
         : bins_(bins),
           entries_(entries),
           entry_(bins.size()),
           upper_(bins.size()),
-          lower_(bins.size()) {}
+          lower_(bins.size()),
+          from_(from) {}
 
     // The first round, from a guess of each bin's entry.
     template <typename Guess>
@@ -177,9 +203,70 @@ class BinAssignment {
   private:
     const BinPoints& bins_;
     std::span<const Rgb> entries_;  // the caller's, moved between rounds
-    std::vector<std::uint8_t> entry_;
-    std::vector<float> upper_, lower_;
-    NearestFrom from_;
+    LargeVector<std::uint8_t> entry_;
+    LargeVector<float> upper_, lower_;
+    NearestFrom& from_;
+};
+
+// For each bin, the entries that can be nearest to some colour in it, in
+// index order: an exact round then measures a colour against a handful of
+// entries instead of walking its guess's neighbours. Ties go to the lowest
+// index, as in the matcher.
+class BinCandidates {
+  public:
+    // entryOf(i): an entry near bin i's point (the nearer, the fewer
+    // candidates).
+    template <typename EntryOf>
+    BinCandidates(const BinPoints& bins, const NearestFrom& from, EntryOf entryOf)
+        : bins_(bins), from_(from), start_(bins.size() + 1) {
+        const std::size_t n = bins.size(), parts = partsFor(n);
+        std::vector<std::vector<std::uint8_t>> lists(parts);
+        inParts(parts, n, [&](std::size_t part, std::size_t first, std::size_t last) {
+            for (std::size_t i = first; i < last; ++i) {
+                start_[i] = std::uint32_t(lists[part].size());
+                from.candidates(bins[i].color, entryOf(i), reachOf(bins[i].color), lists[part]);
+            }
+        });
+        // The parts' lists end to end, as inParts cut the bins.
+        std::uint32_t offset = 0;
+        for (std::size_t part = 0; part < parts; ++part) {
+            for (std::size_t i = n * part / parts; i < n * (part + 1) / parts; ++i)
+                start_[i] += offset;
+            offset += std::uint32_t(lists[part].size());
+            list_.insert(list_.end(), lists[part].begin(), lists[part].end());
+        }
+        start_[n] = offset;
+    }
+
+    unsigned nearest(std::uint32_t v) const {
+        const std::size_t i = bins_.binOf(v);
+        unsigned best = 0;
+        std::uint32_t bestDistance = UINT32_MAX;
+        for (std::uint32_t at = start_[i]; at < start_[i + 1]; ++at) {
+            const std::uint32_t d = distance2(from_.entry(list_[at]), v);
+            if (d < bestDistance) bestDistance = d, best = list_[at];
+        }
+        return best;
+    }
+
+  private:
+    // How far a colour of the bin can be from the bin's point c: to the
+    // farthest corner of the bin's cube, which holds c.
+    static float reachOf(std::uint32_t c) {
+        constexpr int kSide = (1 << kBinShift) - 1;
+        int sum = 0;
+        for (int shift : {16, 8, 0}) {
+            const int x = int((c >> shift) & 0xff), low = x >> kBinShift << kBinShift;
+            const int far = std::max(x - low, low + kSide - x);
+            sum += far * far;
+        }
+        return std::sqrt(float(sum));
+    }
+
+    const BinPoints& bins_;
+    const NearestFrom& from_;
+    LargeVector<std::uint32_t> start_;
+    std::vector<std::uint8_t> list_;
 };
 
 }  // namespace kararisu::refining

@@ -5,31 +5,66 @@
 namespace kararisu::refining {
 
 BinPoints binsOf(std::span<const ColorTally> tallies) {
-    // 8 MiB of sums: in large pages, not thousands of small faults.
-    LargeVector<Sum> dense(std::size_t{1} << (3 * kBinBits));
-    for (const ColorTally& t : tallies)
-        if (t.count > 0)
-            dense[slotOf(std::uint32_t(t.color))] += sumOf(std::uint32_t(t.color), t.count);
-    BinPoints out;
-    out.binAt.assign(dense.size(), 0);
-    for (std::size_t slot = 0; slot < dense.size(); ++slot) {
-        const Sum& s = dense[slot];
-        if (s.weight == 0) continue;
-        out.binAt[slot] = std::uint32_t(out.bins.size());
-        out.bins.push_back({meanColor(s).value(), s});
+    // The bins are summed a slab of reds at a time, in a table of one slab's
+    // green × blue slots that stays in the cache; the slabs are shared
+    // between the cores, and each slab is one run of the tallies when they
+    // come in order of colour, as the survey gives them.
+    auto byColor = [](const ColorTally& a, const ColorTally& b) { return a.color < b.color; };
+    std::vector<ColorTally> ordered;
+    if (!std::is_sorted(tallies.begin(), tallies.end(), byColor)) {
+        ordered.assign(tallies.begin(), tallies.end());
+        std::sort(ordered.begin(), ordered.end(), byColor);
+        tallies = ordered;
     }
+    constexpr std::size_t kSlabs = std::size_t{1} << kBinBits;
+    constexpr std::size_t kSlabSlots = std::size_t{1} << (2 * kBinBits);
+    std::vector<std::size_t> slabStart(kSlabs + 1);
+    for (std::size_t slab = 0; slab <= kSlabs; ++slab) {
+        const ColorTally bound{std::int32_t(slab << (16 + kBinShift)), 0};
+        slabStart[slab] = std::size_t(
+            std::lower_bound(tallies.begin(), tallies.end(), bound, byColor) - tallies.begin());
+    }
+    const std::size_t parts = partsFor(tallies.size());
+    std::vector<LargeVector<Point>> found(parts);
+    inParts(parts, kSlabs, [&](std::size_t part, std::size_t firstSlab, std::size_t lastSlab) {
+        std::vector<Sum> slots(kSlabSlots);
+        // Room for every bin the slabs can hold; only the pages used are backed.
+        found[part].reserve(std::min(slabStart[lastSlab] - slabStart[firstSlab],
+                                     (lastSlab - firstSlab) * kSlabSlots));
+        for (std::size_t slab = firstSlab; slab < lastSlab; ++slab) {
+            for (std::size_t i = slabStart[slab]; i < slabStart[slab + 1]; ++i) {
+                const auto v = std::uint32_t(tallies[i].color);
+                if (tallies[i].count > 0)
+                    slots[slotOf(v) & (kSlabSlots - 1)] += sumOf(v, tallies[i].count);
+            }
+            for (Sum& s : slots) {
+                if (s.weight == 0) continue;
+                found[part].push_back({meanColor(s).value(), s});
+                s = Sum{};
+            }
+        }
+    });
+    BinPoints out;
+    std::size_t total = 0;
+    for (const LargeVector<Point>& f : found) total += f.size();
+    out.bins.reserve(total);
+    for (const LargeVector<Point>& f : found) out.bins.insert(out.bins.end(), f.begin(), f.end());
+    // A bin's rounded mean lies within the bin, so its slot is the bin's.
+    out.binAt.assign(std::size_t{1} << (3 * kBinBits), 0);
+    for (std::size_t i = 0; i < out.bins.size(); ++i)
+        out.binAt[slotOf(out.bins[i].color)] = std::uint32_t(i);
     return out;
 }
 
 std::size_t cutByGain(std::span<const Point> points, std::span<Rgb> means,
-                      std::vector<std::uint32_t>& boxOf) {
+                      LargeVector<std::uint32_t>& boxOf) {
     struct Box {
         std::size_t lo, hi;
         double gain = 0;  // how much the best cut lowers the squared error
         int channel = 0;
         std::size_t cut = 0;
     };
-    std::vector<std::uint32_t> order(points.size()), scratch;
+    LargeVector<std::uint32_t> order(points.size()), scratch;
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = std::uint32_t(i);
     auto channel = [&](std::uint32_t i, int c) {
         return int((points[i].color >> (16 - 8 * c)) & 0xff);

@@ -61,7 +61,7 @@ inline std::size_t slotOf(std::uint32_t v) {
 // The tally's colours gathered by their top bits: each bin stands at the
 // rounded mean of its colours and carries their exact sums.
 struct BinPoints {
-    std::vector<Point> bins;
+    LargeVector<Point> bins;
     LargeVector<std::uint32_t> binAt;  // by slot
     std::size_t size() const { return bins.size(); }
     const Point& operator[](std::size_t i) const { return bins[i]; }
@@ -111,6 +111,6 @@ struct Placed {
 // box whose cut lowers the error most is cut next. means[j] becomes the
 // rounded mean of box j, boxOf[i] the box of point i.
 std::size_t cutByGain(std::span<const Point> points, std::span<Rgb> means,
-                      std::vector<std::uint32_t>& boxOf);
+                      LargeVector<std::uint32_t>& boxOf);
 
 }  // namespace kararisu::refining
