@@ -1,13 +1,15 @@
 // The reduction's stages on photo-like images of 1, 4 and 12 megapixels:
 // the survey (distinct colours with their counts), the luminance sort and
 // the median cut, matching every pixel, and the whole individual reduction
-// of mode 0 (adaptive) and mode 5 (grey scale).
+// of mode 0 (adaptive) and mode 5 (grey scale); the opt-in refinement of
+// 256 and 16 colours.
 #include <benchmark/benchmark.h>
 
 #include "photo_image.h"
 #include "reduce/engines.h"
 #include "reduce/fixed_palettes.h"
 #include "reduce/mcut.h"
+#include "reduce/refine.h"
 #include "reduce/survey.h"
 
 using namespace kararisu;
@@ -72,6 +74,26 @@ void BM_MatchDistinctColours(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * b.width() * b.height());
 }
 
+// The refinement alone, from the median cut's palette of `colours` entries.
+void refineFromCut(benchmark::State& state, std::size_t colours) {
+    const Bitmap& b = image(state);
+    WorkArea work;
+    ColorSurvey survey;
+    survey.count(b, work);
+    LargeVector<ColorTally> t = survey.tallies();
+    std::vector<Rgb> chosen(colours);
+    medianCut(std::int64_t(b.width()) * b.height(), t, chosen, work);
+    for (auto _ : state) {
+        std::vector<Rgb> entries = chosen;
+        refinePalette(survey.tallies(), entries, 0, entries.size());
+        benchmark::DoNotOptimize(entries.data());
+    }
+    state.counters["colours"] = double(survey.tallies().size());
+}
+
+void BM_Refine256(benchmark::State& state) { refineFromCut(state, 256); }
+void BM_Refine16(benchmark::State& state) { refineFromCut(state, 16); }
+
 void reduceWhole(benchmark::State& state, int mode, const char* scheme) {
     const Bitmap& b = image(state);
     for (auto _ : state) {
@@ -102,5 +124,7 @@ void sizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_Survey)->Apply(sizes);
 BENCHMARK(BM_TallySortAndMedianCut)->Apply(sizes);
 BENCHMARK(BM_MatchDistinctColours)->Apply(sizes);
+BENCHMARK(BM_Refine256)->Apply(sizes);
+BENCHMARK(BM_Refine16)->Apply(sizes);
 BENCHMARK(BM_ReduceMode0)->Apply(sizes);
 BENCHMARK(BM_ReduceMode5)->Apply(sizes);
