@@ -130,29 +130,6 @@ std::vector<float> moveEntries(const Points& points, const std::vector<Sum>& sum
     return moved;
 }
 
-// Each bin's nearest entry, searched from the answer for the bin before it
-// (the bins go in order of their colours' top bits, so neighbours are
-// near). The chains restart every kChain bins, so the answers (ties
-// included) do not depend on how the work is cut between the cores.
-LargeVector<unsigned> nearestOfBins(const BinPoints& bins, const NearestFrom& from) {
-    constexpr std::size_t kChain = 4096;
-    LargeVector<unsigned> nearest(bins.size());
-    const std::size_t chains = (bins.size() + kChain - 1) / kChain;
-    if (chains == 0) return nearest;
-    const std::size_t parts = std::clamp<std::size_t>(partsFor(bins.size()), 1, chains);
-    inParts(parts, chains, [&](std::size_t, std::size_t firstChain, std::size_t lastChain) {
-        for (std::size_t c = firstChain; c < lastChain; ++c) {
-            unsigned k = 0;
-            for (std::size_t i = c * kChain; i < std::min(bins.size(), (c + 1) * kChain); ++i) {
-                std::uint32_t d = 0;
-                float up = 0, low = 0;
-                nearest[i] = k = from.nearest(bins[i].color, k, d, up, low);
-            }
-        }
-    });
-    return nearest;
-}
-
 // A swap: entry `dropped` leaves its colours to their next-nearest entries
 // and, with entry `split`, takes one half each of split's colours.
 struct Swap {
