@@ -89,6 +89,29 @@ TEST(Refine, NeverWorseOnRandomTalliesAndFixedEntriesStay) {
     }
 }
 
+TEST(Refine, MeasuresExactlyWhereBinsHoldManyColoursNearTheirBorders) {
+    // Every colour of a 24-wide cube, so each bin is full, with entries
+    // packed among them: many bins straddle the border between entries.
+    std::mt19937 rng(11);
+    std::vector<ColorTally> t;
+    for (int r = 100; r < 124; ++r)
+        for (int g = 40; g < 64; ++g)
+            for (int b = 200; b < 224; ++b)
+                t.push_back({std::int32_t(rgb(r, g, b).value()), std::int32_t(1 + rng() % 9)});
+    for (std::size_t size : {7u, 64u, 256u}) {
+        std::vector<Rgb> entries(size);
+        std::uniform_int_distribution<int> at(0, 23);
+        for (Rgb& e : entries)
+            e = Rgb{std::uint8_t(100 + at(rng)), std::uint8_t(40 + at(rng)),
+                    std::uint8_t(200 + at(rng))};
+        const std::uint64_t before = paletteError(t, entries);
+        std::vector<Rgb> refined = entries;
+        const RefineReport report = refinePalette(t, refined, 0, size);
+        EXPECT_EQ(report.before, before) << size << " entries";
+        EXPECT_LE(paletteError(t, refined), report.last) << size << " entries";
+    }
+}
+
 TEST(Refine, MedianCutPalettesOfEveryAdaptiveModeOnAPhotoLikePicture) {
     const Bitmap photo = photoLike(320, 240, 3);
     const std::vector<ColorTally> t = tallyOf(photo);
