@@ -62,7 +62,7 @@ std::size_t cutByGain(std::span<const Point> points, std::span<Rgb> means,
         std::size_t lo, hi;
         double gain = 0;  // how much the best cut lowers the squared error
         int channel = 0;
-        std::size_t cut = 0;
+        int last = 0;  // the cut's lower side ends at this value of the channel
     };
     LargeVector<std::uint32_t> order(points.size()), scratch;
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = std::uint32_t(i);
@@ -84,28 +84,29 @@ std::size_t cutByGain(std::span<const Point> points, std::span<Rgb> means,
     auto norm = [](const double(&s)[3], double w) {
         return (s[0] * s[0] + s[1] * s[1] + s[2] * s[2]) / w;
     };
+    // Each channel's best cut from a histogram of the box's sums by the
+    // channel's value: no sort until a box is really cut.
     auto plan = [&](std::size_t lo, std::size_t hi) {
         Box box{lo, hi};
         if (hi - lo < 2) return box;
-        double w = 0, s[3] = {0, 0, 0};
-        for (std::size_t n = lo; n < hi; ++n) {
-            const Sum& p = points[order[n]].sum;
-            w += double(p.weight), s[0] += double(p.r), s[1] += double(p.g), s[2] += double(p.b);
-        }
+        Sum histogram[3][256];
+        for (std::size_t n = lo; n < hi; ++n)
+            for (int c = 0; c < 3; ++c) histogram[c][channel(order[n], c)] += points[order[n]].sum;
+        Sum all;
+        for (const Sum& h : histogram[0]) all += h;
+        const double w = double(all.weight), s[3] = {double(all.r), double(all.g), double(all.b)};
         const double whole = norm(s, w);
         for (int c = 0; c < 3; ++c) {
-            sortBy(lo, hi, c);
-            double w1 = 0, a[3] = {0, 0, 0}, rest[3];
-            for (std::size_t n = lo; n + 1 < hi; ++n) {
-                const Sum& p = points[order[n]].sum;
-                w1 += double(p.weight), a[0] += double(p.r), a[1] += double(p.g),
-                    a[2] += double(p.b);
-                // Cut only between different values of the channel.
-                if (channel(order[n], c) == channel(order[n + 1], c) || w1 <= 0 || w1 >= w)
-                    continue;
-                for (int k = 0; k < 3; ++k) rest[k] = s[k] - a[k];
+            Sum below;
+            for (int v = 0; v < 255; ++v) {
+                if (histogram[c][v].weight == 0) continue;
+                below += histogram[c][v];
+                if (below.weight >= all.weight) break;
+                const double w1 = double(below.weight);
+                const double a[3] = {double(below.r), double(below.g), double(below.b)};
+                const double rest[3] = {s[0] - a[0], s[1] - a[1], s[2] - a[2]};
                 const double gain = norm(a, w1) + norm(rest, w - w1) - whole;
-                if (gain > box.gain) box.gain = gain, box.channel = c, box.cut = n + 1;
+                if (gain > box.gain) box.gain = gain, box.channel = c, box.last = v;
             }
         }
         return box;
@@ -119,8 +120,10 @@ std::size_t cutByGain(std::span<const Point> points, std::span<Rgb> means,
         const Box box = boxes[pick];
         if (box.gain <= 0) break;
         sortBy(box.lo, box.hi, box.channel);
-        boxes[pick] = plan(box.lo, box.cut);
-        boxes.push_back(plan(box.cut, box.hi));
+        std::size_t cut = box.lo;
+        while (channel(order[cut], box.channel) <= box.last) ++cut;
+        boxes[pick] = plan(box.lo, cut);
+        boxes.push_back(plan(cut, box.hi));
     }
     boxOf.resize(points.size());
     for (std::size_t j = 0; j < boxes.size(); ++j) {
