@@ -196,8 +196,8 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
     const std::vector<Rgb> given = entries;
     std::vector<Sum> sums;
 
-    // The palette given, measured and moved once: each colour searched
-    // from its bin's nearest entry.
+    // The palette given, measured and moved once: each colour against the
+    // entries that can be nearest to its bin.
     const BinPoints bins = binsOf(tallies);
     // One search serves every step: its lists take a megabyte at 256 entries.
     NearestFrom near(entries);
@@ -291,7 +291,7 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
         kept = swapped.back().get();
     }
 
-    // Measured exactly again, each colour searched from its bin's entry.
+    // Measured exactly again, each colour against its bin's candidates.
     near.update(entries);
     const BinCandidates candidates(bins, near, [&](std::size_t i) { return kept->entryOf(i); });
     auto nearest = [&](std::uint32_t v) { return candidates.nearest(v); };
