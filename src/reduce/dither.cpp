@@ -1,6 +1,7 @@
 #include "reduce/dither.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <stdexcept>
@@ -20,6 +21,15 @@ int bandsFor(int height) {
     return std::clamp(height / kBandRows, 1, kMaxBands);
 }
 
+// A channel's bits spread three apart, so that the three channels of a
+// colour interleave and near colours land near each other in a table.
+constexpr std::array<std::uint32_t, 256> kSpread = [] {
+    std::array<std::uint32_t, 256> spread{};
+    for (unsigned v = 0; v < 256; ++v)
+        for (unsigned bit = 0; bit < 8; ++bit) spread[v] |= ((v >> bit) & 1u) << (3 * bit);
+    return spread;
+}();
+
 // The matcher's answers kept for every colour asked about, shared by the
 // threads: dithered colours wander around the picture's own, and the same
 // ones are asked for again and again. One byte per colour and a bit saying
@@ -29,17 +39,11 @@ int bandsFor(int height) {
 // search a colour and store the same answer.
 class NearestTable {
   public:
-    explicit NearestTable(const ColorMatcher& m) : matcher_(m), table_(kColors + kColors / 8) {
-        for (unsigned v = 0; v < 256; ++v) {
-            std::uint32_t spread = 0;
-            for (unsigned bit = 0; bit < 8; ++bit) spread |= ((v >> bit) & 1u) << (3 * bit);
-            spread_[v] = spread;
-        }
-    }
+    explicit NearestTable(const ColorMatcher& m) : matcher_(m), table_(kColors + kColors / 8) {}
 
     unsigned operator()(std::uint32_t rgb) const {
-        const std::uint32_t c = spread_[(rgb >> 16) & 0xff] << 2 | spread_[(rgb >> 8) & 0xff] << 1 |
-                                spread_[rgb & 0xff];
+        const std::uint32_t c = kSpread[(rgb >> 16) & 0xff] << 2 | kSpread[(rgb >> 8) & 0xff] << 1 |
+                                kSpread[rgb & 0xff];
         std::uint8_t* index = table_.get();
         std::atomic_ref<std::uint64_t> word(
             reinterpret_cast<std::uint64_t*>(index + kColors)[c >> 6]);
@@ -59,7 +63,6 @@ class NearestTable {
     static constexpr std::size_t kColors = std::size_t{1} << 24;
     const ColorMatcher& matcher_;
     LargeBlock table_;
-    std::uint32_t spread_[256];
 };
 
 // Floyd–Steinberg's colours, which wander by the error around the
@@ -76,11 +79,6 @@ class CellTable {
   public:
     CellTable(const std::vector<Rgb>& pal, const NearestTable& exact)
         : exact_(exact), table_(kCells + kCells / 8 + kCells / 8) {
-        for (unsigned v = 0; v < 128; ++v) {
-            std::uint32_t spread = 0;
-            for (unsigned bit = 0; bit < 7; ++bit) spread |= ((v >> bit) & 1u) << (3 * bit);
-            spread_[v] = spread;
-        }
         std::uint8_t* byColour = table_.get() + kCells + kCells / 8;
         for (const Rgb& p : pal) {
             const std::uint32_t c = cellOf(p.r, p.g, p.b);
@@ -114,13 +112,12 @@ class CellTable {
   private:
     static constexpr std::size_t kCells = std::size_t{1} << 21;
     std::uint32_t cellOf(int r, int g, int b) const {
-        return spread_[r >> 1] << 2 | spread_[g >> 1] << 1 | spread_[b >> 1];
+        return kSpread[r >> 1] << 2 | kSpread[g >> 1] << 1 | kSpread[b >> 1];
     }
     const NearestTable& exact_;
     // The entry of each cell, the bits of the cells whose entry is known,
     // and the bits of those matched colour by colour.
     LargeBlock table_;
-    std::uint32_t spread_[128];
 };
 
 void put(Bitmap& dst, std::uint8_t* out, int x, int y, unsigned index) {

@@ -240,7 +240,8 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
     // palette given is settled too it can be given up as soon as it is
     // clearly behind.
     const std::vector<Rgb> moved = entries;
-    BinAssignment byCut(bins, entries, near), byGiven(bins, entries, near);
+    BinAssignment byCut(bins, entries, near);
+    std::optional<BinAssignment> byGiven;
     std::uint64_t cutError = UINT64_MAX;
     std::vector<Rgb> cutEntries;
     if (bins.size() >= 2 * count) {
@@ -256,10 +257,12 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
     // entries the cut's start has won by far on every picture tried, so
     // only small palettes, or bins too few to cut, settle this one too.
     std::uint64_t givenError = UINT64_MAX;
-    if (cutError == UINT64_MAX || entries.size() <= kSwapMost)
+    if (cutError == UINT64_MAX || entries.size() <= kSwapMost) {
+        byGiven.emplace(bins, entries, near);
         givenError = settle(
-            byGiven, [&](std::size_t i, std::uint32_t) { return givenOf[i]; }, cutError);
-    const BinAssignment* kept = &byGiven;
+            *byGiven, [&](std::size_t i, std::uint32_t) { return givenOf[i]; }, cutError);
+    }
+    const BinAssignment* kept = byGiven ? &*byGiven : &byCut;
     if (cutError < givenError) {
         std::copy(cutEntries.begin(), cutEntries.end(), entries.begin());
         kept = &byCut;
