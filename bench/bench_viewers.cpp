@@ -13,7 +13,7 @@
 #include <fstream>
 #include <map>
 
-#include "app/glyphs.h"
+#include "widgets/glyphs.h"
 #include "gui/fake_platform.h"
 #include "photo_image.h"
 #include "reduce/survey.h"

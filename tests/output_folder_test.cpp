@@ -8,7 +8,7 @@
 #include "support/problem.h"
 #include "support/temp_folder.h"
 #include "worklists/bmp/bmp.h"
-#include "worklists/output_folder.h"
+#include "cli/output_folder.h"
 
 using namespace kararisu;
 using kararisu::test::TempFolder;

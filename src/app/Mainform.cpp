@@ -8,7 +8,7 @@
 #include <QScreen>
 
 #include "app/application.h"
-#include "app/list_mirrors.h"
+#include "app/result_rows_mirror.h"
 #include "app/main_controls.h"
 #include "palette/palette_file.h"
 #include "support/version.h"

@@ -10,7 +10,7 @@
 #include "app/Mainform.h"
 #include "app/application.h"
 #include "app/main_controls.h"
-#include "app/platform.h"
+#include "support/platform.h"
 #include "app/problem_texts.h"
 #include "app/save_texts.h"
 #include "worklists/bmp/bmp.h"

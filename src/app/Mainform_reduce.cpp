@@ -5,7 +5,7 @@
 
 #include "app/Mainform.h"
 #include "app/main_controls.h"
-#include "app/platform.h"
+#include "support/platform.h"
 #include "palette/palette_choices.h"
 #include "reduce/Gmdlg.h"
 #include "reduce/Gsdlg.h"

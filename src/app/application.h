@@ -6,7 +6,7 @@
 #include <QTranslator>
 #include <functional>
 
-#include "app/platform.h"
+#include "support/platform.h"
 
 namespace kararisu {
 

@@ -13,7 +13,7 @@
 #include <QToolButton>
 
 #include "app/gen_list_view.h"
-#include "app/glyphs.h"
+#include "widgets/glyphs.h"
 #include "app/moto_list_box.h"
 #include "app/tool_bar.h"
 

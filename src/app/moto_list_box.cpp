@@ -1,6 +1,6 @@
 #include "app/moto_list_box.h"
 
-#include "app/glyph_item_delegate.h"
+#include "widgets/glyph_item_delegate.h"
 
 namespace kararisu {
 

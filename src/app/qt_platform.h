@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "app/platform.h"
+#include "support/platform.h"
 
 namespace kararisu {
 

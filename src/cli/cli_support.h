@@ -11,7 +11,7 @@
 #include "reduce/monitor.h"
 #include "support/messages.h"
 #include "worklists/bitmap.h"
-#include "worklists/output_folder.h"
+#include "cli/output_folder.h"
 
 namespace kararisu::cli {
 

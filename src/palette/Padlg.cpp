@@ -4,8 +4,8 @@
 #include <QScreen>
 #include <QShowEvent>
 
-#include "app/palette_dialogs.h"
-#include "app/platform.h"
+#include "palette/palette_dialogs.h"
+#include "support/platform.h"
 
 namespace kararisu {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/glyph_item_delegate.h"
+#include "widgets/glyph_item_delegate.h"
 
 namespace kararisu {
 

@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <memory>
 
-#include "app/list_mirrors.h"
+#include "widgets/list_mirrors.h"
 
 namespace kararisu {
 

@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 
-#include "app/palette_dialogs.h"
-#include "app/platform.h"
+#include "palette/palette_dialogs.h"
+#include "support/platform.h"
 #include "reduce/dialog_place.h"
 #include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"

@@ -10,8 +10,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/glyphs.h"
-#include "app/list_mirrors.h"
+#include "widgets/glyphs.h"
+#include "widgets/list_mirrors.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
 

@@ -4,7 +4,7 @@
 // its text, on a line the glyph height plus 4 pixels high. The closed box
 // draws its current item the same way.
 
-#include "app/glyph_item_delegate.h"
+#include "widgets/glyph_item_delegate.h"
 
 namespace kararisu {
 

@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "app/glyphs.h"
+#include "widgets/glyphs.h"
 #include "viewers/viewer_window.h"
 
 namespace kararisu {

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/list_mirrors.h"
+#include "widgets/list_mirrors.h"
 #include "viewers/glyph_combo.h"
 #include "worklists/palette.h"
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/glyph_item_delegate.h"
+#include "widgets/glyph_item_delegate.h"
 
 namespace kararisu {
 

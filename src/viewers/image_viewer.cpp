@@ -11,8 +11,8 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "app/glyphs.h"
-#include "app/platform.h"
+#include "widgets/glyphs.h"
+#include "support/platform.h"
 #include "viewers/image_info.h"
 #include "viewers/view_image.h"
 #include "viewers/viewer_window.h"

@@ -16,7 +16,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/list_mirrors.h"
+#include "widgets/list_mirrors.h"
 #include "reduce/work_area.h"
 #include "viewers/glyph_combo.h"
 #include "worklists/work_list.h"

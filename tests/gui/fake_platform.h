@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "support/platform.h"
 #include "support/script.h"
 
 namespace kararisu::test {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "support/platform.h"
 #include "worklists/mirrored_list.h"
 
 namespace kararisu {

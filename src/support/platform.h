@@ -45,7 +45,7 @@ class Platform : public Reporter {
     // no choice of filter answers with the first.
     virtual std::optional<SaveChoice> saveFileAs(const FileDialogRequest& request);
     // A folder, which the user may create by typing its name (asked with
-    // createFolderQuestion, app/folder_creation.h); nothing when cancelled.
+    // a question before it is made); nothing when cancelled.
     virtual std::optional<std::string> chooseFolder(const std::string& caption,
                                                     const std::string& start) = 0;
 };

@@ -13,9 +13,6 @@
 
 namespace kararisu {
 
-class GlyphList;
-class GenListView;
-
 // Texts of the lists are UTF-8 (file names on Linux are taken as UTF-8).
 inline QString toQt(const std::string& text) {
     return QString::fromStdString(text);
@@ -96,19 +93,5 @@ template <typename List>
 using ListBoxMirror = ItemMirror<List, QListWidget>;
 template <typename List>
 using ComboMirror = ItemMirror<List, QComboBox>;
-
-// The rows of the "after" list: file name, palette name and ModeLabel, and
-// the row glyph "1", "4" or "8" by the result's depth.
-class ResultRowsMirror final : public Mirroring<ResultList> {
-  public:
-    ResultRowsMirror(ResultList& list, GenListView* view, const GlyphList& rowGlyphs);
-    void appended(const ImageEntry& entry, const ResultRow& row) override;
-    void removed(int n) override;
-    void cleared() override;
-
-  private:
-    GenListView* view_;
-    const GlyphList& rowGlyphs_;
-};
 
 }  // namespace kararisu

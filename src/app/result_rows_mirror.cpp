@@ -1,7 +1,7 @@
-#include "app/list_mirrors.h"
+#include "app/result_rows_mirror.h"
 
 #include "app/gen_list_view.h"
-#include "app/glyphs.h"
+#include "widgets/glyphs.h"
 
 namespace kararisu {
 

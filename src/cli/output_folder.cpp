@@ -1,4 +1,4 @@
-#include "worklists/output_folder.h"
+#include "cli/output_folder.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "app/glyphs.h"
+#include "widgets/glyphs.h"
 
 #include <QFont>
 #include <QPainter>

@@ -1,9 +1,9 @@
-#include "app/glyph_item_delegate.h"
+#include "widgets/glyph_item_delegate.h"
 
 #include <QPainter>
 #include <QStylePainter>
 
-#include "app/glyphs.h"
+#include "widgets/glyphs.h"
 #include "worklists/work_list.h"
 
 namespace kararisu {

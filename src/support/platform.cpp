@@ -1,4 +1,4 @@
-#include "app/platform.h"
+#include "support/platform.h"
 
 namespace kararisu {
 

@@ -1,4 +1,4 @@
-#include "app/palette_dialogs.h"
+#include "palette/palette_dialogs.h"
 
 #include <memory>
 
