@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 
 namespace kararisu {
 
@@ -30,6 +31,16 @@ bool isHeldBack(QEvent::Type t) {
     }
 }
 
+// The top-level widget that watched stands for: its window for a widget,
+// the widget shown in it for a window of the platform.
+QWidget* topLevelOf(QObject* watched) {
+    if (auto* w = qobject_cast<QWidget*>(watched)) return w->window();
+    if (auto* window = qobject_cast<QWindow*>(watched))
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowHandle() == window) return w;
+    return nullptr;
+}
+
 }  // namespace
 
 RunInputGuard::RunInputGuard() : modalAtStart_(QApplication::activeModalWidget()) {
@@ -40,6 +51,8 @@ RunInputGuard::~RunInputGuard() {
     // What was held back arrives now and is dropped here.
     QCoreApplication::processEvents();
     QCoreApplication::instance()->removeEventFilter(this);
+    for (const QPointer<QWidget>& w : closeRequested_)
+        if (w) QMetaObject::invokeMethod(w, &QWidget::close, Qt::QueuedConnection);
 }
 
 bool RunInputGuard::inRunsOwnBox(QObject* watched) const {
@@ -52,10 +65,19 @@ bool RunInputGuard::inRunsOwnBox(QObject* watched) const {
     return false;
 }
 
+void RunInputGuard::keepClose(QObject* watched) {
+    QWidget* w = topLevelOf(watched);
+    if (w != nullptr &&
+        std::find(closeRequested_.begin(), closeRequested_.end(), w) == closeRequested_.end())
+        closeRequested_.emplace_back(w);
+}
+
 bool RunInputGuard::eventFilter(QObject* watched, QEvent* event) {
     // The box's own close (its button pressed) passes with the rest of its
     // input.
-    return isHeldBack(event->type()) && !inRunsOwnBox(watched);
+    if (!isHeldBack(event->type()) || inRunsOwnBox(watched)) return false;
+    if (event->type() == QEvent::Close) keepClose(watched);
+    return true;
 }
 
 }  // namespace kararisu

@@ -118,4 +118,22 @@ TEST_F(RunInputTest, KeysForTheMainWindowWaitOutTheRunAndAreDropped) {
     EXPECT_EQ(resultNames(), (std::vector<std::string>{"a24.bmp", "b8.bmp"}));
 }
 
+TEST_F(RunInputTest, TheWindowsCloseDuringARunIsActedOnAtItsEnd) {
+    selectLines({0, 2});
+    bool asked = false;
+    QObject::connect(monitor(), &TGenMoniDlg::monitorChanged, [&] {
+        if (asked) return;
+        asked = true;
+        main().windowHandle()->close();  // as the window manager's close arrives
+    });
+    bool closed = false;
+    QObject::connect(&main(), &TMain::closed, [&] { closed = true; });
+    reduceWith(0, ReductionMenu::Individual);
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(resultNames().size(), 2u);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(closed);
+}
+
 }  // namespace
