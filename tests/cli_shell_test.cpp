@@ -229,5 +229,40 @@ TEST_F(CliShell, ProgressStaysOnStandardErrorOnLinesOfItsOwn) {
     EXPECT_EQ(sh("$CLI reduce -q --progress -o " + q("out") + " --force " + q("a.bmp")).status, 0);
 }
 
+// The README's large batch: a palette made once, then the files in shards,
+// each shard a process of its own, give the bytes of one run, and those of
+// a unification on the reference itself.
+TEST_F(CliShell, AShardedRunGivesTheBytesOfOneRun) {
+    auto noisy = [](int seed) {
+        Bitmap b(48, 32, PixelFormat::Bpp24);
+        for (int y = 0; y < b.height(); ++y)
+            for (int x = 0; x < 3 * b.width(); ++x)
+                b.row(y)[x] = std::uint8_t((x * 37 + y * 91 + seed * 53) ^ (x * y + seed));
+        return b;
+    };
+    std::string names;
+    for (int i = 0; i < 6; ++i) {
+        save(noisy(i), "in" + std::to_string(i) + ".bmp");
+        names += " in" + std::to_string(i) + ".bmp";
+    }
+    save(noisy(99), "ref.bmp");
+    const std::string in = "cd " + q("") + " && ";
+    ASSERT_EQ(sh(in + "$CLI reduce -o ref ref.bmp && $CLI palette ref/ref.bmp --save P.gpl").status,
+              0);
+    ASSERT_EQ(sh(in + "$CLI reduce --palette P.gpl -o one" + names).status, 0);
+    ASSERT_EQ(sh(in + "printf '%s\\n'" + names +
+                 " | xargs -n 2 -P 3 $CLI reduce --palette P.gpl -o shards")
+                  .status,
+              0);
+    ASSERT_EQ(sh(in + "$CLI reduce --reference ref.bmp -o unified" + names).status, 0);
+    for (int i = 0; i < 6; ++i) {
+        const std::string name = "/in" + std::to_string(i) + ".bmp";
+        const std::string one = bytesOf(file("one" + name));
+        EXPECT_GT(one.size(), 1078u);
+        EXPECT_EQ(bytesOf(file("shards" + name)), one) << name;
+        EXPECT_EQ(bytesOf(file("unified" + name)), one) << name;
+    }
+}
+
 }  // namespace
 }  // namespace kararisu
