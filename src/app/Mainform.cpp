@@ -8,8 +8,8 @@
 #include <QScreen>
 
 #include "app/application.h"
-#include "app/result_rows_mirror.h"
 #include "app/main_controls.h"
+#include "app/result_rows_mirror.h"
 #include "palette/palette_file.h"
 #include "support/version.h"
 #include "viewers/Gpform.h"

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/output_folder.h"
 #include "reduce/monitor.h"
 #include "support/messages.h"
 #include "worklists/bitmap.h"
-#include "cli/output_folder.h"
 
 namespace kararisu::cli {
 

@@ -10,10 +10,10 @@
 #include <QStackedWidget>
 
 #include "palette/palette_dialogs.h"
-#include "support/platform.h"
 #include "reduce/dialog_place.h"
 #include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
+#include "support/platform.h"
 
 namespace kararisu {
 

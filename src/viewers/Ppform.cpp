@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "widgets/glyphs.h"
 #include "viewers/viewer_window.h"
+#include "widgets/glyphs.h"
 
 namespace kararisu {
 

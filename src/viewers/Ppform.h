@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "widgets/list_mirrors.h"
 #include "viewers/glyph_combo.h"
+#include "widgets/list_mirrors.h"
 #include "worklists/palette.h"
 
 namespace kararisu {

@@ -11,11 +11,11 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "widgets/glyphs.h"
 #include "support/platform.h"
 #include "viewers/image_info.h"
 #include "viewers/view_image.h"
 #include "viewers/viewer_window.h"
+#include "widgets/glyphs.h"
 
 namespace kararisu {
 

@@ -16,9 +16,9 @@
 #include <memory>
 #include <utility>
 
-#include "widgets/list_mirrors.h"
 #include "reduce/work_area.h"
 #include "viewers/glyph_combo.h"
+#include "widgets/list_mirrors.h"
 #include "worklists/work_list.h"
 
 class QAction;
