@@ -68,8 +68,6 @@ class TPPreForm : public QWidget {
     // name and "のパレット", selects it and shows the window again.
     void openResult(int k, const QString& prefix);
 
-    // Makes result k the shown palette and sizes the window to its grid.
-    void ShowResult(int k);
     // Arrows, grid, and empty value labels.
     void RefreshPalette();
     void UpButtonClick();
