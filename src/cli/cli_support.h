@@ -110,6 +110,10 @@ class TerminalMonitor : public RunMonitor {
 // keeps its palette files, so both tools name the same folder.
 std::string withPaletteFolder(std::string help);
 
+// Makes a results folder and its parents when missing; false, after saying
+// why, when it cannot be had (a file in the way, no permission).
+bool ensureFolder(Console& console, const std::string& folder);
+
 // Standard output as a file's destination ("-"): refused on a terminal,
 // where bytes of a file would garble it. True when the bytes may go there.
 bool mayWriteFileTo(Console& console);
