@@ -3,6 +3,7 @@
 # usage: tools/deps.sh build|test|fuzz
 set -euo pipefail
 build=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev
+       libspng-dev zlib1g-dev
        fonts-morisawa-bizud-gothic fonts-ipafont-gothic)
 test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils)
 fuzz=(clang libclang-rt-14-dev)

@@ -21,6 +21,11 @@ struct BmpFileInfo {
     std::int64_t width = 0;
     std::int64_t height = 0;  // as stored; negative means top-down
     bool topDown = false;
+    // A 32-bit file whose bit fields declare an alpha channel: pixels whose
+    // alpha is below 128 are transparent (unless every alpha is 0, as
+    // writers that fill the channel with nothing leave it), and this many
+    // had an alpha neither 0 nor 255.
+    std::uint64_t partialAlpha = 0;
 };
 
 struct BmpImage {

@@ -323,6 +323,9 @@ Outcome<BmpImage> decode(std::span<const std::uint8_t> b) {
     r.bitmap = Bitmap(w, hh, f);
     if (bits <= 8) r.bitmap.setPaletteEntries(Palette(table));
     const Mask mr(masks[0]), mg(masks[1]), mb(masks[2]);
+    const bool alphaDeclared = bits == 32 && (compression == 3 || compression == 6) && masks[3];
+    const Mask ma(alphaDeclared ? masks[3] : 0);
+    bool alphaUsed = false;
     for (int y = 0; y < hh && w > 0; ++y) {
         const std::uint8_t* src = p + pixelsAt + fileStride * std::size_t(topDown ? y : hh - 1 - y);
         if (bits == 2) {
@@ -341,11 +344,17 @@ Outcome<BmpImage> decode(std::span<const std::uint8_t> b) {
                 const std::uint32_t v = get32(src + 4 * x);
                 o[x] = standard ? (v & 0xffffff)
                                 : Rgb{mr.extract(v), mg.extract(v), mb.extract(v)}.value();
+                if (ma.mask == 0) continue;
+                const std::uint8_t a = ma.extract(v);
+                if (a != 0) alphaUsed = true;
+                if (a != 0 && a != 255) ++r.info.partialAlpha;
+                if (a < 128) r.bitmap.writableMaskRow(y)[x] = 1;
             }
         } else {
             std::memcpy(r.bitmap.row(y), src, std::min(fileStride, r.bitmap.stride()));
         }
     }
+    if (alphaDeclared && !alphaUsed) r.bitmap.clearTransparency();
     return r;
 }
 
