@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 #include "palette/palette_file.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
 
@@ -27,14 +27,19 @@ Answer StderrReporter::show(const Message& message) {
     }
 }
 
-std::unique_ptr<Bitmap> loadImage(const std::string& path) {
-    Outcome<Bitmap> bitmap = loadBmp(path);
-    if (!bitmap) {
-        std::fprintf(stderr, "%s\n",
-                     messageText(loadFailureMessage(path, bitmap.problem())).c_str());
+std::unique_ptr<Bitmap> loadImage(const std::string& path, bool warnPartialAlpha) {
+    Outcome<ImageFile> file = readImageFile(path);
+    if (!file) {
+        std::fprintf(stderr, "%s\n", messageText(loadFailureMessage(path, file.problem())).c_str());
         return nullptr;
     }
-    return std::make_unique<Bitmap>(std::move(*bitmap));
+    if (warnPartialAlpha && file->partialAlpha() > 0)
+        std::fprintf(stderr,
+                     "%s: warning: %llu pixels were partly transparent; those with alpha below "
+                     "128 are now transparent, the others opaque\n",
+                     printable(path).c_str(),
+                     static_cast<unsigned long long>(file->partialAlpha()));
+    return std::make_unique<Bitmap>(std::move(file->bitmap));
 }
 
 std::string printable(const std::string& text) {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/output_folder.h"
 #include "reduce/monitor.h"
 #include "support/messages.h"
 #include "worklists/bitmap.h"
-#include "cli/output_folder.h"
 
 namespace kararisu::cli {
 
@@ -29,9 +29,12 @@ class StderrReporter : public Reporter {
     bool reported_ = false;
 };
 
-// Reads a BMP file; on failure prints the program's text for it (with the
-// reader's reason) to standard error and returns null.
-std::unique_ptr<Bitmap> loadImage(const std::string& path);
+// Reads a BMP or PNG file; on failure prints the program's text for it
+// (with the reader's reason) to standard error and returns null. With
+// `warnPartialAlpha`, a file whose pixels had partial transparency (which
+// the program holds as transparent below alpha 128 and opaque above) gets
+// one warning on standard error saying how many.
+std::unique_ptr<Bitmap> loadImage(const std::string& path, bool warnPartialAlpha = false);
 
 // Prints a line per written result to standard output (file name, palette
 // name, mode label, bits per pixel, path written, tab-separated) and each

@@ -1,4 +1,4 @@
-// kararisu-cli count: the distinct colours of BMP files.
+// kararisu-cli count: the distinct colours of BMP and PNG files.
 
 #include <cstdio>
 
@@ -13,10 +13,11 @@ namespace {
 const char* kCountHelp =
     "usage: kararisu-cli count FILE...\n"
     "\n"
-    "Prints one line per BMP file: its name, a tab and the number of distinct\n"
-    "colours its pixels show (palette entries no pixel uses do not count, and\n"
-    "equal entries count once). Rejected files are named on standard error;\n"
-    "the exit status is then 1.\n"
+    "Prints one line per BMP or PNG file: its name, a tab and the number of\n"
+    "distinct colours its pixels show (palette entries no pixel uses do not\n"
+    "count, and equal entries count once; transparent pixels count by the\n"
+    "colour they hold). Rejected files are named on standard error; the exit\n"
+    "status is then 1.\n"
     "\n"
     "example:\n"
     "  kararisu-cli count photo.bmp\n";

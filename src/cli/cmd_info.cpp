@@ -3,7 +3,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "viewers/image_info.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 #include "worklists/results.h"
 
 namespace kararisu::cli {
@@ -13,16 +13,18 @@ namespace {
 const char* kInfoHelp =
     "usage: kararisu-cli info [--text] FILE...\n"
     "\n"
-    "Prints one line per BMP file: its name, width x height, the bits per pixel\n"
-    "stored in the file, the pixel format and DepthCode it is held in, and the\n"
-    "compression. A file that is rejected is named on standard error with the\n"
-    "reason, and the others are still described.\n"
+    "Prints one line per BMP or PNG file: its name, width x height, the bits per\n"
+    "pixel stored in the file, the pixel format and DepthCode it is held in, the\n"
+    "compression (for PNG: deflate, and whether interlaced), the file format\n"
+    "(BMP or PNG) and, where pixels are transparent, how many. A file that is\n"
+    "rejected is named on standard error with the reason, and the others are\n"
+    "still described.\n"
     "\n"
     "  --text   print instead the image viewers' information text, four lines\n"
     "           per file: heading, BMP name, width×height, bit depth\n"
     "\n"
     "examples:\n"
-    "  kararisu-cli info photo.bmp icons/*.bmp\n"
+    "  kararisu-cli info photo.bmp icons/*.png\n"
     "  kararisu-cli info --text photo.bmp\n";
 
 const char* compressionText(std::uint32_t c) {
@@ -40,6 +42,25 @@ const char* compressionText(std::uint32_t c) {
         default:
             return "other";
     }
+}
+
+int pngBitsPerPixel(const PngFileInfo& png) {
+    const int channels = png.colorType == 2   ? 3
+                         : png.colorType == 4 ? 2
+                         : png.colorType == 6 ? 4
+                                              : 1;
+    return channels * png.bitDepth;
+}
+
+std::uint64_t transparentPixels(const Bitmap& b) {
+    if (!b.hasTransparency()) return 0;
+    std::uint64_t n = 0;
+    std::vector<std::uint8_t> row(std::size_t(b.width()));
+    for (int y = 0; y < b.height(); ++y) {
+        b.readTransparency(y, row.data());
+        for (const std::uint8_t t : row) n += t;
+    }
+    return n;
 }
 
 }  // namespace
@@ -60,7 +81,7 @@ int runInfo(const std::vector<std::string>& args) {
     }
     int status = 0;
     for (const auto& path : files) {
-        const Outcome<BmpImage> r = readBmpFile(path);
+        const Outcome<ImageFile> r = readImageFile(path);
         if (!r) {
             std::fprintf(stderr, "%s\n", describe(path, r.problem()).c_str());
             status = 1;
@@ -72,10 +93,16 @@ int runInfo(const std::vector<std::string>& args) {
                                     .c_str());
             continue;
         }
-        std::printf("%s\t%d x %d\t%d bpp in file\tformat %s\tDepthCode %d\tcompression %s\n",
-                    path.c_str(), r->bitmap.width(), r->bitmap.height(), r->info.fileBitCount,
+        const bool png = r->format == ImageFormat::Png;
+        const std::uint64_t clear = transparentPixels(r->bitmap);
+        std::printf("%s\t%d x %d\t%d bpp in file\tformat %s\tDepthCode %d\tcompression %s\t%s%s\n",
+                    path.c_str(), r->bitmap.width(), r->bitmap.height(),
+                    png ? pngBitsPerPixel(r->png) : r->bmp.fileBitCount,
                     formatName(r->bitmap.format()), depthCode(r->bitmap.format()),
-                    compressionText(r->info.compression));
+                    png ? (r->png.interlaced ? "deflate, interlaced" : "deflate")
+                        : compressionText(r->bmp.compression),
+                    imageFormatName(r->format),
+                    clear ? ("\t" + std::to_string(clear) + " transparent").c_str() : "");
     }
     return status;
 }

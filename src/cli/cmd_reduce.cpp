@@ -11,7 +11,7 @@
 #include "palette/palette_input.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 
 namespace kararisu::cli {
 
@@ -20,11 +20,11 @@ namespace {
 const char* kReduceHelp =
     "usage: kararisu-cli reduce [--mode M] [--colors N] [--reference FILE | --palette FILE]\n"
     "                           [--refine] [--dither fs|ordered] -o DIR [--force]\n"
-    "                           [--save-palette [--format F]] [--progress|--no-progress]\n"
-    "                           FILE...\n"
+    "                           [--format png|bmp] [--save-palette [--format F]]\n"
+    "                           [--progress|--no-progress] FILE...\n"
     "\n"
-    "Reduces the colours of BMP files and writes each result to DIR under the\n"
-    "file name of its source.\n"
+    "Reduces the colours of BMP and PNG files and writes each result to DIR\n"
+    "under the file name of its source, in its source's format.\n"
     "\n"
     "  --mode M         reduction mode 0-26 (default 0):\n"
     "%s"
@@ -50,12 +50,26 @@ const char* kReduceHelp =
     "  -o DIR           the folder the results are written to (it must exist)\n"
     "  --force          replace files that exist in DIR (never done otherwise,\n"
     "                   not even for a source image)\n"
+    "  --format png|bmp write every result in this format instead (a source's\n"
+    "                   extension .png or .bmp then becomes the format's)\n"
     "  --save-palette   also write each result's palette as DIR/<palette name>.gpl\n"
     "  --format F       the format of those palettes: kararisu (the default), gimp,\n"
     "                   jasc, riff, act or hex (the extension follows: .gpl, .pal,\n"
-    "                   .act, .hex)\n"
+    "                   .act, .hex); --format may be given once for the images\n"
+    "                   and once for the palettes\n"
     "  --progress       show the progress monitor on standard error (the default\n"
     "                   when standard error is a terminal); --no-progress hides it\n"
+    "\n"
+    "Transparency: a pixel whose alpha is below 128 (in a PNG, or in a 32-bit\n"
+    "BMP whose bit fields declare alpha) is transparent. The result of an image\n"
+    "with transparent pixels keeps one palette entry for them, the last one the\n"
+    "mode's colours fill (so it counts against the colour count: mode 0 then\n"
+    "chooses 255 colours); a PNG result marks that entry transparent, a BMP\n"
+    "result, which has no alpha, holds there the colour most of those pixels\n"
+    "had. Partial transparency is lost: a warning says how many pixels had it.\n"
+    "With --reference the reference image decides whether the palette keeps the\n"
+    "entry; with --palette the given palette is kept as it is and transparent\n"
+    "pixels are matched by their colour.\n"
     "\n"
     "Standard output has one tab-separated line per result: file name, palette\n"
     "name, mode label, bits per pixel, path written. Rejected files and files\n"
@@ -64,6 +78,7 @@ const char* kReduceHelp =
     "\n"
     "examples:\n"
     "  kararisu-cli reduce --mode 0 -o out photo.bmp\n"
+    "  kararisu-cli reduce --mode 4 --format png -o out sprite.bmp\n"
     "  kararisu-cli reduce --mode 25 --colors 64 --reference a.bmp -o out b.bmp c.bmp\n"
     "  kararisu-cli reduce --palette web.gpl -o out *.bmp\n";
 
@@ -100,6 +115,8 @@ int runReduce(const std::vector<std::string>& args) {
     std::string reference, palette, folder;
     bool modeGiven = false;
     PaletteFormat format = PaletteFormat::Kararisu;
+    bool paletteFormatGiven = false;
+    std::optional<ImageFormat> imageFormat;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -137,8 +154,16 @@ int runReduce(const std::vector<std::string>& args) {
         } else if (a == "--save-palette") {
             savePalettes = true;
         } else if (a == "--format") {
-            std::optional<PaletteFormat> f = value(v) ? paletteFormatNamed(v) : std::nullopt;
-            if (!f) return usage(("--format takes " + paletteFormatNames()).c_str());
+            if (!value(v)) return usage("--format takes png, bmp or a palette format");
+            if (v == "png" || v == "bmp") {
+                if (imageFormat) return usage("--format png|bmp is given twice");
+                imageFormat = v == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+                continue;
+            }
+            std::optional<PaletteFormat> f = paletteFormatNamed(v);
+            if (!f) return usage(("--format takes png, bmp, " + paletteFormatNames()).c_str());
+            if (paletteFormatGiven) return usage("--format of the palettes is given twice");
+            paletteFormatGiven = true;
             format = *f;
         } else if (a == "--progress") {
             progress = true;
@@ -154,8 +179,8 @@ int runReduce(const std::vector<std::string>& args) {
         return usage("--reference and --palette exclude each other");
     if (folder.empty()) return usage("-o DIR is required");
     if (files.empty() && reference.empty()) return usage("no FILE given");
-    if (format != PaletteFormat::Kararisu && !savePalettes)
-        return usage("--format needs --save-palette");
+    if (paletteFormatGiven && !savePalettes)
+        return usage("--format of the palettes needs --save-palette");
     if (!palette.empty() && (modeGiven || colors >= 0))
         return usage("--mode and --colors do not apply with --palette");
     if (isFreeCountMode(mode) && palette.empty()) {
@@ -180,11 +205,14 @@ int runReduce(const std::vector<std::string>& args) {
     // its reason and makes the exit status 1.
     bool rejected = false;
     auto target = [&rejected](const std::string& f) {
-        return ReductionTarget{fileNameOf(f), f, nullptr, [f, &rejected] {
-                                   auto b = loadImage(f);
+        const Outcome<ImageFormat> kind = imageFormatOfFile(f);
+        return ReductionTarget{fileNameOf(f), f, nullptr,
+                               [f, &rejected] {
+                                   auto b = loadImage(f, true);
                                    if (!b) rejected = true;
                                    return b;
-                               }};
+                               },
+                               kind ? *kind : ImageFormat::Bmp};
     };
     std::vector<ReductionTarget> targets;
     std::size_t referenceIndex = 0;
@@ -203,8 +231,13 @@ int runReduce(const std::vector<std::string>& args) {
 
     StderrReporter reporter;
     ResultPrinter printer(" (use --force)");
-    OutputFolder sink(
-        folder, {.replace = force, .savePalettes = savePalettes, .paletteFormat = format}, printer);
+    OutputFolder sink(folder,
+                      {.replace = force,
+                       .savePalettes = savePalettes,
+                       .paletteFormat = format,
+                       .renumber = {},
+                       .imageFormat = imageFormat},
+                      printer);
     WorkArea work(&reporter);
     SilentMonitor silent;
     TerminalMonitor terminal;

@@ -15,7 +15,7 @@ void printOverview() {
     std::fputs(
         "usage: kararisu-cli COMMAND [OPTIONS] ARGS...\n"
         "\n"
-        "Reduces the colours of BMP images and works with their palettes.\n"
+        "Reduces the colours of BMP and PNG images and works with their palettes.\n"
         "\n"
         "commands:\n",
         stdout);

@@ -4,7 +4,7 @@
 
 #include "palette/palette_formats.h"
 #include "support/atomic_file.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 
 namespace kararisu {
 
@@ -32,12 +32,13 @@ bool OutputFolder::refuse(OutputFile what, const std::string& path, const Proble
 
 bool OutputFolder::writeImage(Result& result, std::string& target) {
     const WriteMode mode = options_.replace ? WriteMode::Replace : WriteMode::CreateOnly;
+    const ImageFormat format = options_.imageFormat.value_or(result.format);
     for (int attempt = 0;; ++attempt) {
-        target = folder_ + "/" + fileNameOf(result.path);
+        target = folder_ + "/" + fileNameInFormat(fileNameOf(result.path), format);
         if (written_.count(target))
             return refuse(OutputFile::Image, target,
                           {ProblemKind::FileExists, "written already by this run; not replaced"});
-        const Outcome<void> saved = saveBmp(result.bitmap, target, mode);
+        const Outcome<void> saved = saveImage(result.bitmap, target, format, mode);
         if (saved) {
             written_.insert(target);
             return true;
