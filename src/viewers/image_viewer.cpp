@@ -15,6 +15,7 @@
 #include "viewers/image_info.h"
 #include "viewers/view_image.h"
 #include "viewers/viewer_window.h"
+#include "widgets/fonts.h"
 #include "widgets/glyphs.h"
 
 namespace kararisu {
@@ -25,12 +26,6 @@ constexpr int kMaxClientWidth = 640;
 constexpr int kMaxClientHeight = 480;
 constexpr int kScrollStep = 10;
 const QColor kWindowGrey(128, 128, 128);
-
-QFont gothic(const char* family, int pixelSize) {
-    QFont f(QString::fromUtf8(family));
-    f.setPixelSize(pixelSize);
-    return f;
-}
 
 }  // namespace
 
@@ -73,7 +68,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
     setObjectName(name);
     setWindowTitle(name);
     setAttribute(Qt::WA_QuitOnClose, false);
-    setFont(gothic("ＭＳ Ｐゴシック", 12));
+    setFont(uiFont(kPropGothic, 12));
     QPalette grey = palette();
     grey.setColor(QPalette::Window, kWindowGrey);
     setPalette(grey);
@@ -132,7 +127,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
     connect(DownButton, &QToolButton::clicked, this, [this] { DownButtonClick(); });
     Selector = new GlyphComboBox(
         Panel1, glyphs_, [this](int i) { return i >= 0 && i < count() ? entryAt(i).depth : -1; });
-    Selector->setFont(gothic("ＭＳ ゴシック", 12));
+    Selector->setFont(uiFont(kGothic, 12));
     Selector->setGeometry(50, 0, 145, 26);
     Selector->installEventFilter(this);
     connect(Selector, &QComboBox::activated, this, [this](int k) { ShowEntry(k); });

@@ -93,8 +93,6 @@ class ImageViewer : public QWidget {
     QPoint imagePosition() const;
     // The first paint since the last ShowEntry has happened.
     bool painted() const { return painted_; }
-    // The entry whose picture is shown, or -1.
-    int shownIndex() const;
 
     // Tests decide which buffers of the colour count are granted.
     void setMemoryHook(WorkArea::Hook hook) { memoryHook_ = std::move(hook); }

@@ -95,6 +95,21 @@ Outcome<ImageFile> readImageFile(const std::string& path) {
     return fromBmp(std::move(*bmp));
 }
 
+Outcome<ImageFile> readImageStream(int fd) {
+    std::uint8_t head[8] = {};
+    const Outcome<std::size_t> n = readFully(fd, head);
+    if (!n) return n.problem();
+    const std::span<const std::uint8_t> first(head, *n);
+    if (hasPngSignature(first)) {
+        Outcome<PngImage> png = readPngStream(fd, first);
+        if (!png) return png.problem();
+        return fromPng(std::move(*png));
+    }
+    Outcome<BmpImage> bmp = readBmpStream(fd, first);
+    if (!bmp) return neitherFormat(bmp.problem());
+    return fromBmp(std::move(*bmp));
+}
+
 Outcome<void> saveImage(const Bitmap& bitmap, const std::string& path, ImageFormat format,
                         WriteMode mode) {
     return format == ImageFormat::Png ? savePng(bitmap, path, mode) : saveBmp(bitmap, path, mode);

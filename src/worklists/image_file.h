@@ -33,6 +33,9 @@ Outcome<ImageFile> decodeImage(std::span<const std::uint8_t> bytes);
 // A file that cannot be read is one of the file problem kinds; one that
 // is neither format NotAnImage.
 Outcome<ImageFile> readImageFile(const std::string& path);
+// The same from a pipe or any descriptor without a size (standard input):
+// read no further than the picture needs, within the size limits.
+Outcome<ImageFile> readImageStream(int fd);
 // The format a file's first bytes say: PNG by its signature, BMP for
 // anything else (whose reader then says why it is none).
 Outcome<ImageFormat> imageFormatOfFile(const std::string& path);

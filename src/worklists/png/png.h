@@ -48,6 +48,10 @@ bool hasPngSignature(std::span<const std::uint8_t> head);
 Outcome<PngImage> decodePng(std::span<const std::uint8_t> bytes);
 // The same from a file, read as it is decoded: no copy of the file is held.
 Outcome<PngImage> readPngFile(const std::string& path);
+// From a pipe or any descriptor (standard input), read no further than the
+// file's end chunk; `already` holds its first bytes (up to the eight of the
+// signature) when they were read from fd before.
+Outcome<PngImage> readPngStream(int fd, std::span<const std::uint8_t> already = {});
 
 // How the encoder compresses: libspng's filter choice (SPNG_FILTER_CHOICE_*
 // bits; 0 for the program's own choice by pixel format) and zlib's level

@@ -261,10 +261,18 @@ Ctx newDecoder() {
     return ctx;
 }
 
-// Feeds libspng from a file descriptor through a buffer of its own.
+// Feeds libspng from a file descriptor through a buffer of its own, the
+// bytes already read from it first. A stream without end is read no further
+// than the largest file the program takes: four bytes for each pixel it may
+// hold, and room for the chunks around them.
 class FileSource {
   public:
-    explicit FileSource(int fd) : fd_(fd) {}
+    static constexpr std::uint64_t kLimit = 4 * Bitmap::kMaxPixels + (std::uint64_t{1} << 24);
+
+    FileSource(int fd, std::span<const std::uint8_t> already) : fd_(fd) {
+        std::copy(already.begin(), already.end(), buffer_.begin());
+        end_ = already.size();
+    }
     static int read(spng_ctx*, void* user, void* dest, std::size_t length) {
         return static_cast<FileSource*>(user)->fill(static_cast<std::uint8_t*>(dest), length);
     }
@@ -274,12 +282,18 @@ class FileSource {
     int fill(std::uint8_t* dest, std::size_t length) {
         while (length > 0) {
             if (at_ == end_) {
+                if (total_ >= kLimit) {
+                    problem_ = Problem{ProblemKind::PngTooLarge,
+                                       "the stream goes on beyond any picture this program holds"};
+                    return SPNG_IO_ERROR;
+                }
                 const Outcome<std::size_t> got = readFully(fd_, buffer_);
                 if (!got) {
                     problem_ = got.problem();
                     return SPNG_IO_ERROR;
                 }
                 at_ = 0, end_ = *got;
+                total_ += *got;
                 if (end_ == 0) {
                     problem_ = Problem{ProblemKind::PngTruncated, "file ends inside a chunk"};
                     return SPNG_IO_EOF;
@@ -295,6 +309,7 @@ class FileSource {
     int fd_;
     std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(std::size_t{1} << 16);
     std::size_t at_ = 0, end_ = 0;
+    std::uint64_t total_ = 0;
     std::optional<Problem> problem_;
 };
 
@@ -332,9 +347,13 @@ Outcome<PngImage> decodePng(std::span<const std::uint8_t> bytes) {
 Outcome<PngImage> readPngFile(const std::string& path) {
     const Outcome<UniqueFd> file = openForReading(path);
     if (!file) return file.problem();
+    return readPngStream(file->get());
+}
+
+Outcome<PngImage> readPngStream(int fd, std::span<const std::uint8_t> already) {
     Ctx ctx = newDecoder();
     if (!ctx) return Problem::outOfMemory("not enough memory to decode the picture");
-    FileSource source(file->get());
+    FileSource source(fd, already.first(std::min<std::size_t>(already.size(), 8)));
     if (int err = spng_set_png_stream(ctx.get(), &FileSource::read, &source)) return problemOf(err);
     return decodeWith(ctx.get(), &source);
 }
