@@ -66,6 +66,21 @@ TEST_F(CliPngTest, ConvertWritesTheFormatItsOutputsExtensionNames) {
     EXPECT_EQ(read("y.bmp").bitmap, read("in.bmp").bitmap);
 }
 
+TEST_F(CliPngTest, StandardInputTakesPngAndTheResultKeepsItsFormat) {
+    write("a.png", ImageFormat::Png);
+    const std::string cli = KARARISU_CLI;
+    const auto sh = [](const std::string& cmd) { return std::system(cmd.c_str()); };
+    ASSERT_EQ(sh(cli + " reduce --mode 4 -o - - < " + quoted("a.png") + " > " + quoted("r.png")), 0);
+    EXPECT_EQ(read("r.png").format, ImageFormat::Png);
+    ASSERT_EQ(sh(cli + " reduce --mode 4 --format bmp -o - - < " + quoted("a.png") + " > " +
+                 quoted("r.bmp")),
+              0);
+    EXPECT_EQ(read("r.bmp").bitmap, read("r.png").bitmap);
+    ASSERT_EQ(sh("cat " + quoted("a.png") + " | " + cli + " convert - " + quoted("c.bmp")), 0);
+    EXPECT_EQ(read("c.bmp").format, ImageFormat::Bmp);
+    EXPECT_EQ(read("c.bmp").bitmap, read("a.png").bitmap);
+}
+
 TEST_F(CliPngTest, InfoNamesTheFormatAndTheTransparentPixels) {
     Bitmap b(3, 2, PixelFormat::Bpp8);
     b.setTransparentEntry(0);
