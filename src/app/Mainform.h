@@ -16,11 +16,11 @@
 
 #include "reduce/engines.h"
 #include "worklists/image_file.h"
+#include "widgets/window_ref.h"
 #include "worklists/mirrored_list.h"
 
 namespace kararisu {
 
-class Platform;
 class ListInput;
 struct MainControls;
 class TGenSetDlg;
@@ -154,6 +154,8 @@ class TMain : public QMainWindow {
     void saveAs(const ImageEntry& entry);
 
     Platform& platform_;
+    // The main window's own messages, and those of the work it starts.
+    WindowReporter reporter_;
     std::unique_ptr<MainControls> ui_;
     WorkLists lists_;
     ResultListSink resultSink_{lists_.results};

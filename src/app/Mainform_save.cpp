@@ -68,17 +68,17 @@ Message overwriteQuestion(const std::string& name) {
 
 void TMain::F1Click() {
     const std::optional<std::string> chosen =
-        platform_.chooseFolder(kSaveFolderCaption, SaveFolder);
+        platform_.chooseFolder(windowRef(this), kSaveFolderCaption, SaveFolder);
     if (!chosen) return;
     // A folder typed into the chooser may be new, or gone since.
-    if (!offerToCreateFolder(platform_, *chosen)) return;
+    if (!offerToCreateFolder(reporter_, *chosen)) return;
     const std::string folder = chosen->ends_with('/') ? *chosen : *chosen + "/";
     bool ask = true;
     for (const SelectedResult& r : selectedResults(lists_.results, *ui_->GenListView)) {
         const std::string name = fileNameOf(r.entry.path);
         const std::string target = folder + name;
         if (ask && nameTaken(target)) {
-            const Answer a = platform_.show(overwriteQuestion(name));
+            const Answer a = reporter_.show(overwriteQuestion(name));
             if (a == Answer::Cancel) return;
             if (a == Answer::Yes) ask = false;
         }
@@ -97,7 +97,7 @@ void TMain::saveAs(const ImageEntry& entry) {
     request.defaultSuffix = imageFormatExtension(entry.format);
     request.preview = true;
     request.confirmOverwrite = true;
-    const std::optional<SaveChoice> choice = platform_.saveFileAs(request);
+    const std::optional<SaveChoice> choice = platform_.saveFileAs(windowRef(this), request);
     if (!choice) return;
     writeImage(entry, choice->path, chosenImageFormat(choice->path, choice->filter));
     SaveFolder = folderOf(choice->path);
@@ -133,11 +133,11 @@ void TMain::P2Click() {
         request.fileName = proposed;
         request.defaultSuffix = kPaletteExtension;
         request.confirmOverwrite = true;
-        std::optional<SaveChoice> choice = platform_.saveFileAs(request);
+        std::optional<SaveChoice> choice = platform_.saveFileAs(windowRef(this), request);
         if (!choice) return std::nullopt;
         return ChosenPaletteFile{choice->path, paletteFormatOfFilter(choice->filter)};
     };
-    savePalettesAs(palettes, choose, platform_);
+    savePalettesAs(palettes, choose, reporter_);
 }
 
 }  // namespace kararisu
