@@ -31,7 +31,8 @@ void TMain::D1Click() {
     if (selectedLines() == 0) enableSourceCommands(false);
 }
 
-// The palette viewer stays open: it shows a palette, not the list.
+// The palette viewer stays open; when its result goes it shows the one its
+// selector names next.
 void TMain::D2Click() {
     if (windows_.GPreForm) windows_.GPreForm->hide();
     const int n = selectedRows();

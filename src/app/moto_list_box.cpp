@@ -22,6 +22,14 @@ MotoListBox::MotoListBox(QWidget* parent, const GlyphList& glyphs, std::function
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
+void MotoListBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    ReportingList<QListWidget>::mousePressEvent(event);
+}
+
 void MotoListBox::setHorizontalExtent(int extent) {
     extent_ = extent;
     // The delegate's size changed for every line at once.

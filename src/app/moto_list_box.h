@@ -27,6 +27,10 @@ class MotoListBox : public ReportingList<QListWidget> {
     // Draws line i into r as the list shows it.
     void drawLine(QPainter& painter, const QRect& r, int i, bool selected) const;
 
+  protected:
+    // The right button opens the popup on the lines already selected.
+    void mousePressEvent(QMouseEvent* event) override;
+
   private:
     GlyphItemDelegate* delegate_;
     int extent_ = 0;

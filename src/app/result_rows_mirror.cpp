@@ -24,6 +24,8 @@ void ResultRowsMirror::appended(const ImageEntry& entry, const ResultRow& row) {
     item->setText(0, toQt(row.fileName));
     item->setText(1, toQt(row.paletteName));
     item->setText(2, toQt(row.modeLabel));
+    // A label with the quality options' suffix is wider than its column.
+    item->setToolTip(2, toQt(row.modeLabel));
     item->setIcon(0, rowGlyphs_.icon(rowGlyph(entry.bitmap->format())));
 }
 

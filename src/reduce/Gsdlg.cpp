@@ -124,7 +124,9 @@ std::optional<int> TGenSetDlg::checkedFreeCount(bool atOk) {
             windowRef(this),
             atOk ? Message{error, "警告：誤入力です！！", MessageIcon::Stop, MessageButtons::Ok}
                  : generalErrorMessage(error));
-        Edit1->setText(defaultCountText(mode));
+        // Only OK puts the mode's maximum in; Enter and a mode choice leave
+        // the text as typed, to be mended.
+        if (atOk) Edit1->setText(defaultCountText(mode));
         return std::nullopt;
     }
     if (*typed < freeCountMin(mode) || *typed > freeCountMax(mode)) {
@@ -150,14 +152,14 @@ void TGenSetDlg::ColorBoxChange() {
     RangeLabel->setText(QString::fromUtf8(modeInfo(mode).freeCountRange));
     RangeLabel->adjustSize();
     UpDown1->setRange(freeCountMin(mode), freeCountMax(mode));
-    // A text that is no number is reported and replaced by the mode's
-    // maximum, so the controls never stay half enabled.
-    const int count = checkedFreeCount(false).value_or(freeCountMax(mode));
+    // A text that is no number is reported and kept; the controls are
+    // enabled all the same, so that it can be mended.
+    const std::optional<int> count = checkedFreeCount(false);
     RangeLabel->show();
     RangeLabel->setEnabled(true);
     ColorsLabel->setEnabled(true);
     Edit1->setEnabled(true);
-    UpDown1->setPosition(count);
+    if (count) UpDown1->setPosition(*count);
     UpDown1->setEnabled(true);
 }
 
@@ -179,8 +181,9 @@ void TGenSetDlg::MenuButtonClick(ReductionMenu menu) {
 
 void TGenSetDlg::Edit1Enter() {
     const std::optional<int> count = checkedFreeCount(false);
-    UpDown1->setPosition(count.value_or(freeCountMax(reductionMode())));
-    if (count) OKButton->setFocus();
+    if (!count) return;  // the error was shown; the text stays as typed
+    UpDown1->setPosition(*count);
+    OKButton->setFocus();
 }
 
 // The first chosen file is read; the palette it gives becomes the choice.

@@ -99,6 +99,14 @@ void TGenSetDlg::buildControls() {
         b->installEventFilter(this);
     }
     MenuButton1->setChecked(true);
+    // Tab enters the group at its checked button; the arrows move within.
+    auto tabStop = [this] {
+        for (QRadioButton* b : {MenuButton1, MenuButton2, MenuButton3})
+            b->setFocusPolicy(b->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+    };
+    tabStop();
+    for (QRadioButton* b : {MenuButton1, MenuButton2, MenuButton3})
+        connect(b, &QRadioButton::toggled, this, tabStop);
     connect(MenuButton1, &QRadioButton::clicked, this,
             [this] { MenuButtonClick(ReductionMenu::Individual); });
     connect(MenuButton2, &QRadioButton::clicked, this,

@@ -30,7 +30,10 @@ PaletteView::PaletteView(QWidget* parent) : QWidget(parent) {
 
 void PaletteView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.drawImage(event->rect(), picture, event->rect());
+    if (picture.isNull())
+        p.fillRect(event->rect(), Qt::black);  // the window's own colour
+    else
+        p.drawImage(event->rect(), picture, event->rect());
 }
 
 void PaletteView::mouseMoveEvent(QMouseEvent* event) {
@@ -112,7 +115,8 @@ TPPreForm::TPPreForm(ResultList& results, const GlyphList& glyphs)
     connect(PPreImage, &PaletteView::mouseMoved, this,
             [this](int x, int y) { PPreImageMouseMove(x, y); });
 
-    selector_ = std::make_unique<ComboMirror<ResultList>>(results_, PalBox);
+    selector_ =
+        std::make_unique<ComboMirror<ResultList>>(results_, PalBox, [this] { followList(); });
 }
 
 void TPPreForm::openResult(int k, const QString& prefix) {
@@ -133,6 +137,7 @@ void TPPreForm::showResult(int k, bool refresh) {
     setWindowIcon(glyphs_.icon(entry.depth));
     // Only the palette is drawn, so only the palette is kept.
     palette_ = entry.bitmap->palette();
+    shown_ = entry.bitmap;
     const PixelFormat f = entry.bitmap->format();
     const int w = f == PixelFormat::Bpp1 ? 2 * kCell : kWidth;
     const int h = f == PixelFormat::Bpp8 ? kWidth : kCell;
@@ -147,12 +152,34 @@ void TPPreForm::showResult(int k, bool refresh) {
 
 void TPPreForm::RefreshPalette() {
     restoreIfMinimised(*this);
+    updateArrows();
+    DrawGrid();
+    for (QLabel* l : {NLabel, RLabel, GLabel, BLabel}) setLabel(l, QString(), l->x());
+}
+
+void TPPreForm::updateArrows() {
     const int n = results_.size();
     const int i = PalBox->currentIndex();
     UpButton->setEnabled(n > 1 && i > 0);
     DownButton->setEnabled(n > 1 && i != n - 1);
-    DrawGrid();
-    for (QLabel* l : {NLabel, RLabel, GLabel, BLabel}) setLabel(l, QString(), l->x());
+}
+
+void TPPreForm::followList() {
+    if (!isVisible()) return;
+    if (results_.empty()) {
+        // Nothing left to show: no caption, no grid, no arrows.
+        shown_.reset();
+        setWindowTitle(QStringLiteral("PPreForm"));
+        PPreImage->picture = QImage();
+        PPreImage->update();
+        updateArrows();
+        return;
+    }
+    const int k = PalBox->currentIndex();
+    if (k >= 0 && k < results_.size() && results_.at(k).bitmap == shown_.lock())
+        updateArrows();
+    else
+        showResult(k >= 0 ? k : 0, true);
 }
 
 // Cells are painted from the palette by index: the fills are exactly its

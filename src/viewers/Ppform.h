@@ -90,6 +90,10 @@ class TPPreForm : public QWidget {
 
   private:
     void showResult(int k, bool refresh);
+    void updateArrows();
+    // After the list changed: a shown result that went gives way to the one
+    // the selector now names; with no result left it shows nothing.
+    void followList();
     void DrawGrid();
     void ShowIndex(int k);
     void ShowColor(std::uint32_t v);
@@ -98,6 +102,7 @@ class TPPreForm : public QWidget {
     ResultList& results_;
     const GlyphList& glyphs_;
     Palette palette_;  // the shown result's
+    std::weak_ptr<const Bitmap> shown_;
     std::unique_ptr<ComboMirror<ResultList>> selector_;
 };
 

@@ -323,6 +323,25 @@ TEST_F(MainWindowTest, RealMouseClickOnSourceLineEnablesReduce) {
     EXPECT_TRUE(m.ui().G1->isEnabled());
 }
 
+TEST_F(MainWindowTest, RightClickOpensThePopupOnTheSelectionAsItIs) {
+    TMain& m = main();
+    withLines(3, 1);
+    m.show();
+    QWidget* vp = m.ui().MotoListBox->viewport();
+    const QPoint at = m.ui().MotoListBox->visualItemRect(m.ui().MotoListBox->item(2)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), vp->mapToGlobal(QPointF(at)),
+                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &press);
+    EXPECT_TRUE(m.ui().MotoListBox->item(0)->isSelected());
+    EXPECT_FALSE(m.ui().MotoListBox->item(2)->isSelected());
+}
+
+TEST_F(MainWindowTest, AModeLabelTooWideForItsColumnIsItsTooltip) {
+    main().resultSink().add(Result{smallBitmap(PixelFormat::Bpp8), path("a.bmp"), "a(1)",
+                                   "ノーマル256+HQ+D"});
+    EXPECT_EQ(main().ui().GenListView->topLevelItem(0)->toolTip(2), "ノーマル256+HQ+D");
+}
+
 TEST_F(MainWindowTest, ReleaseOverResultListEnablesAndDisables) {
     TMain& m = main();
     withRows(2, 1);

@@ -35,6 +35,42 @@ class PaletteViewerTest : public ViewerTest {
     }
 };
 
+// The viewer stays open through a delete; it shows what its selector names.
+TEST_F(PaletteViewerTest, ADeletedResultGivesWayToTheOneTheSelectorNames) {
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) addResult(name, ramp());
+    Bitmap red(4, 4, PixelFormat::Bpp8);
+    red.setPaletteEntries(Palette(std::vector<Rgb>(256, Rgb{200, 0, 0})));
+    main().lists().results.removeAt(2);
+    addResult("c.bmp", std::move(red));
+    QTreeWidget* rows = main().ui().GenListView;
+    rows->topLevelItem(1)->setSelected(true);
+    main().P1Click();
+    ASSERT_TRUE(palette().isVisible());
+    main().D2Click();  // b, still selected
+    EXPECT_TRUE(palette().isVisible());
+    EXPECT_EQ(palette().PalBox->currentText(), "c.bmp");
+    EXPECT_EQ(palette().windowTitle(), "減色絵:c.bmpのパレット");
+    EXPECT_EQ(palette().PPreImage->picture.pixel(cell(0)), qRgb(200, 0, 0));
+    EXPECT_TRUE(palette().UpButton->isEnabled());
+    EXPECT_FALSE(palette().DownButton->isEnabled());  // c is the last now
+
+    // Deleting a result before the shown one keeps it, and its arrows follow.
+    rows->topLevelItem(0)->setSelected(true);
+    main().D2Click();
+    EXPECT_EQ(palette().PalBox->currentText(), "c.bmp");
+    EXPECT_EQ(palette().windowTitle(), "減色絵:c.bmpのパレット");
+    EXPECT_FALSE(palette().UpButton->isEnabled());
+
+    // With no result left the window stays, showing nothing.
+    rows->topLevelItem(0)->setSelected(true);
+    main().D2Click();
+    EXPECT_TRUE(palette().isVisible());
+    EXPECT_EQ(palette().windowTitle(), "PPreForm");
+    EXPECT_TRUE(palette().PPreImage->picture.isNull());
+    EXPECT_FALSE(palette().UpButton->isEnabled());
+    EXPECT_FALSE(palette().DownButton->isEnabled());
+}
+
 TEST_F(PaletteViewerTest, GridSizeFollowsTheResultsDepth) {
     addResult("one.bmp", PixelFormat::Bpp1);
     addResult("four.bmp", PixelFormat::Bpp4);

@@ -197,19 +197,35 @@ TEST_F(DialogTest, AFreeCountThatIsNoNumberKeepsTheDialogOpen) {
     EXPECT_TRUE(main().lists().results.empty());
 
     // Enter and a mode change report it through the general error display
-    // and leave the mode's maximum, never a half-enabled free count
+    // and keep what was typed, in controls that stay enabled to mend it
     platform.messages.clear();
     reduce([&](TGenSetDlg& d) {
         type(d, "?");
         choose(d, 26);
-        EXPECT_EQ(d.Edit1->text(), "240");
+        EXPECT_EQ(d.Edit1->text(), "?");
+        EXPECT_TRUE(d.Edit1->isEnabled());
         EXPECT_TRUE(d.UpDown1->isEnabled());
-        type(d, "");
+        type(d, "ABC");
+        d.Edit1->setFocus();
         key(d.Edit1, Qt::Key_Return, "\r");
-        EXPECT_EQ(d.Edit1->text(), "240");
+        EXPECT_EQ(d.Edit1->text(), "ABC");
     });
     ASSERT_EQ(platform.messages.size(), 2u);
     for (const Message& m : platform.messages) EXPECT_EQ(m.icon, MessageIcon::Stop);
+}
+
+TEST_F(DialogTest, TabEntersTheMenuAtItsCheckedButton) {
+    main().DropFiles({bmp("a.bmp"), bmp("b.bmp")});
+    selectLines({0, 1});
+    reduce([&](TGenSetDlg& d) {
+        ASSERT_TRUE(d.MenuButton2->isEnabled());
+        for (QRadioButton* checked : {d.MenuButton1, d.MenuButton3}) {
+            checked->click();
+            d.ColorBox->setFocus();
+            key(d.ColorBox, Qt::Key_Tab, "\t");
+            EXPECT_EQ(d.focusWidget(), checked) << qPrintable(checked->text());
+        }
+    });
 }
 
 TEST_F(DialogTest, UnificationWithoutAChoiceAsksAgain) {

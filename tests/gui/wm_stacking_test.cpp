@@ -30,6 +30,7 @@
 #include "app/qt_platform.h"
 #include "palette/Padlg.h"
 #include "reduce/glyph_choice_box.h"
+#include "viewers/Ppform.h"
 #include "worklists/bmp/bmp.h"
 
 using namespace kararisu;
@@ -245,6 +246,33 @@ TEST_F(WindowManagerTest, TheMonitorCannotBeResized) {
         EXPECT_FALSE(actions.contains(absent)) << absent;
     shoot("monitor");
     monitor.hide();
+}
+
+// The palette viewer on result b, then b deleted: the viewer stays and
+// shows the result its selector names.
+TEST_F(WindowManagerTest, ThePaletteViewerAfterADelete) {
+    for (const char* stem : {"a", "b", "c"}) {
+        Bitmap b(8, 8, PixelFormat::Bpp4);
+        std::vector<Rgb> entries(16, Rgb{0, 0, 0});
+        for (int i = 0; i < 16; ++i)
+            entries[std::size_t(i)] = Rgb{std::uint8_t(stem[0] == 'b' ? 16 * i : 0),
+                                          std::uint8_t(stem[0] == 'c' ? 16 * i : 0),
+                                          std::uint8_t(stem[0] == 'a' ? 16 * i : 0)};
+        b.setPaletteEntries(Palette(entries));
+        main().resultSink().add(Result{std::move(b), path(std::string(stem) + ".bmp"),
+                                       std::string(stem) + "(1)", "ノーマル16"});
+    }
+    QTreeWidget* rows = main().ui().GenListView;
+    rows->topLevelItem(1)->setSelected(true);
+    main().GenListViewMouseUp();
+    main().P1Click();
+    TPPreForm& viewer = *main().windows().PPreForm;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+    shoot("delete-before");
+    main().D2Click();
+    EXPECT_EQ(viewer.PalBox->currentText(), "c.bmp");
+    EXPECT_FALSE(viewer.DownButton->isEnabled());
+    shoot("delete-after");
 }
 
 // The size message of a run, answered with Return typed on the X server's
