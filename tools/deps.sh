@@ -4,7 +4,7 @@
 set -euo pipefail
 build=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev
        fonts-morisawa-bizud-gothic fonts-ipafont-gothic)
-test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils)
+test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils xvfb openbox)
 fuzz=(clang libclang-rt-14-dev)
 want=("${build[@]}")
 case "${1:-build}" in

@@ -3,9 +3,7 @@
 #include "app/Mainform.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLayout>
-#include <QScreen>
 
 #include "app/application.h"
 #include "app/result_rows_mirror.h"
@@ -15,6 +13,7 @@
 #include "viewers/Gpform.h"
 #include "viewers/Mpform.h"
 #include "viewers/Ppform.h"
+#include "widgets/window_place.h"
 #include "worklists/loading.h"
 
 namespace kararisu {
@@ -208,11 +207,7 @@ void TMain::buildPopups() {
 }
 
 void TMain::FormCreate(const std::vector<std::string>& arguments) {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize room = screen->geometry().size();
-        const QSize size = sizeHint();
-        move((room.width() - size.width()) / 2, (room.height() - size.height()) / 2);
-    }
+    placeCentred(*this);
     lists_.clear();
     ListExtent = 0;
     OpenFolder = SaveFolder = programFolder();

@@ -8,6 +8,7 @@
 
 #include "widgets/glyphs.h"
 #include "viewers/viewer_window.h"
+#include "widgets/window_place.h"
 
 namespace kararisu {
 
@@ -246,7 +247,7 @@ void TPPreForm::HButtonClick() {
 void TPPreForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
-    centreOnScreen(*this);
+    placeCentred(*this);
     RefreshPalette();
 }
 

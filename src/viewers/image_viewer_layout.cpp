@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "viewers/viewer_window.h"
+#include "widgets/window_place.h"
 
 namespace kararisu {
 
@@ -58,10 +59,11 @@ void ImageViewer::setClientSize(int cw, int ch) {
 }
 
 // The frame the window manager adds counts toward the smallest outer size,
-// and is known once the window has been shown; the viewer's own sizing may
+// and is known once the window has been framed; the viewer's own sizing may
 // go below the minimum for a tiny image.
 void ImageViewer::applyMinimum() {
-    const QSize frame = frameGeometry().size() - size();
+    const QMargins m = expectedFrame(*this);
+    const QSize frame(m.left() + m.right(), m.top() + m.bottom());
     setMinimumSize(std::min(kMinOuterWidth - frame.width(), sized_.width()),
                    std::min(kMinOuterHeight - frame.height(), sized_.height()));
 }
@@ -166,7 +168,7 @@ void ImageViewer::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     applyMinimum();
-    centreOnScreen(*this);
+    placeCentred(*this);
     UpdateButtons();
 }
 
