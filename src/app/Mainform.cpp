@@ -210,7 +210,8 @@ void TMain::FormCreate(const std::vector<std::string>& arguments) {
     placeCentred(*this);
     lists_.clear();
     ListExtent = 0;
-    OpenFolder = SaveFolder = programFolder();
+    OpenFolder = startingOpenFolder();
+    SaveFolder = programFolder();
     if (!arguments.empty()) loadCommandLine(arguments);
     setAcceptDrops(true);
 }

@@ -7,6 +7,51 @@
 
 namespace kararisu {
 
+const char* const kUsageLine = "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n";
+
+const char* const kHelpText =
+    "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n"
+    "\n"
+    "Starts カラリス, the desktop tool for reducing the colours of BMP images and\n"
+    "working with their palettes (its window speaks Japanese only), with the named\n"
+    "images in its list of images to reduce. Relative names are taken against the\n"
+    "current folder; file:// URIs, as file managers pass them, are taken too.\n"
+    "Files that are no valid BMP image are listed in one message at start.\n"
+    "\n"
+    "options:\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n"
+    "  --           take every later argument as a file name\n"
+    "\n"
+    "Qt's own command-line options are not taken; its environment variables\n"
+    "(QT_QPA_PLATFORM, QT_SCALE_FACTOR, ...) are. The batch tool kararisu-cli\n"
+    "gives scripts the same reductions (kararisu-cli --help).\n"
+    "Exit status: 0 when the main window is closed, 1 when start-up failed,\n"
+    "2 usage error.\n";
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    bool options = true;
+    for (const std::string& a : arguments) {
+        if (!options || a.size() < 2 || a[0] != '-') {
+            line.files.push_back(a);
+        } else if (a == "--") {
+            options = false;
+        } else {
+            if (line.action != CommandLine::Action::Run) continue;
+            if (a == "--help" || a == "-h") {
+                line.action = CommandLine::Action::Help;
+            } else if (a == "--version") {
+                line.action = CommandLine::Action::Version;
+            } else {
+                line.action = CommandLine::Action::Refuse;
+                line.refused = a;
+            }
+        }
+    }
+    return line;
+}
+
 Program::Program(Platform& platform, const std::vector<std::string>& arguments)
     : main_(std::make_unique<TMain>(platform, arguments)) {
     WorkLists& lists = main_->lists();
