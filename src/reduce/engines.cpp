@@ -201,7 +201,7 @@ RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
             const ReductionTarget& t = targets[i];
             const std::string name =
                 paletteNameFor(run.sink.rows(), stemOf(t.name), NameForm::Individual, label);
-            run.sink.add({std::move(result), t.path, name, label});
+            run.sink.add({std::move(result), t.path, name, label, t.shared});
         });
     });
     if (outcome == RunOutcome::Completed) runEnd(run);
@@ -258,7 +258,7 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
     outcome = guarded(run, [&] {
         walk(targets, run, [&](std::size_t i, const Bitmap& image) {
             Bitmap result = reduceOnto(image, mode, chosen, nullptr, settings.dither);
-            run.sink.add({std::move(result), targets[i].path, name, label});
+            run.sink.add({std::move(result), targets[i].path, name, label, targets[i].shared});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });
@@ -316,7 +316,7 @@ RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
             } else {
                 mapOntoPalette(image, result);
             }
-            run.sink.add({std::move(result), targets[i].path, name, label});
+            run.sink.add({std::move(result), targets[i].path, name, label, targets[i].shared});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });

@@ -23,6 +23,10 @@ struct ImageEntry {
     std::shared_ptr<const Bitmap> bitmap;
     std::string path;
     int depth = 0;  // DepthCode of the bitmap
+    // A result's: the image it was reduced from, shared with the source
+    // entry (and kept when that is deleted); none for other entries and for
+    // merged palettes.
+    std::shared_ptr<const Bitmap> source{};
 };
 
 struct PaletteEntry {
