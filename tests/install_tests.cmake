@@ -27,4 +27,22 @@ endif()
 
 add_test(NAME install_tree COMMAND ${CMAKE_COMMAND}
          -DBUILD_DIR=${PROJECT_BINARY_DIR} -DPREFIX=${CMAKE_CURRENT_BINARY_DIR}/install-tree
-         -DGUI=${KARARISU_GUI} -P ${CMAKE_CURRENT_SOURCE_DIR}/check_install.cmake)
+         -DGUI=${KARARISU_GUI} -DMAN=${KARARISU_MAN_PAGES}
+         -P ${CMAKE_CURRENT_SOURCE_DIR}/check_install.cmake)
+
+# The bash completion offers the commands, a command's options and their values.
+find_program(KARARISU_BASH bash)
+if(KARARISU_BASH)
+  add_test(NAME bash_completion COMMAND ${KARARISU_BASH} -c [[
+    source "$1"
+    complete_words() { COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _kararisu_cli; echo "${COMPREPLY[*]}"; }
+    complete_words "$2" me
+    complete_words "$2" reduce --sa
+    complete_words "$2" palette x --format j
+    ]] completion ${PROJECT_SOURCE_DIR}/data/kararisu-cli.bash $<TARGET_FILE:kararisu-cli>)
+  set_tests_properties(bash_completion PROPERTIES
+    PASS_REGULAR_EXPRESSION "^merge
+--save-palette
+jasc
+$")
+endif()

@@ -19,9 +19,11 @@ struct Recorder : OutputObserver {
     std::vector<std::string> paths, refused;
     std::vector<Problem> problems;
     void written(const Result&, const std::string& path) override { paths.push_back(path); }
-    void notWritten(OutputFile, const std::string& path, const Problem& problem) override {
-        refused.push_back(path);
-        problems.push_back(problem);
+    std::vector<bool> replaceable;
+    void notWritten(const Refusal& r) override {
+        refused.push_back(r.path);
+        problems.push_back(r.problem);
+        replaceable.push_back(r.replaceable);
     }
 };
 
@@ -42,6 +44,7 @@ TEST(OutputFolder, NeverReplacesAFileUnlessAskedAndNeverOneOfItsOwn) {
     out.add(result("new.bmp", "new(1)"));
     ASSERT_EQ(seen.refused, std::vector<std::string>{t / "old.bmp"});
     EXPECT_EQ(seen.problems[0].kind, ProblemKind::FileExists);
+    EXPECT_TRUE(seen.replaceable[0]);
     EXPECT_EQ(seen.paths, std::vector<std::string>{t / "new.bmp"});
     EXPECT_TRUE(out.failed());
     EXPECT_TRUE(loadBmp(t / "new.bmp"));
@@ -49,10 +52,16 @@ TEST(OutputFolder, NeverReplacesAFileUnlessAskedAndNeverOneOfItsOwn) {
     Recorder forced;
     OutputFolder replacing(t.path.string(), {.replace = true}, forced);
     replacing.add(result("old.bmp", "old(1)"));
-    replacing.add(result("old.bmp", "old(2)"));  // a second source of the same name
+    Result second = result("old.bmp", "old(2)");  // a second source of the same name
+    second.path = "/other/old.bmp";
+    replacing.add(std::move(second));
     EXPECT_EQ(forced.paths, std::vector<std::string>{t / "old.bmp"});
     ASSERT_EQ(forced.refused.size(), 1u);
-    EXPECT_EQ(forced.problems[0].reason, "written already by this run; not replaced");
+    // Which one is kept, and no word of replacing, which cannot help.
+    EXPECT_EQ(forced.problems[0].reason,
+              "written already by this run with the result of /src/old.bmp, which is kept; the "
+              "result of /other/old.bmp is not written");
+    EXPECT_FALSE(forced.replaceable[0]);
 }
 
 TEST(OutputFolder, ResultsOfOnePaletteShareOnePaletteFile) {

@@ -151,6 +151,29 @@ TEST(JascPalette, ACountThatDisagreesWithTheRowsIsRefused) {
     expectRefused(decode("JASC-PAL\n0100\n1\n1 256 3\n"), PaletteFormat::Jasc, "line 4: 256");
 }
 
+TEST(TextPalettes, ALoneCarriageReturnEndsALineToo) {
+    const Read gimp = decode("GIMP Palette\rName: Mac\r1 2 3\r4 5 6\r");
+    ASSERT_TRUE(gimp.ok()) << gimp.reason;
+    EXPECT_EQ(gimp.file->palette.at(1), (Rgb{4, 5, 6}));
+    ASSERT_TRUE(decode("JASC-PAL\r0100\r1\r7 8 9\r").ok());
+    EXPECT_EQ(decode("ff0000\r00ff00\r").file->palette.at(1), (Rgb{0, 255, 0}));
+    // Lines are counted the same whichever end they have; "\r\n" is one end.
+    expectRefused(decode("GIMP Palette\r1 2 3\r\n\r1 2 300\r"), PaletteFormat::Gimp,
+                  "line 4: 300 is outside 0-255");
+}
+
+TEST(TextPalettes, TheFilesTextIsQuotedEscaped) {
+    const Read esc = decode("ff0000\n\x1b]0;owned\x07\n", "p.hex");
+    expectRefused(esc, PaletteFormat::Hex, "line 2: expected RRGGBB, found \"\\x1b]0;owned\\x07\"");
+    EXPECT_EQ(esc.reason.find('\x1b'), std::string::npos);
+    // A NUL no longer ends the reason where it is printed.
+    const Read nul = decode(std::string("JASC-PAL\n0100\n1\n1 2 3 a") + '\0' + "b\n");
+    expectRefused(nul, PaletteFormat::Jasc, "more than R G B: \" a\\x00b\"");
+    // Cut after 40 bytes, never inside a character.
+    const Read longLine = decode("GIMP Palette\n" + std::string(39, 'x') + "\xE3\x81\x82 1 2\n");
+    expectRefused(longLine, PaletteFormat::Gimp, "found \"" + std::string(39, 'x') + "…\"");
+}
+
 TEST(HexList, OneColourALineByContentOrExtension) {
     const Read r = decode("ff0000\n#00FF80\r\n\n0a0b0c\n", "colours.txt");
     ASSERT_TRUE(r.ok()) << r.reason;
@@ -270,6 +293,28 @@ TEST(Sniffing, ContentDecidesBeforeTheName) {
     EXPECT_EQ(bad.format, PaletteFormat::Kararisu);
     EXPECT_EQ(bad.reason, decodePaletteFile(Bytes(30, 0)).problem().reason);
     EXPECT_FALSE(readBytes(Bytes(), "a.gpl").ok());
+}
+
+TEST(Sniffing, Utf16TextIsSaidToBeUtf16) {
+    auto utf16 = [](std::string_view text, bool bigEndian, bool mark) {
+        Bytes b;
+        if (mark) b = bigEndian ? Bytes{0xFE, 0xFF} : Bytes{0xFF, 0xFE};
+        for (char c : text) {
+            b.push_back(bigEndian ? 0 : std::uint8_t(c));
+            b.push_back(bigEndian ? std::uint8_t(c) : 0);
+        }
+        return b;
+    };
+    const std::string_view gimp = "GIMP Palette\r\nName: x\r\n1 2 3\r\n";
+    for (const auto& [big, mark] : {std::pair{false, true}, {true, true}, {false, false}}) {
+        for (const char* name : {"p.gpl", "p.hex", "p"})
+            expectRefused(readBytes(utf16(gimp, big, mark), name), sniffPaletteFormat(utf16(gimp, big, mark), name),
+                          "UTF-16 text, not a palette this program reads");
+    }
+    // The program's own file whose label begins with those bytes is still its own.
+    Bytes own = encodePaletteFile(PaletteLabel::fromText("x"), 0, Palette(distinct(2)));
+    own[0] = 0xFF, own[1] = 0xFE;
+    EXPECT_TRUE(readBytes(own, "a.gpl").ok());
 }
 
 TEST(Writers, EveryFormatReadsBackToTheSameEntries) {

@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a step needs, only those that are missing.
-# usage: tools/deps.sh build|test|fuzz
+# usage: tools/deps.sh build|cli|test|fuzz   (cli: the batch tool alone)
 set -euo pipefail
+cli=(cmake g++ make pkg-config)
 build=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev
        fonts-morisawa-bizud-gothic fonts-ipafont-gothic)
-test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils xvfb openbox)
+test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils help2man xvfb openbox)
 fuzz=(clang libclang-rt-14-dev)
 want=("${build[@]}")
 case "${1:-build}" in
   build) ;;
+  cli) want=("${cli[@]}") ;;
   test) want+=("${test[@]}") ;;
   fuzz) want+=("${test[@]}" "${fuzz[@]}") ;;
-  *) echo "usage: $0 build|test|fuzz" >&2; exit 2 ;;
+  *) echo "usage: $0 build|cli|test|fuzz" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${want[@]}"; do

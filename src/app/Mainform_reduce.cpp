@@ -1,10 +1,8 @@
 // The reduction run: the settings dialog, then the engine of the chosen menu
 // over the selected images, with the monitor showing its steps.
-#include <QApplication>
-#include <QEvent>
-
 #include "app/Mainform.h"
 #include "app/main_controls.h"
+#include "app/run_input_guard.h"
 #include "support/platform.h"
 #include "palette/palette_choices.h"
 #include "reduce/Gmdlg.h"
@@ -13,54 +11,6 @@
 namespace kararisu {
 
 namespace {
-
-// While a run holds the GUI thread the monitor lets waiting events other
-// than input be handled. Input that waited, and a request to close a
-// window, are dropped when they arrive, so no second command starts and no
-// list changes under the run; a message box the run shows still answers.
-class RunInputGuard : public QObject {
-  public:
-    RunInputGuard() { QCoreApplication::instance()->installEventFilter(this); }
-    ~RunInputGuard() override {
-        // What was held back arrives now and is dropped here.
-        QCoreApplication::processEvents();
-        QCoreApplication::instance()->removeEventFilter(this);
-    }
-    RunInputGuard(const RunInputGuard&) = delete;
-    RunInputGuard& operator=(const RunInputGuard&) = delete;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!isHeldBack(event->type())) return false;
-        const QWidget* modal = QApplication::activeModalWidget();
-        const auto* widget = qobject_cast<const QWidget*>(watched);
-        if (modal != nullptr && widget != nullptr && modal->isAncestorOf(widget)) return false;
-        if (modal != nullptr && widget == modal) return false;
-        return true;
-    }
-
-  private:
-    static bool isHeldBack(QEvent::Type t) {
-        switch (t) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::Shortcut:
-            case QEvent::Wheel:
-            case QEvent::ContextMenu:
-            case QEvent::Close:
-            case QEvent::DragEnter:
-            case QEvent::DragMove:
-            case QEvent::Drop:
-                return true;
-            default:
-                return false;
-        }
-    }
-};
 
 std::vector<int> selectedPositions(const QListWidget* box) {
     std::vector<int> out;

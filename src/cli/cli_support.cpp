@@ -1,22 +1,55 @@
 #include "cli/cli_support.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/json.h"
 #include "palette/palette_file.h"
+#include "support/printable.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
 
 namespace kararisu::cli {
 
+namespace {
+
+// The usage lines: the help up to its first blank line.
+std::string_view usageLines(const CommandHelp& help) {
+    const std::size_t blank = help.text.find("\n\n");
+    return std::string_view(help.text).substr(0, blank == std::string::npos ? help.text.size()
+                                                                            : blank + 1);
+}
+
+}  // namespace
+
+int usageError(Console& console, const CommandHelp& help, std::string_view why) {
+    console.usageError(why);
+    std::string shown(usageLines(help));
+    if (!shown.empty() && shown.back() == '\n') shown.pop_back();
+    console.error(shown);
+    console.error("See '" + console.command() + " --help'.");
+    return 2;
+}
+
+std::optional<int> startCommand(Console& console, const std::vector<std::string>& args,
+                                std::span<const OptionSpec* const> options,
+                                const CommandHelp& help, Arguments& parsed) {
+    parsed = readArguments(args, options);
+    if (!parsed.error.empty()) return usageError(console, help, parsed.error);
+    for (const Argument& a : parsed.items) {
+        if (a.is(kHelpOption)) {
+            console.text(help.text);
+            return 0;
+        }
+        if (a.is(kQuietOption)) console.setVerbosity(Verbosity::Quiet);
+        if (a.is(kVerboseOption)) console.setVerbosity(Verbosity::Verbose);
+    }
+    return std::nullopt;
+}
+
 Answer StderrReporter::show(const Message& message) {
     reported_ = true;
-    if (message.caption.empty()) {
-        std::fprintf(stderr, "%s\n", message.text.c_str());
-    } else {
-        std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
-    }
+    console_.error(messageText(message));
     switch (message.buttons) {
         case MessageButtons::Ok:
             return Answer::Ok;
@@ -27,84 +60,73 @@ Answer StderrReporter::show(const Message& message) {
     }
 }
 
-std::unique_ptr<Bitmap> loadImage(const std::string& path) {
-    Outcome<Bitmap> bitmap = loadBmp(path);
-    if (!bitmap) {
-        std::fprintf(stderr, "%s\n",
-                     messageText(loadFailureMessage(path, bitmap.problem())).c_str());
-        return nullptr;
-    }
-    return std::make_unique<Bitmap>(std::move(*bitmap));
+Outcome<BmpImage> readStandardInput() {
+    static bool read = false;
+    if (read) return Problem{ProblemKind::CannotOpen, "standard input was read already"};
+    read = true;
+    if (isatty(STDIN_FILENO) == 1)
+        return Problem{ProblemKind::CannotOpen,
+                       "standard input is a terminal; send the image through a pipe or <"};
+    return readBmpStream(STDIN_FILENO);
 }
 
-std::string printable(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7f) {
-            static const char hex[] = "0123456789abcdef";
-            out += {'\\', 'x', hex[b >> 4], hex[b & 15]};
-        } else {
-            out += c;
-        }
+std::unique_ptr<Bitmap> loadImage(Console& console, const std::string& path) {
+    Outcome<BmpImage> image =
+        path == kStandardStream ? readStandardInput() : readBmpFile(path);
+    if (!image) {
+        console.error(messageText(loadFailureMessage(printable(path), image.problem())));
+        return nullptr;
     }
-    return out;
+    return std::make_unique<Bitmap>(std::move(image->bitmap));
 }
 
 void ResultPrinter::written(const Result& r, const std::string& path) {
-    std::printf("%s\t%s\t%s\t%d\t%s\n", printable(fileNameOf(r.path)).c_str(),
-                printable(r.paletteName).c_str(), printable(r.modeLabel).c_str(),
-                storageBits(r.bitmap.format()), printable(path).c_str());
-    std::fflush(stdout);
+    if (json_) {
+        console_.result(JsonObject()
+                            .add("file", fileNameOf(r.path))
+                            .add("palette", r.paletteName)
+                            .add("mode", r.modeLabel)
+                            .addNumber("bits", storageBits(r.bitmap.format()))
+                            .add("path", path)
+                            .str());
+        return;
+    }
+    console_.result(printable(fileNameOf(r.path)) + "\t" + printable(r.paletteName) + "\t" +
+                    printable(r.modeLabel) + "\t" +
+                    std::to_string(storageBits(r.bitmap.format())) + "\t" + printable(path));
 }
 
-void ResultPrinter::notWritten(OutputFile what, const std::string& path, const Problem& problem) {
-    std::string text;
-    if (problem.kind == ProblemKind::FileExists)
-        text = describe(path, problem) + existsHint_;
-    else if (what == OutputFile::Palette)
-        text = paletteSaveFailureText(path, problem);
+void ResultPrinter::notWritten(const Refusal& refusal) {
+    const std::string path = printable(refusal.path);
+    if (refusal.replaceable)
+        console_.error(describe(path, refusal.problem) + existsHint_);
+    else if (refusal.what == OutputFile::Palette && refusal.problem.kind != ProblemKind::FileExists)
+        console_.error(paletteSaveFailureText(path, refusal.problem));
     else
-        text = describe(path, problem);
-    std::fprintf(stderr, "%s\n", text.c_str());
+        console_.error(describe(path, refusal.problem));
 }
 
 std::string paletteSaveFailureText(const std::string& path, const Problem& problem) {
     return path + ": " + messageText(paletteSaveFailedMessage()) + " (" + problem.reason + ")";
 }
 
-TerminalMonitor::~TerminalMonitor() {
-    if (drawn_) std::fputc('\n', stderr);
-}
-
-void TerminalMonitor::draw() {
+void TerminalMonitor::changed(bool text) {
     if (!shown_) return;
-    constexpr int kWidth = 20;
-    const int filled = position_ * kWidth / 1000;
-    std::string bar(static_cast<std::size_t>(filled), '#');
-    bar.resize(kWidth, '.');
-    std::fprintf(stderr, "\r\033[K%s %s %s %s [%s] %3d%%", title_.c_str(), number_.c_str(),
-                 name_.c_str(), step_.c_str(), bar.c_str(), position_ / 10);
-    std::fflush(stderr);
-    drawn_ = true;
+    // Off a terminal, a line for each step: a bar redrawn there is noise.
+    if (!text && !console_.errorIsTerminal()) return;
+    std::string line = title_ + " " + number_ + " " + name_ + " " + step_;
+    if (console_.errorIsTerminal()) {
+        constexpr int kWidth = 20;
+        std::string bar(static_cast<std::size_t>(position_ * kWidth / 1000), '#');
+        bar.resize(kWidth, '.');
+        line += " [" + bar + "] " + std::to_string(position_ / 10) + "%";
+    }
+    console_.progress(line);
 }
 
 void TerminalMonitor::hide() {
-    if (drawn_) std::fputs("\r\033[K", stderr);
+    console_.endProgress();
     shown_ = false;
-    drawn_ = false;
-}
-
-std::optional<int> helpRequested(const std::vector<std::string>& args, const char* help) {
-    if (args.empty()) {
-        std::fputs(help, stderr);
-        return 2;
-    }
-    if (args[0] == "--help" || args[0] == "-h") {
-        std::fputs(help, stdout);
-        return 0;
-    }
-    return std::nullopt;
 }
 
 std::string withPaletteFolder(std::string help) {
@@ -116,13 +138,50 @@ std::string withPaletteFolder(std::string help) {
     return help;
 }
 
-bool stderrIsTerminal() {
-    return isatty(STDERR_FILENO) == 1;
+bool mayWriteFileTo(Console& console) {
+    if (!console.outputIsTerminal()) return true;
+    console.usageError("standard output is a terminal; send the file to a file or a pipe");
+    return false;
 }
 
-bool isFolder(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+namespace {
+
+bool written(Console& console, const std::string& path, const Outcome<void>& saved) {
+    if (saved) {
+        console.detail("wrote " + printable(path));
+        return true;
+    }
+    const bool exists = saved.problem().kind == ProblemKind::FileExists;
+    console.error(describe(printable(path), saved.problem()) + (exists ? " (use --force)" : ""));
+    return false;
+}
+
+WriteMode writeMode(Replace replace) {
+    return replace == Replace::Yes ? WriteMode::Replace : WriteMode::CreateOnly;
+}
+
+}  // namespace
+
+bool writeFileOut(Console& console, const std::string& path, std::span<const std::uint8_t> bytes,
+                  Replace replace) {
+    if (path == kStandardStream) {
+        console.resultBytes(bytes);
+        return true;
+    }
+    return written(console, path, writeFileAtomically(path, bytes, writeMode(replace)));
+}
+
+bool writeImageOut(Console& console, const std::string& path, const Bitmap& bitmap,
+                   Replace replace) {
+    if (path == kStandardStream) {
+        try {
+            console.resultBytes(encodeBmp(bitmap));
+            return true;
+        } catch (const std::bad_alloc&) {
+            return written(console, path, Problem::outOfMemory("not enough memory to build the file"));
+        }
+    }
+    return written(console, path, saveBmp(bitmap, path, writeMode(replace)));
 }
 
 }  // namespace kararisu::cli

@@ -1,94 +1,126 @@
 #pragma once
-// What the batch tool's commands share: messages on standard error, the
-// program's texts for rejected images, and a progress line.
+// What the batch tool's commands share: the start of every command, the
+// program's texts for rejected images, the printers of results and
+// messages, and the progress line.
 
-#include <cstdio>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
+#include "cli/console.h"
+#include "cli/output_folder.h"
 #include "reduce/monitor.h"
 #include "support/messages.h"
+#include "worklists/bmp/bmp.h"
 #include "worklists/bitmap.h"
-#include "cli/output_folder.h"
 
 namespace kararisu::cli {
+
+// A command's help: the text --help prints, whose first lines up to the
+// first blank one are the usage lines a usage error repeats.
+struct CommandHelp {
+    std::string text;
+};
+
+// Reads a command's arguments into `parsed`. Returns the exit status when
+// the command is done already: --help printed (0) or a usage error (2);
+// otherwise sets the verbosity from -q / -v and returns nothing.
+std::optional<int> startCommand(Console& console, const std::vector<std::string>& args,
+                                std::span<const OptionSpec* const> options,
+                                const CommandHelp& help, Arguments& parsed);
+
+// Prints "kararisu-cli COMMAND: why", the usage lines and where the help is;
+// returns 2.
+int usageError(Console& console, const CommandHelp& help, std::string_view why);
 
 // Prints every message to standard error as "caption: text" and remembers
 // that something was reported. Questions are answered with `answer`.
 class StderrReporter : public Reporter {
   public:
-    explicit StderrReporter(Answer answer = Answer::No) : answer_(answer) {}
+    explicit StderrReporter(Console& console, Answer answer = Answer::No)
+        : console_(console), answer_(answer) {}
     Answer show(const Message& message) override;
     void beep(Beep) override {}
     bool reported() const { return reported_; }
 
   private:
+    Console& console_;
     Answer answer_;
     bool reported_ = false;
 };
 
-// Reads a BMP file; on failure prints the program's text for it (with the
-// reader's reason) to standard error and returns null.
-std::unique_ptr<Bitmap> loadImage(const std::string& path);
+// "-": standard input, read once.
+inline constexpr const char* kStandardStream = "-";
+
+// Standard input as a BMP file, read no further than the picture needs.
+// Refused where it is a terminal (nobody types a bitmap) or was read before.
+Outcome<BmpImage> readStandardInput();
+
+// Reads a BMP file, or standard input for "-"; on failure prints the
+// program's text for it (with the reader's reason) and returns null.
+std::unique_ptr<Bitmap> loadImage(Console& console, const std::string& path);
 
 // Prints a line per written result to standard output (file name, palette
-// name, mode label, bits per pixel, path written, tab-separated) and each
-// file not written to standard error with its reason.
+// name, mode label, bits per pixel, path written, tab-separated; or one
+// JSON object) and each file not written to standard error with its reason.
 class ResultPrinter : public OutputObserver {
   public:
-    // `existsHint` follows the reason for a file that exists.
-    explicit ResultPrinter(std::string existsHint = {}) : existsHint_(std::move(existsHint)) {}
+    // `existsHint` follows the reason for a file that was there before the
+    // run (" (use --force)"), where replacing it can be asked for.
+    ResultPrinter(Console& console, bool json, std::string existsHint = {})
+        : console_(console), json_(json), existsHint_(std::move(existsHint)) {}
     void written(const Result& result, const std::string& path) override;
-    void notWritten(OutputFile what, const std::string& path, const Problem& problem) override;
+    void notWritten(const Refusal& refusal) override;
 
   private:
+    Console& console_;
+    bool json_;
     std::string existsHint_;
 };
-
-// Text for a terminal: control bytes (ESC, BEL, LF, ...) escaped as "\x1b",
-// so a label can neither drive the terminal nor break a line in two.
-std::string printable(const std::string& text);
 
 // "OUT: ファイルが作成できません: パレットの保存に失敗しました (reason)".
 std::string paletteSaveFailureText(const std::string& path, const Problem& problem);
 
-// The monitor's title, number, name and step, and a bar, on one line of
-// standard error, redrawn in place.
+// The monitor's title, number, name and step, and a bar, as the progress
+// line of the console.
 class TerminalMonitor : public RunMonitor {
   public:
-    ~TerminalMonitor() override;
-    void setTitle(const std::string& t) override { title_ = t, draw(); }
-    void setNumber(const std::string& t) override { number_ = t, draw(); }
-    void setName(const std::string& t) override { name_ = t, draw(); }
-    void setStep(const std::string& t) override { step_ = t, draw(); }
-    void setPosition(int p) override { position_ = p, draw(); }
-    void show() override { shown_ = true, draw(); }
+    explicit TerminalMonitor(Console& console) : console_(console) {}
+    void setTitle(const std::string& t) override { title_ = t, changed(true); }
+    void setNumber(const std::string& t) override { number_ = t, changed(true); }
+    void setName(const std::string& t) override { name_ = t, changed(true); }
+    void setStep(const std::string& t) override { step_ = t, changed(true); }
+    void setPosition(int p) override { position_ = p, changed(false); }
+    void show() override { shown_ = true, changed(true); }
     void hide() override;
     void processEvents() override {}
 
   private:
-    void draw();
+    void changed(bool text);
+    Console& console_;
     std::string title_, number_, name_, step_;
     int position_ = 0;
     bool shown_ = false;
-    bool drawn_ = false;
 };
-
-// The common start of a command that takes files: no arguments print the
-// help to standard error (status 2), --help prints it to standard output
-// (status 0); otherwise nothing, and the command goes on.
-std::optional<int> helpRequested(const std::vector<std::string>& args, const char* help);
 
 // A help text with "{palette folder}" replaced by where the desktop program
 // keeps its palette files, so both tools name the same folder.
 std::string withPaletteFolder(std::string help);
 
-// True when standard error is a terminal: progress is then on by default.
-bool stderrIsTerminal();
+// Standard output as a file's destination ("-"): refused on a terminal,
+// where bytes of a file would garble it. True when the bytes may go there.
+bool mayWriteFileTo(Console& console);
 
-// Whether the path names a folder.
-bool isFolder(const std::string& path);
+// Writes a file's bytes, or a bitmap as a BMP file, to standard output for
+// "-" or else to `path`: replacing a file only when asked, and otherwise
+// saying "(use --force)". Prints the reason when that fails.
+enum class Replace { No, Yes };
+bool writeFileOut(Console& console, const std::string& path, std::span<const std::uint8_t> bytes,
+                  Replace replace);
+bool writeImageOut(Console& console, const std::string& path, const Bitmap& bitmap,
+                   Replace replace);
 
 }  // namespace kararisu::cli

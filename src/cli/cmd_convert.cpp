@@ -1,7 +1,6 @@
-#include <cstdio>
-
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "support/printable.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 
@@ -9,59 +8,53 @@ namespace kararisu::cli {
 
 namespace {
 
-const char* kConvertHelp =
-    "usage: kararisu-cli convert IN OUT [--depth 32]\n"
+const CommandHelp kConvertHelp{
+    "usage: kararisu-cli convert [--depth 32] [--force] IN OUT\n"
     "\n"
     "Reads the BMP file IN and writes it to OUT as an uncompressed, bottom-up\n"
     "BMP in the same pixel format (1, 4 and 8 bits with their colour table),\n"
-    "or in 32 bits per pixel with --depth 32. OUT is replaced only when it has\n"
-    "been written completely.\n"
+    "or in 32 bits per pixel with --depth 32. IN of - is standard input, OUT of\n"
+    "- standard output.\n"
     "\n"
-    "example:\n"
-    "  kararisu-cli convert scan-rle.bmp scan.bmp --depth 32\n";
+    "  --depth 32   write 32 bits per pixel\n"
+    "  --force      replace OUT when it exists (never done otherwise); OUT is\n"
+    "               replaced only when it has been written completely\n"
+    "\n"
+    "examples:\n"
+    "  kararisu-cli convert scan-rle.bmp scan.bmp --depth 32\n"
+    "  cat scan.bmp | kararisu-cli convert - - | ssh host 'cat > scan.bmp'\n"};
+
+const OptionSpec kDepth{"depth", 0, true};
+const OptionSpec kForce{"force"};
+const OptionSpec* const kOptions[] = {&kDepth, &kForce};
 
 }  // namespace
 
-int runConvert(const std::vector<std::string>& args) {
+int runConvert(Console& console, const std::vector<std::string>& args) {
+    Arguments parsed;
+    if (auto done = startCommand(console, args, kOptions, kConvertHelp, parsed)) return *done;
     std::vector<std::string> files;
-    bool to32 = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--help" || args[i] == "-h") {
-            std::fputs(kConvertHelp, stdout);
-            return 0;
-        }
-        if (args[i] == "--depth") {
-            if (i + 1 >= args.size() || args[i + 1] != "32") {
-                std::fputs("kararisu-cli convert: --depth takes 32\n", stderr);
-                return 2;
-            }
+    bool to32 = false, force = false;
+    for (const Argument& a : parsed.items) {
+        if (a.isOperand()) files.push_back(a.value);
+        if (a.is(kForce)) force = true;
+        if (a.is(kDepth)) {
+            if (a.value != "32") return usageError(console, kConvertHelp, "--depth takes 32");
             to32 = true;
-            ++i;
-        } else if (!args[i].empty() && args[i][0] == '-') {
-            std::fprintf(stderr, "kararisu-cli convert: unknown option '%s'\n", args[i].c_str());
-            return 2;
-        } else {
-            files.push_back(args[i]);
         }
     }
-    if (files.size() != 2) {
-        std::fputs(kConvertHelp, stderr);
-        return 2;
-    }
-    std::unique_ptr<Bitmap> bitmap = loadImage(files[0]);
+    if (files.size() != 2) return usageError(console, kConvertHelp, "give IN and OUT");
+    const std::string &in = files[0], &out = files[1];
+    if (out == kStandardStream && !mayWriteFileTo(console)) return 2;
+    std::unique_ptr<Bitmap> bitmap = loadImage(console, in);
     if (!bitmap) return 1;
     try {
         if (to32) bitmap->setFormat(PixelFormat::Bpp32);
     } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "%s\n",
-                     messageText(loadFailureMessage(files[0], Problem::outOfMemory())).c_str());
+        console.error(messageText(loadFailureMessage(printable(in), Problem::outOfMemory())));
         return 1;
     }
-    if (const Outcome<void> saved = saveBmp(*bitmap, files[1]); !saved) {
-        std::fprintf(stderr, "%s\n", describe(files[1], saved.problem()).c_str());
-        return 1;
-    }
-    return 0;
+    return writeImageOut(console, out, *bitmap, force ? Replace::Yes : Replace::No) ? 0 : 1;
 }
 
 }  // namespace kararisu::cli

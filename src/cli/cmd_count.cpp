@@ -1,34 +1,48 @@
 // kararisu-cli count: the distinct colours of BMP files.
 
-#include <cstdio>
-
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/json.h"
 #include "reduce/survey.h"
+#include "support/printable.h"
 
 namespace kararisu::cli {
 
 namespace {
 
-const char* kCountHelp =
-    "usage: kararisu-cli count FILE...\n"
+const CommandHelp kCountHelp{
+    "usage: kararisu-cli count [--json] FILE...\n"
     "\n"
     "Prints one line per BMP file: its name, a tab and the number of distinct\n"
     "colours its pixels show (palette entries no pixel uses do not count, and\n"
-    "equal entries count once). Rejected files are named on standard error;\n"
-    "the exit status is then 1.\n"
+    "equal entries count once). A FILE of - is standard input. Rejected files\n"
+    "are named on standard error; the exit status is then 1.\n"
     "\n"
-    "example:\n"
-    "  kararisu-cli count photo.bmp\n";
+    "  --json   one JSON object a line instead: {\"file\": NAME, \"colors\": N}\n"
+    "\n"
+    "examples:\n"
+    "  kararisu-cli count photo.bmp\n"
+    "  kararisu-cli count --json icons/*.bmp\n"};
+
+const OptionSpec kJson{"json"};
+const OptionSpec* const kOptions[] = {&kJson};
 
 }  // namespace
 
-int runCount(const std::vector<std::string>& args) {
-    if (auto status = helpRequested(args, kCountHelp)) return *status;
-    StderrReporter reporter;
+int runCount(Console& console, const std::vector<std::string>& args) {
+    Arguments parsed;
+    if (auto done = startCommand(console, args, kOptions, kCountHelp, parsed)) return *done;
+    bool json = false;
+    std::vector<std::string> files;
+    for (const Argument& a : parsed.items) {
+        if (a.isOperand()) files.push_back(a.value);
+        if (a.is(kJson)) json = true;
+    }
+    if (files.empty()) return usageError(console, kCountHelp, "no FILE given");
+    StderrReporter reporter(console);
     int status = 0;
-    for (const std::string& path : args) {
-        std::unique_ptr<Bitmap> image = loadImage(path);
+    for (const std::string& path : files) {
+        std::unique_ptr<Bitmap> image = loadImage(console, path);
         if (!image) {
             status = 1;
             continue;
@@ -39,7 +53,11 @@ int runCount(const std::vector<std::string>& args) {
             status = 1;
             continue;
         }
-        std::printf("%s\t%llu\n", path.c_str(), static_cast<unsigned long long>(*n));
+        if (json)
+            console.result(
+                JsonObject().add("file", path).addNumber("colors", std::int64_t(*n)).str());
+        else
+            console.result(printable(path) + "\t" + std::to_string(*n));
     }
     return status;
 }

@@ -1,7 +1,7 @@
-#include <cstdio>
-
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/json.h"
+#include "support/printable.h"
 #include "viewers/image_info.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/results.h"
@@ -10,20 +10,26 @@ namespace kararisu::cli {
 
 namespace {
 
-const char* kInfoHelp =
-    "usage: kararisu-cli info [--text] FILE...\n"
+const CommandHelp kInfoHelp{
+    "usage: kararisu-cli info [--text | --json] FILE...\n"
     "\n"
     "Prints one line per BMP file: its name, width x height, the bits per pixel\n"
     "stored in the file, the pixel format and DepthCode it is held in, and the\n"
-    "compression. A file that is rejected is named on standard error with the\n"
-    "reason, and the others are still described.\n"
+    "compression. A FILE of - is standard input. A file that is rejected is\n"
+    "named on standard error with the reason, and the others are still described.\n"
     "\n"
     "  --text   print instead the image viewers' information text, four lines\n"
     "           per file: heading, BMP name, width×height, bit depth\n"
+    "  --json   one JSON object a line instead, with the fields of the line:\n"
+    "           file, width, height, bitsInFile, format, depthCode, compression\n"
     "\n"
     "examples:\n"
     "  kararisu-cli info photo.bmp icons/*.bmp\n"
-    "  kararisu-cli info --text photo.bmp\n";
+    "  kararisu-cli info --text photo.bmp\n"};
+
+const OptionSpec kText{"text"};
+const OptionSpec kJson{"json"};
+const OptionSpec* const kOptions[] = {&kText, &kJson};
 
 const char* compressionText(std::uint32_t c) {
     switch (c) {
@@ -44,38 +50,49 @@ const char* compressionText(std::uint32_t c) {
 
 }  // namespace
 
-int runInfo(const std::vector<std::string>& args) {
-    if (auto status = helpRequested(args, kInfoHelp)) return *status;
-    bool text = false;
+int runInfo(Console& console, const std::vector<std::string>& args) {
+    Arguments parsed;
+    if (auto done = startCommand(console, args, kOptions, kInfoHelp, parsed)) return *done;
+    bool text = false, json = false;
     std::vector<std::string> files;
-    for (const auto& a : args) {
-        if (a == "--text") {
-            text = true;
-        } else if (a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "kararisu-cli info: unknown option '%s'\n", a.c_str());
-            return 2;
-        } else {
-            files.push_back(a);
-        }
+    for (const Argument& a : parsed.items) {
+        if (a.isOperand()) files.push_back(a.value);
+        if (a.is(kText)) text = true;
+        if (a.is(kJson)) json = true;
     }
+    if (files.empty()) return usageError(console, kInfoHelp, "no FILE given");
+    if (text && json) return usageError(console, kInfoHelp, "give one of --text and --json");
     int status = 0;
     for (const auto& path : files) {
-        const Outcome<BmpImage> r = readBmpFile(path);
+        const Outcome<BmpImage> r =
+            path == kStandardStream ? readStandardInput() : readBmpFile(path);
         if (!r) {
-            std::fprintf(stderr, "%s\n", describe(path, r.problem()).c_str());
+            console.error(describe(printable(path), r.problem()));
             status = 1;
             continue;
         }
+        const Bitmap& b = r->bitmap;
         if (text) {
-            std::printf("%s\n", imageInformationText(fileNameOf(path), r->bitmap,
-                                                     depthCode(r->bitmap.format()))
-                                    .c_str());
-            continue;
+            console.result(
+                imageInformationText(printable(fileNameOf(path)), b, depthCode(b.format())));
+        } else if (json) {
+            console.result(JsonObject()
+                               .add("file", path)
+                               .addNumber("width", b.width())
+                               .addNumber("height", b.height())
+                               .addNumber("bitsInFile", r->info.fileBitCount)
+                               .add("format", formatName(b.format()))
+                               .addNumber("depthCode", depthCode(b.format()))
+                               .add("compression", compressionText(r->info.compression))
+                               .str());
+        } else {
+            console.result(printable(path) + "\t" + std::to_string(b.width()) + " x " +
+                           std::to_string(b.height()) + "\t" +
+                           std::to_string(r->info.fileBitCount) + " bpp in file\tformat " +
+                           formatName(b.format()) + "\tDepthCode " +
+                           std::to_string(depthCode(b.format())) + "\tcompression " +
+                           compressionText(r->info.compression));
         }
-        std::printf("%s\t%d x %d\t%d bpp in file\tformat %s\tDepthCode %d\tcompression %s\n",
-                    path.c_str(), r->bitmap.width(), r->bitmap.height(), r->info.fileBitCount,
-                    formatName(r->bitmap.format()), depthCode(r->bitmap.format()),
-                    compressionText(r->info.compression));
     }
     return status;
 }

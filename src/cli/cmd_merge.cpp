@@ -3,6 +3,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "support/printable.h"
 #include "palette/merge_engines.h"
 #include "palette/merge_rules.h"
 #include "palette/palette_formats.h"
@@ -15,9 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* kMergeHelp =
+const char* kMergeHelpText =
     "usage: kararisu-cli merge --base FILE... --plus FILE... -o DIR\n"
-    "                          [--yes | --no | --answers yn...] [--save-palette [--format F]]\n"
+    "                          [--yes | --no | --answers yn...]\n"
+    "                          [--save-palette [--format F] [--force]]\n"
     "\n"
     "Puts the colours of a plus palette into the free part of a base palette.\n"
     "The system colours are those of the base; those of the plus are ignored.\n"
@@ -40,7 +42,8 @@ const char* kMergeHelp =
     "swatch image NewPalette(k).bmp, k the smallest number not yet used in DIR;\n"
     "existing files are never overwritten. --save-palette also writes the palette\n"
     "as DIR/<palette name>.gpl, or in another format with --format F (kararisu,\n"
-    "gimp, jasc, riff, act or hex; the extension follows: .gpl, .pal, .act, .hex).\n"
+    "gimp, jasc, riff, act or hex; the extension follows: .gpl, .pal, .act, .hex);\n"
+    "a palette file that exists is replaced only with --force.\n"
     "Standard output: one line per result, tab-separated:\n"
     "file name, palette name, ModeLabel, bits per pixel, path written.\n"
     "\n"
@@ -52,30 +55,37 @@ const char* kMergeHelp =
     "  kararisu-cli merge --base a.bmp --plus x.gpl y.pal z.act -o merged --answers yny\n"
     "  kararisu-cli merge --base a.bmp b.bmp c.bmp --plus extra.gpl -o merged\n";
 
-int usage(const std::string& why) {
-    std::fprintf(stderr, "kararisu-cli merge: %s\n\n%s", why.c_str(),
-                 withPaletteFolder(kMergeHelp).c_str());
-    return 2;
-}
+const OptionSpec kBase{"base"};
+const OptionSpec kPlus{"plus"};
+const OptionSpec kOutput{"output", 'o', true};
+const OptionSpec kYes{"yes"};
+const OptionSpec kNo{"no"};
+const OptionSpec kAnswers{"answers", 0, true};
+const OptionSpec kFormat{"format", 0, true};
+const OptionSpec kSavePalette{"save-palette"};
+const OptionSpec kForce{"force"};
+const OptionSpec* const kOptions[] = {&kBase, &kPlus,   &kOutput,      &kYes,  &kNo,
+                                      &kAnswers, &kFormat, &kSavePalette, &kForce};
 
 // Prints what the program would show; answers each question with the next
 // letter of `answers`, and with `rest` past their end.
 class PrintingReporter : public Reporter {
   public:
-    PrintingReporter(std::string answers, Answer rest)
-        : answers_(std::move(answers)), rest_(rest) {}
+    PrintingReporter(Console& console, std::string answers, Answer rest)
+        : console_(console), answers_(std::move(answers)), rest_(rest) {}
     Answer show(const Message& m) override {
-        std::fprintf(stderr, "%s\n", messageText(m).c_str());
+        console_.error(messageText(m));
         if (m.buttons != MessageButtons::YesNo) return Answer::Ok;
         const Answer a =
             asked_ < answers_.size() ? (answers_[asked_] == 'y' ? Answer::Yes : Answer::No) : rest_;
         ++asked_;
-        std::fprintf(stderr, "-> %s\n", a == Answer::Yes ? "はい" : "いいえ");
+        console_.error(a == Answer::Yes ? "-> はい" : "-> いいえ");
         return a;
     }
     void beep(Beep) override {}
 
   private:
+    Console& console_;
     std::string answers_;
     Answer rest_;
     std::size_t asked_ = 0;
@@ -83,7 +93,11 @@ class PrintingReporter : public Reporter {
 
 }  // namespace
 
-int runMerge(const std::vector<std::string>& args) {
+int runMerge(Console& console, const std::vector<std::string>& args) {
+    const CommandHelp help{withPaletteFolder(kMergeHelpText)};
+    Arguments parsed;
+    if (auto done = startCommand(console, args, kOptions, help, parsed)) return *done;
+    auto usage = [&](const std::string& why) { return usageError(console, help, why); };
     std::vector<std::string> bases;
     std::vector<std::string> pluses;
     std::vector<std::string>* list = nullptr;  // the option the file names belong to
@@ -91,48 +105,43 @@ int runMerge(const std::vector<std::string>& args) {
     std::string answers;  // one letter a question: y or n
     Answer rest = Answer::No;
     bool answered = false;
-    bool savePalette = false;
+    bool savePalette = false, force = false;
     std::optional<PaletteFormat> format;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            std::fputs(withPaletteFolder(kMergeHelp).c_str(), stdout);
-            return 0;
-        }
-        if (a == "--base" || a == "--plus") {
-            list = a == "--base" ? &bases : &pluses;
-        } else if (a == "-o" || a == "--output") {
-            if (i + 1 >= args.size()) return usage(a + " needs a folder");
-            dir = args[++i];
+    for (const Argument& a : parsed.items) {
+        if (a.is(kBase) || a.is(kPlus)) {
+            list = a.is(kBase) ? &bases : &pluses;
+        } else if (a.is(kOutput)) {
+            dir = a.value;
             list = nullptr;
-        } else if (a == "--yes" || a == "--no" || a == "--answers") {
+        } else if (a.is(kYes) || a.is(kNo) || a.is(kAnswers)) {
             if (answered) return usage("give one of --yes, --no and --answers");
             answered = true;
-            if (a == "--answers") {
-                if (i + 1 >= args.size()) return usage("--answers needs letters y and n");
-                answers = args[++i];
+            if (a.is(kAnswers)) {
+                answers = a.value;
                 if (answers.empty() || answers.find_first_not_of("yn") != std::string::npos)
                     return usage("--answers takes only the letters y and n");
-            } else if (a == "--yes") {
+            } else if (a.is(kYes)) {
                 rest = Answer::Yes;
             }
-        } else if (a == "--format") {
-            if (i + 1 >= args.size() || !(format = paletteFormatNamed(args[++i])))
+        } else if (a.is(kFormat)) {
+            if (!(format = paletteFormatNamed(a.value)))
                 return usage("--format takes " + paletteFormatNames());
-        } else if (a == "--save-palette") {
+        } else if (a.is(kSavePalette)) {
             savePalette = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return usage("unknown option '" + a + "'");
-        } else if (list) {
-            list->push_back(a);
-        } else {
-            return usage("'" + a + "' belongs to neither --base nor --plus");
+        } else if (a.is(kForce)) {
+            force = true;
+        } else if (a.isOperand() && list) {
+            list->push_back(a.value);
+        } else if (a.isOperand()) {
+            return usage("'" + printable(a.value) + "' belongs to neither --base nor --plus");
         }
     }
     if (bases.empty() || pluses.empty()) return usage("give at least one --base and one --plus");
     if (bases.size() > 1 && pluses.size() > 1) return usage("several bases and several plus");
     if (!dir) return usage("-o DIR is required");
+    if (*dir == kStandardStream) return usage("the results go to a folder: -o - cannot hold them");
     if (format && !savePalette) return usage("--format needs --save-palette");
+    if (force && !savePalette) return usage("--force is for the palette files of --save-palette");
     const MergeMode mode = bases.size() > 1    ? MergeMode::ManyToOne
                            : pluses.size() > 1 ? MergeMode::OneToMany
                                                : MergeMode::OneToOne;
@@ -144,7 +153,7 @@ int runMerge(const std::vector<std::string>& args) {
             if (Outcome<PaletteInput> in = loadPaletteInput(path)) {
                 out.push_back({std::move(in->palette), in->depthCode, in->name});
             } else {
-                std::fprintf(stderr, "%s\n", paletteInputFailureText(path, in.problem()).c_str());
+                console.error(paletteInputFailureText(printable(path), in.problem()));
                 status = 1;
             }
         }
@@ -157,19 +166,19 @@ int runMerge(const std::vector<std::string>& args) {
     std::error_code ec;
     fs::create_directories(*dir, ec);
     if (!fs::is_directory(*dir)) {
-        std::fprintf(stderr, "%s: cannot make the folder: %s\n", dir->c_str(),
-                     ec.message().c_str());
+        console.error(printable(*dir) + ": cannot make the folder: " + ec.message());
         return 1;
     }
-    PrintingReporter reporter(answers, rest);
-    ResultPrinter printer;
+    PrintingReporter reporter(console, answers, rest);
+    ResultPrinter printer(console, false, " (use --force)");
     // A name taken by another program meanwhile: the next free one.
     auto renumber = [](Result& r, const std::vector<ResultRow>& rows) {
         r.path = mergeFileName(rows);
         r.paletteName = mergePaletteName(rows, r.path, r.modeLabel);
     };
     OutputFolder sink(*dir,
-                      {.savePalettes = savePalette,
+                      {.replacePalettes = force,
+                       .savePalettes = savePalette,
                        .paletteFormat = format.value_or(PaletteFormat::Kararisu),
                        .renumber = renumber},
                       printer);

@@ -2,6 +2,9 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/json.h"
+#include "support/atomic_file.h"
+#include "support/printable.h"
 #include "palette/palette_formats.h"
 #include "palette/palette_input.h"
 #include "palette/shift_jis.h"
@@ -10,8 +13,9 @@ namespace kararisu::cli {
 
 namespace {
 
-const char* kPaletteHelp =
-    "usage: kararisu-cli palette FILE [--raw] [--save OUT [--format F] [--label TEXT]]\n"
+const char* kPaletteHelpText =
+    "usage: kararisu-cli palette [--raw | --json] FILE\n"
+    "                            [--save OUT [--format F] [--label TEXT] [--force]]\n"
     "\n"
     "Prints the palette of FILE: a palette file or a 1-, 4- or 8-bit BMP. Palette\n"
     "files are recognised by their content: the program's own (.gpl), GIMP (.gpl),\n"
@@ -25,6 +29,8 @@ const char* kPaletteHelp =
     "text or hold a NUL (--raw prints them between the quotes as they are);\n"
     "control characters in text are shown as \\xHH; a line\n"
     "`DepthCode N`; then one line `index R G B` per palette entry.\n"
+    "--json prints one JSON object instead: file, label (the text, or null),\n"
+    "labelBytes (the 11 bytes in hex), depthCode and entries ([[R, G, B], ...]).\n"
     "\n"
     "--save OUT writes the palette: 2, 16 or 256 entries by the DepthCode. With\n"
     "--format F, one of %s:\n"
@@ -36,7 +42,9 @@ const char* kPaletteHelp =
     "  riff      Microsoft RIFF palette\n"
     "  act       Adobe colour table of 772 bytes with the colour count\n"
     "  hex       one RRGGBB a line\n"
-    "OUT is replaced only when it has been written completely.\n"
+    "An existing OUT is replaced only with --force, and only when the new file\n"
+    "has been written completely. OUT of - is standard output, which then holds\n"
+    "the file alone (the palette is not printed).\n"
     "\n"
     "The desktop program saves and reads palette files in its palette folder,\n"
     "{palette folder}\n"
@@ -44,21 +52,23 @@ const char* kPaletteHelp =
     "Exit status: 0 done, 1 FILE rejected or OUT not written, 2 usage error.\n"
     "\n"
     "examples:\n"
-    "  kararisu-cli palette '{palette folder}photo(1).gpl'\n"
+    "  kararisu-cli palette \"{palette folder}photo(1).gpl\"\n"
     "  kararisu-cli palette icon.bmp --save icon.gpl --label カスタム16\n"
     "  kararisu-cli palette photo.gpl --save photo.pal --format jasc\n";
 
-void printHelp(FILE* to) {
-    std::string help = kPaletteHelp;
+CommandHelp paletteHelp() {
+    std::string help = kPaletteHelpText;
     help.replace(help.find("%s"), 2, paletteFormatNames());
-    std::fputs(withPaletteFolder(std::move(help)).c_str(), to);
+    return {withPaletteFolder(std::move(help))};
 }
 
-int usage(const std::string& why) {
-    std::fprintf(stderr, "kararisu-cli palette: %s\n\n", why.c_str());
-    printHelp(stderr);
-    return 2;
-}
+const OptionSpec kSave{"save", 0, true};
+const OptionSpec kLabel{"label", 0, true};
+const OptionSpec kFormat{"format", 0, true};
+const OptionSpec kRaw{"raw"};
+const OptionSpec kJson{"json"};
+const OptionSpec kForce{"force"};
+const OptionSpec* const kOptions[] = {&kSave, &kLabel, &kFormat, &kRaw, &kJson, &kForce};
 
 // Shift-JIS without NUL: every byte part of a character.
 bool isText(const PaletteLabel& label) {
@@ -68,20 +78,52 @@ bool isText(const PaletteLabel& label) {
     return shown.find("\xEF\xBF\xBD") == std::string::npos;  // U+FFFD marks a bad byte
 }
 
-void printLabel(const PaletteInput& in, bool raw) {
-    if (in.fromBmp) {
-        std::printf("label \"%s\"\n", printable(in.labelText).c_str());
-    } else if (raw) {
-        std::fputs("label \"", stdout);
-        std::fwrite(in.label.bytes.data(), 1, in.label.bytes.size(), stdout);
-        std::fputs("\"\n", stdout);
-    } else if (isText(in.label)) {
-        std::printf("label \"%s\"\n", printable(in.label.display()).c_str());
-    } else {
-        std::fputs("label bytes", stdout);
-        for (std::uint8_t b : in.label.bytes) std::printf(" %02X", unsigned{b});
-        std::fputs("\n", stdout);
+std::string hexBytes(const PaletteLabel& label, const char* separator) {
+    std::string out;
+    char hex[4];
+    for (std::uint8_t b : label.bytes) {
+        std::snprintf(hex, sizeof hex, "%02X", unsigned{b});
+        out += (out.empty() ? "" : separator) + std::string(hex);
     }
+    return out;
+}
+
+std::string labelLine(const PaletteInput& in, bool raw) {
+    if (in.fromBmp) return "label \"" + printable(in.labelText) + "\"";
+    if (raw) return "label \"" + std::string(in.label.bytes.begin(), in.label.bytes.end()) + "\"";
+    if (isText(in.label)) return "label \"" + printable(in.label.display()) + "\"";
+    return "label bytes " + hexBytes(in.label, " ");
+}
+
+void printPalette(Console& console, const std::string& file, const PaletteInput& in, bool raw) {
+    console.result(labelLine(in, raw));
+    console.result("DepthCode " + std::to_string(in.depthCode));
+    for (std::size_t i = 0; i < in.palette.size(); ++i) {
+        const Rgb c = in.palette.at(i);
+        console.result(std::to_string(i) + " " + std::to_string(c.r) + " " + std::to_string(c.g) +
+                       " " + std::to_string(c.b));
+    }
+    (void)file;
+}
+
+void printJson(Console& console, const std::string& file, const PaletteInput& in) {
+    std::string entries = "[";
+    for (std::size_t i = 0; i < in.palette.size(); ++i) {
+        const Rgb c = in.palette.at(i);
+        entries += (i ? ",[" : "[") + std::to_string(c.r) + "," + std::to_string(c.g) + "," +
+                   std::to_string(c.b) + "]";
+    }
+    entries += "]";
+    const bool text = in.fromBmp || isText(in.label);
+    console.result(
+        JsonObject()
+            .add("file", file)
+            .addJson("label", text ? jsonString(in.fromBmp ? in.labelText : in.label.display())
+                                   : "null")
+            .add("labelBytes", hexBytes(in.label, ""))
+            .addNumber("depthCode", in.depthCode)
+            .addJson("entries", entries)
+            .str());
 }
 
 std::string stemOf(const std::string& name) {
@@ -91,56 +133,66 @@ std::string stemOf(const std::string& name) {
 
 }  // namespace
 
-int runPalette(const std::vector<std::string>& args) {
+int runPalette(Console& console, const std::vector<std::string>& args) {
+    const CommandHelp help = paletteHelp();
+    Arguments parsed;
+    if (auto done = startCommand(console, args, kOptions, help, parsed)) return *done;
     std::vector<std::string> files;
-    std::optional<std::string> out;
-    std::optional<std::string> label;
-    std::optional<std::string> formatName;
-    bool raw = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            printHelp(stdout);
-            return 0;
-        }
-        if (a == "--save" || a == "--label" || a == "--format") {
-            if (i + 1 >= args.size()) return usage(a + " needs a value");
-            (a == "--save" ? out : a == "--label" ? label : formatName) = args[++i];
-        } else if (a == "--raw") {
-            raw = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return usage("unknown option '" + a + "'");
-        } else {
-            files.push_back(a);
-        }
+    std::optional<std::string> out, label, formatName;
+    bool raw = false, json = false, force = false;
+    for (const Argument& a : parsed.items) {
+        if (a.isOperand()) files.push_back(a.value);
+        if (a.is(kSave)) out = a.value;
+        if (a.is(kLabel)) label = a.value;
+        if (a.is(kFormat)) formatName = a.value;
+        if (a.is(kRaw)) raw = true;
+        if (a.is(kJson)) json = true;
+        if (a.is(kForce)) force = true;
     }
-    if (files.size() != 1) return usage("give exactly one FILE");
-    if (label && !out) return usage("--label needs --save");
-    if (formatName && !out) return usage("--format needs --save");
+    if (files.size() != 1) return usageError(console, help, "give exactly one FILE");
+    if (label && !out) return usageError(console, help, "--label needs --save");
+    if (formatName && !out) return usageError(console, help, "--format needs --save");
+    if (raw && json) return usageError(console, help, "give one of --raw and --json");
     const std::optional<PaletteFormat> format = paletteFormatNamed(formatName.value_or("kararisu"));
-    if (!format) return usage("--format takes " + paletteFormatNames());
+    if (!format) return usageError(console, help, "--format takes " + paletteFormatNames());
     if (label && *format != PaletteFormat::Kararisu)
-        return usage("--label is only kept by --format kararisu");
+        return usageError(console, help, "--label is only kept by --format kararisu");
+    const bool toStdout = out == kStandardStream;
+    if (toStdout && (raw || json))
+        return usageError(console, help, "--save - leaves standard output to the file");
+    const bool binary = *format == PaletteFormat::Kararisu || *format == PaletteFormat::Riff ||
+                        *format == PaletteFormat::Act;
+    if (toStdout && binary && !mayWriteFileTo(console)) return 2;
 
-    const Outcome<PaletteInput> in = loadPaletteInput(files[0]);
+    const std::string& file = files[0];
+    const Outcome<PaletteInput> in = loadPaletteInput(file);
     if (!in) {
-        std::fprintf(stderr, "%s\n", paletteInputFailureText(files[0], in.problem()).c_str());
+        console.error(paletteInputFailureText(printable(file), in.problem()));
         return 1;
     }
-    printLabel(*in, raw);
-    std::printf("DepthCode %d\n", in->depthCode);
-    for (std::size_t i = 0; i < in->palette.size(); ++i) {
-        const Rgb c = in->palette.at(i);
-        std::printf("%zu %u %u %u\n", i, unsigned{c.r}, unsigned{c.g}, unsigned{c.b});
+    if (!toStdout) {
+        if (json)
+            printJson(console, file, *in);
+        else
+            printPalette(console, file, *in, raw);
     }
     if (!out) return 0;
     const PaletteLabel saved = label ? PaletteLabel::fromText(*label) : in->label;
-    if (const Outcome<void> done =
-            savePaletteAs(*format, *out, saved, in->depthCode, in->palette, stemOf(in->name));
-        !done) {
-        std::fprintf(stderr, "%s\n", paletteSaveFailureText(*out, done.problem()).c_str());
-        return 1;
+    const std::vector<std::uint8_t> bytes =
+        encodePalette(*format, saved, in->depthCode, in->palette, stemOf(in->name));
+    if (*out != kStandardStream) {
+        const Outcome<void> done = writeFileAtomically(
+            *out, bytes, force ? WriteMode::Replace : WriteMode::CreateOnly);
+        if (!done) {
+            const bool exists = done.problem().kind == ProblemKind::FileExists;
+            console.error(exists ? describe(printable(*out), done.problem()) + " (use --force)"
+                                 : paletteSaveFailureText(printable(*out), done.problem()));
+            return 1;
+        }
+        console.detail("wrote " + printable(*out));
+        return 0;
     }
+    console.resultBytes(bytes);
     return 0;
 }
 

@@ -1,8 +1,9 @@
 // kararisu-cli reduce: the three reduction menus over files, each result
 // written to a folder under its source's file name.
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -11,20 +12,21 @@
 #include "palette/palette_input.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
+#include "support/printable.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu::cli {
 
 namespace {
 
-const char* kReduceHelp =
+const char* kReduceHelpText =
     "usage: kararisu-cli reduce [--mode M] [--colors N] [--reference FILE | --palette FILE]\n"
     "                           [--refine] [--dither fs|ordered] -o DIR [--force]\n"
     "                           [--save-palette [--format F]] [--progress|--no-progress]\n"
-    "                           FILE...\n"
+    "                           [--json] FILE...\n"
     "\n"
     "Reduces the colours of BMP files and writes each result to DIR under the\n"
-    "file name of its source.\n"
+    "file name of its source. A FILE of - is standard input.\n"
     "\n"
     "  --mode M         reduction mode 0-26 (default 0):\n"
     "%s"
@@ -47,7 +49,9 @@ const char* kReduceHelp =
     "                   dither when matching pixels onto the palette: fs is\n"
     "                   Floyd-Steinberg error diffusion, ordered an 8x8 Bayer\n"
     "                   pattern; the mode label gets \"+D\"\n"
-    "  -o DIR           the folder the results are written to (it must exist)\n"
+    "  -o DIR           the folder the results are written to, made (with its\n"
+    "                   parents) when missing; -o - writes the one result of a\n"
+    "                   single FILE to standard output\n"
     "  --force          replace files that exist in DIR (never done otherwise,\n"
     "                   not even for a source image)\n"
     "  --save-palette   also write each result's palette as DIR/<palette name>.gpl\n"
@@ -55,17 +59,23 @@ const char* kReduceHelp =
     "                   jasc, riff, act or hex (the extension follows: .gpl, .pal,\n"
     "                   .act, .hex)\n"
     "  --progress       show the progress monitor on standard error (the default\n"
-    "                   when standard error is a terminal); --no-progress hides it\n"
+    "                   when standard error is a terminal and not --quiet);\n"
+    "                   --no-progress hides it\n"
+    "  --json           one JSON object a line for each result, with the fields\n"
+    "                   file, palette, mode, bits and path\n"
     "\n"
     "Standard output has one tab-separated line per result: file name, palette\n"
     "name, mode label, bits per pixel, path written. Rejected files and files\n"
     "that would be replaced are named on standard error and skipped; the exit\n"
-    "status is then 1 (2 for a usage error).\n"
+    "status is then 1 (2 for a usage error). Each file is reduced by itself (or\n"
+    "on the one palette): a batch cut into parts and run on several machines\n"
+    "gives the same files as one run.\n"
     "\n"
     "examples:\n"
     "  kararisu-cli reduce --mode 0 -o out photo.bmp\n"
     "  kararisu-cli reduce --mode 25 --colors 64 --reference a.bmp -o out b.bmp c.bmp\n"
-    "  kararisu-cli reduce --palette web.gpl -o out *.bmp\n";
+    "  kararisu-cli reduce --palette web.gpl -o out *.bmp\n"
+    "  kararisu-cli reduce --mode 4 -o - photo.bmp > photo16.bmp\n";
 
 std::string modeList() {
     std::string s;
@@ -76,9 +86,10 @@ std::string modeList() {
     return s;
 }
 
-int usage(const char* text) {
-    std::fprintf(stderr, "kararisu-cli reduce: %s (see kararisu-cli reduce --help)\n", text);
-    return 2;
+CommandHelp reduceHelp() {
+    std::string help = kReduceHelpText;
+    help.replace(help.find("%s"), 2, modeList());
+    return {withPaletteFolder(std::move(help))};
 }
 
 bool parseInt(const std::string& s, int& out) {
@@ -90,64 +101,112 @@ bool parseInt(const std::string& s, int& out) {
     return true;
 }
 
+const OptionSpec kMode{"mode", 0, true};
+const OptionSpec kColors{"colors", 0, true};
+const OptionSpec kReference{"reference", 0, true};
+const OptionSpec kPalette{"palette", 0, true};
+const OptionSpec kOutput{"output", 'o', true};
+const OptionSpec kRefine{"refine"};
+const OptionSpec kDither{"dither", 0, true};
+const OptionSpec kForce{"force"};
+const OptionSpec kSavePalette{"save-palette"};
+const OptionSpec kFormat{"format", 0, true};
+const OptionSpec kProgress{"progress"};
+const OptionSpec kNoProgress{"no-progress"};
+const OptionSpec kJson{"json"};
+const OptionSpec* const kOptions[] = {&kMode,   &kColors,      &kReference, &kPalette, &kOutput,
+                                      &kRefine, &kDither,      &kForce,     &kSavePalette,
+                                      &kFormat, &kProgress,    &kNoProgress, &kJson};
+
+// The one result of `reduce -o -`, as a BMP file on standard output.
+class StandardOutputSink : public ResultSink {
+  public:
+    explicit StandardOutputSink(Console& console) : console_(console) {}
+    void add(Result result) override {
+        rows_.push_back({fileNameOf(result.path), result.paletteName, result.modeLabel});
+        if (!writeImageOut(console_, kStandardStream, result.bitmap, Replace::No)) failed_ = true;
+        console_.detail(printable(fileNameOf(result.path)) + "\t" + printable(result.paletteName) +
+                        "\t" + printable(result.modeLabel) + "\t" +
+                        std::to_string(storageBits(result.bitmap.format())) + "\t-");
+    }
+    const std::vector<ResultRow>& rows() const override { return rows_; }
+    bool failed() const { return failed_; }
+
+  private:
+    Console& console_;
+    std::vector<ResultRow> rows_;
+    bool failed_ = false;
+};
+
+// Makes the folder and its parents when missing; false, after saying why,
+// when it cannot be had.
+bool ensureFolder(Console& console, const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return true;
+    if (fs::exists(fs::symlink_status(folder, ec))) {
+        console.error(printable(folder) + ": is not a folder");
+        return false;
+    }
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder)) {
+        console.error(printable(folder) + ": cannot make the folder: " +
+                      (ec ? ec.message() : std::string("a file is in the way")));
+        return false;
+    }
+    console.detail("made the folder " + printable(folder));
+    return true;
+}
+
 }  // namespace
 
-int runReduce(const std::vector<std::string>& args) {
+int runReduce(Console& console, const std::vector<std::string>& args) {
+    const CommandHelp help = reduceHelp();
+    Arguments parsed;
+    if (auto done = startCommand(console, args, kOptions, help, parsed)) return *done;
+    auto usage = [&](const std::string& why) { return usageError(console, help, why); };
     int mode = 0, colors = -1;
     bool refine = false;
     Dither dither = Dither::None;
-    bool force = false, savePalettes = false, progress = stderrIsTerminal();
+    bool force = false, savePalettes = false, json = false;
+    std::optional<bool> progressAsked;
     std::string reference, palette, folder;
     bool modeGiven = false;
     PaletteFormat format = PaletteFormat::Kararisu;
     std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) return false;
-            out = args[++i];
-            return true;
-        };
-        std::string v;
-        if (a == "--help" || a == "-h") {
-            std::string help = kReduceHelp;
-            help.replace(help.find("%s"), 2, modeList());
-            std::fputs(withPaletteFolder(std::move(help)).c_str(), stdout);
-            return 0;
-        } else if (a == "--mode") {
-            if (!value(v) || !parseInt(v, mode) || mode < 0 || mode >= kModeCount)
+    for (const Argument& a : parsed.items) {
+        const std::string& v = a.value;
+        if (a.isOperand()) {
+            files.push_back(v);
+        } else if (a.is(kMode)) {
+            if (!parseInt(v, mode) || mode < 0 || mode >= kModeCount)
                 return usage("--mode takes a number from 0 to 26");
             modeGiven = true;
-        } else if (a == "--colors") {
-            if (!value(v) || !parseInt(v, colors)) return usage("--colors takes a number");
-        } else if (a == "--reference") {
-            if (!value(reference)) return usage("--reference takes a file");
-        } else if (a == "--palette") {
-            if (!value(palette)) return usage("--palette takes a file");
-        } else if (a == "-o" || a == "--output") {
-            if (!value(folder)) return usage("-o takes a folder");
-        } else if (a == "--refine") {
+        } else if (a.is(kColors)) {
+            if (!parseInt(v, colors)) return usage("--colors takes a number");
+        } else if (a.is(kReference)) {
+            reference = v;
+        } else if (a.is(kPalette)) {
+            palette = v;
+        } else if (a.is(kOutput)) {
+            folder = v;
+        } else if (a.is(kRefine)) {
             refine = true;
-        } else if (a == "--dither") {
-            if (!value(v) || (v != "fs" && v != "ordered"))
-                return usage("--dither takes fs or ordered");
+        } else if (a.is(kDither)) {
+            if (v != "fs" && v != "ordered") return usage("--dither takes fs or ordered");
             dither = v == "fs" ? Dither::FloydSteinberg : Dither::Ordered;
-        } else if (a == "--force") {
+        } else if (a.is(kForce)) {
             force = true;
-        } else if (a == "--save-palette") {
+        } else if (a.is(kSavePalette)) {
             savePalettes = true;
-        } else if (a == "--format") {
-            std::optional<PaletteFormat> f = value(v) ? paletteFormatNamed(v) : std::nullopt;
-            if (!f) return usage(("--format takes " + paletteFormatNames()).c_str());
+        } else if (a.is(kFormat)) {
+            const std::optional<PaletteFormat> f = paletteFormatNamed(v);
+            if (!f) return usage("--format takes " + paletteFormatNames());
             format = *f;
-        } else if (a == "--progress") {
-            progress = true;
-        } else if (a == "--no-progress") {
-            progress = false;
-        } else if (a.size() > 1 && a[0] == '-') {
-            return usage(("unknown option " + a).c_str());
-        } else {
-            files.push_back(a);
+        } else if (a.is(kProgress) || a.is(kNoProgress)) {
+            progressAsked = a.is(kProgress);
+        } else if (a.is(kJson)) {
+            json = true;
         }
     }
     if (!reference.empty() && !palette.empty())
@@ -167,11 +226,26 @@ int runReduce(const std::vector<std::string>& args) {
     } else if (colors >= 0) {
         return usage("--colors is only for modes 25 and 26");
     }
-    if (!isFolder(folder)) {
-        std::fprintf(stderr, "kararisu-cli reduce: %s is not a folder\n", folder.c_str());
-        return 1;
+    if (std::count(files.begin(), files.end(), kStandardStream) +
+            (reference == kStandardStream) >
+        1)
+        return usage("standard input (-) can be read only once");
+    const bool toStdout = folder == kStandardStream;
+    const bool fromStdin = reference == kStandardStream ||
+                           std::find(files.begin(), files.end(), kStandardStream) != files.end();
+    if (fromStdin && !toStdout)
+        return usage("the result of standard input (-) has no file name: write it with -o -");
+    if (toStdout) {
+        const bool unlistedReference =
+            !reference.empty() && std::find(files.begin(), files.end(), reference) == files.end();
+        if (files.size() + unlistedReference != 1)
+            return usage("-o - takes the result of one FILE");
+        if (savePalettes || json) return usage("-o - leaves standard output to the result");
+        if (!mayWriteFileTo(console)) return 2;
+    } else {
+        if (!ensureFolder(console, folder)) return 1;
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     }
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
 
     const ModeInfo& info = modeInfo(mode);
     ReductionSettings settings{mode, isFreeCountMode(mode) ? colors : info.colorCount,
@@ -179,9 +253,10 @@ int runReduce(const std::vector<std::string>& args) {
     // Each file is read when its turn comes; one that fails has printed
     // its reason and makes the exit status 1.
     bool rejected = false;
-    auto target = [&rejected](const std::string& f) {
-        return ReductionTarget{fileNameOf(f), f, nullptr, [f, &rejected] {
-                                   auto b = loadImage(f);
+    auto target = [&rejected, &console](const std::string& f) {
+        return ReductionTarget{fileNameOf(f), f, nullptr, [f, &rejected, &console] {
+                                   console.detail("reading " + printable(f));
+                                   auto b = loadImage(console, f);
                                    if (!b) rejected = true;
                                    return b;
                                }};
@@ -201,21 +276,34 @@ int runReduce(const std::vector<std::string>& args) {
         targets.push_back(target(reference));
     }
 
-    StderrReporter reporter;
-    ResultPrinter printer(" (use --force)");
-    OutputFolder sink(
-        folder, {.replace = force, .savePalettes = savePalettes, .paletteFormat = format}, printer);
+    StderrReporter reporter(console);
+    ResultPrinter printer(console, json, " (use --force)");
+    std::unique_ptr<OutputFolder> folderSink;
+    std::unique_ptr<StandardOutputSink> stdoutSink;
+    ResultSink* sink = nullptr;
+    if (toStdout) {
+        sink = (stdoutSink = std::make_unique<StandardOutputSink>(console)).get();
+    } else {
+        sink = (folderSink = std::make_unique<OutputFolder>(
+                    folder,
+                    OutputOptions{
+                        .replace = force, .savePalettes = savePalettes, .paletteFormat = format},
+                    printer))
+                   .get();
+    }
     WorkArea work(&reporter);
     SilentMonitor silent;
-    TerminalMonitor terminal;
+    TerminalMonitor terminal(console);
+    const bool progress = progressAsked.value_or(console.errorIsTerminal() &&
+                                                 console.verbosity() != Verbosity::Quiet);
     RunMonitor& monitor = progress ? static_cast<RunMonitor&>(terminal) : silent;
-    RunContext run{monitor, reporter, sink, work, false};
+    RunContext run{monitor, reporter, *sink, work, false};
 
     RunOutcome outcome;
     if (!palette.empty()) {
         const Outcome<PaletteInput> input = loadPaletteInput(palette);
         if (!input) {
-            std::fprintf(stderr, "%s\n", paletteInputFailureText(palette, input.problem()).c_str());
+            console.error(paletteInputFailureText(printable(palette), input.problem()));
             return 1;
         }
         const PaletteEntry entry = paletteEntryOf(*input);
@@ -226,8 +314,8 @@ int runReduce(const std::vector<std::string>& args) {
         outcome = individualReduction(targets, settings, run);
     }
     terminal.hide();
-    const bool ok =
-        outcome == RunOutcome::Completed && !rejected && !sink.failed() && !reporter.reported();
+    const bool failed = (folderSink && folderSink->failed()) || (stdoutSink && stdoutSink->failed());
+    const bool ok = outcome == RunOutcome::Completed && !rejected && !failed && !reporter.reported();
     return ok ? 0 : 1;
 }
 

@@ -7,57 +7,85 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "support/printable.h"
 #include "support/version.h"
 
 namespace {
 
-void printOverview() {
-    std::fputs(
-        "usage: kararisu-cli COMMAND [OPTIONS] ARGS...\n"
+using kararisu::cli::Console;
+
+void printOverview(Console& console) {
+    std::string text =
+        "usage: kararisu-cli COMMAND [OPTIONS] FILE...\n"
         "\n"
         "Reduces the colours of BMP images and works with their palettes.\n"
         "\n"
-        "commands:\n",
-        stdout);
-    for (const auto& c : kararisu::cli::commands()) std::printf("  %-10s %s\n", c.name, c.summary);
-    std::fputs(
+        "commands:\n";
+    for (const auto& c : kararisu::cli::commands()) {
+        char line[128];
+        std::snprintf(line, sizeof line, "  %-10s %s\n", c.name, c.summary);
+        text += line;
+    }
+    text +=
         "\n"
         "`kararisu-cli COMMAND --help` documents a command; `kararisu-cli --version`\n"
         "prints the version.\n"
+        "\n"
+        "Every command takes -h/--help, -q/--quiet (no progress, no notes; errors are\n"
+        "still said) and -v/--verbose (also each file as it is written). Options take\n"
+        "their value as --name VALUE or --name=VALUE; short options combine (-qv);\n"
+        "-- ends the options, so -- -name.bmp names a file. A FILE of - is standard\n"
+        "input, an OUT of - standard output. Results go to standard output, messages\n"
+        "and progress to standard error; names in results and messages show control\n"
+        "characters and bytes that are not UTF-8 as \\xHH.\n"
+        "\n"
         "Exit status: 0 all went well, 1 a file was rejected or could not be\n"
-        "written (the others are still processed), 2 usage error.\n",
-        stdout);
+        "written (the others are still processed) or standard output could not be\n"
+        "written, 2 usage error.\n";
+    console.text(text);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        printOverview();
+    kararisu::cli::guardStandardDescriptors();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    Console tool("kararisu-cli");
+    if (args.empty()) {
+        Console onError("kararisu-cli", stderr);
+        printOverview(onError);
         return 2;
     }
-    const std::string name = argv[1];
+    std::string name = args[0];
+    args.erase(args.begin());
     if (name == "--help" || name == "-h" || name == "help") {
-        printOverview();
-        return 0;
+        if (name != "help" || args.empty()) {
+            printOverview(tool);
+            return tool.finish() ? 0 : 1;
+        }
+        name = args[0];  // "help COMMAND": that command's help
+        args = {"--help"};
     }
     if (name == "--version") {
-        std::printf("kararisu-cli %s\n", kararisu::kVersion);
-        return 0;
+        tool.text(std::string("kararisu-cli ") + kararisu::kVersion + "\n");
+        return tool.finish() ? 0 : 1;
     }
     for (const auto& c : kararisu::cli::commands()) {
-        if (name == c.name) {
-            try {
-                return c.run(std::vector<std::string>(argv + 2, argv + argc));
-            } catch (const std::bad_alloc&) {
-                // The commands report memory they are refused per file; this
-                // is the last word for anything they did not foresee.
-                std::fprintf(stderr, "kararisu-cli %s: not enough memory\n", c.name);
-                return 1;
-            }
+        if (name != c.name) continue;
+        Console console(std::string("kararisu-cli ") + c.name);
+        int status = 0;
+        try {
+            status = c.run(console, args);
+        } catch (const std::bad_alloc&) {
+            // The commands report memory they are refused per file; this
+            // is the last word for anything they did not foresee.
+            console.usageError("not enough memory");
+            status = 1;
         }
+        if (!console.finish() && status == 0) status = 1;
+        return status;
     }
-    std::fprintf(stderr, "kararisu-cli: unknown command '%s' (see kararisu-cli --help)\n",
-                 name.c_str());
+    tool.usageError("unknown command '" + kararisu::printable(name) +
+                    "' (see kararisu-cli --help)");
     return 2;
 }

@@ -24,22 +24,40 @@ void OutputFolder::add(Result result) {
     if (options_.savePalettes) writePalette(result);
 }
 
+WriteMode OutputFolder::writeMode(OutputFile what) const {
+    const bool replace =
+        options_.replace || (what == OutputFile::Palette && options_.replacePalettes);
+    return replace ? WriteMode::Replace : WriteMode::CreateOnly;
+}
+
 bool OutputFolder::refuse(OutputFile what, const std::string& path, const Problem& problem) {
-    observer_.notWritten(what, path, problem);
+    // Numbered names are never replaced, asked or not.
+    const bool numbered = what == OutputFile::Image && options_.renumber;
+    const bool replaceable = problem.kind == ProblemKind::FileExists && !numbered &&
+                             writeMode(what) == WriteMode::CreateOnly;
+    observer_.notWritten({what, path, problem, replaceable});
+    failed_ = true;
+    return false;
+}
+
+bool OutputFolder::refuseTakenName(OutputFile what, const std::string& path, std::string why) {
+    observer_.notWritten({what, path, {ProblemKind::FileExists, std::move(why)}, false});
     failed_ = true;
     return false;
 }
 
 bool OutputFolder::writeImage(Result& result, std::string& target) {
-    const WriteMode mode = options_.replace ? WriteMode::Replace : WriteMode::CreateOnly;
+    const WriteMode mode = writeMode(OutputFile::Image);
     for (int attempt = 0;; ++attempt) {
         target = folder_ + "/" + fileNameOf(result.path);
-        if (written_.count(target))
-            return refuse(OutputFile::Image, target,
-                          {ProblemKind::FileExists, "written already by this run; not replaced"});
+        if (const auto it = written_.find(target); it != written_.end())
+            return refuseTakenName(OutputFile::Image, target,
+                                   "written already by this run with the result of " +
+                                       it->second + ", which is kept; the result of " +
+                                       result.path + " is not written");
         const Outcome<void> saved = saveBmp(result.bitmap, target, mode);
         if (saved) {
-            written_.insert(target);
+            written_.emplace(target, result.path);
             return true;
         }
         if (saved.problem().kind != ProblemKind::FileExists || !options_.renumber ||
@@ -62,13 +80,13 @@ void OutputFolder::writePalette(const Result& result) {
     if (const auto it = palettes_.find(gpl); it != palettes_.end()) {
         // Results of one unification share their palette file.
         if (it->second == bytes) return;
-        refuse(OutputFile::Palette, gpl,
-               {ProblemKind::FileExists,
-                "another result of this run has a different palette of this name; not written"});
+        refuseTakenName(
+            OutputFile::Palette, gpl,
+            "another result of this run has a different palette of this name; not written");
         return;
     }
     const Outcome<void> saved = writeFileAtomically(
-        gpl, bytes, options_.replace ? WriteMode::Replace : WriteMode::CreateOnly);
+        gpl, bytes, writeMode(OutputFile::Palette));
     if (!saved) {
         refuse(OutputFile::Palette, gpl, saved.problem());
         return;

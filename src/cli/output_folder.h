@@ -12,11 +12,11 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "palette/palette_formats.h"
+#include "support/atomic_file.h"
 #include "support/problem.h"
 #include "worklists/results.h"
 
@@ -24,17 +24,29 @@ namespace kararisu {
 
 enum class OutputFile { Image, Palette };
 
+// A file the folder did not write, and why.
+struct Refusal {
+    OutputFile what;
+    std::string path;
+    Problem problem;
+    // The file was there before the run, so replacing it can be asked for;
+    // a name this run's own results took cannot be replaced at all.
+    bool replaceable = false;
+};
+
 // Told about each file as it is written or refused.
 class OutputObserver {
   public:
     virtual ~OutputObserver() = default;
     // The result's bitmap is at `path`.
     virtual void written(const Result& result, const std::string& path) = 0;
-    virtual void notWritten(OutputFile what, const std::string& path, const Problem& problem) = 0;
+    virtual void notWritten(const Refusal& refusal) = 0;
 };
 
 struct OutputOptions {
-    bool replace = false;       // replace files that were there before the run
+    // Replace files that were there before the run: images, palette files.
+    bool replace = false;
+    bool replacePalettes = false;  // palette files only (merge's numbered images never)
     bool savePalettes = false;  // write each result's palette too
     PaletteFormat paletteFormat = PaletteFormat::Kararisu;  // the extension follows it
     // Where names are numbered: gives a result whose file name was taken
@@ -57,14 +69,17 @@ class OutputFolder : public ResultSink {
   private:
     bool writeImage(Result& result, std::string& target);
     void writePalette(const Result& result);
+    WriteMode writeMode(OutputFile what) const;
     bool refuse(OutputFile what, const std::string& path, const Problem& problem);
+    // A name an earlier result of this run took.
+    bool refuseTakenName(OutputFile what, const std::string& path, std::string why);
 
     std::string folder_;
     OutputOptions options_;
     OutputObserver& observer_;
     bool failed_ = false;
     std::vector<ResultRow> rows_;
-    std::set<std::string> written_;
+    std::map<std::string, std::string> written_;  // path → the source whose result it holds
     std::map<std::string, std::vector<std::uint8_t>> palettes_;  // written: path → bytes
 };
 

@@ -30,8 +30,8 @@ void putTag(std::vector<std::uint8_t>& out, const char (&t)[5]) {
 
 }  // namespace
 
-Colours readRiff(std::span<const std::uint8_t> bytes) {
-    if (!tag(bytes, 0, "RIFF") || !tag(bytes, 8, "PAL ")) return {{}, "not a RIFF palette"};
+Outcome<Colours> readRiff(std::span<const std::uint8_t> bytes) {
+    if (!tag(bytes, 0, "RIFF") || !tag(bytes, 8, "PAL ")) return refused("not a RIFF palette");
     // Chunks follow the form type; the colours are in the "data" chunk.
     std::uint64_t at = 12;
     while (at + 8 <= bytes.size()) {
@@ -42,49 +42,44 @@ Colours readRiff(std::span<const std::uint8_t> bytes) {
         }
         const std::size_t body = at + 8;
         if (body + 4 > bytes.size())
-            return {{},
-                    "truncated: the data chunk at byte " + std::to_string(at) +
-                        " ends before its version and count"};
+            return refused("truncated: the data chunk at byte " + std::to_string(at) +
+                        " ends before its version and count");
         const unsigned version = le16(bytes, body);
         if (version != 0x0300)
-            return {{},
-                    "byte " + std::to_string(body) + ": version " + std::to_string(version) +
-                        " is not 0x0300"};
+            return refused("byte " + std::to_string(body) + ": version " + std::to_string(version) +
+                        " is not 0x0300");
         // The count decides, not the chunk size: writers disagree on the latter.
         const unsigned count = le16(bytes, body + 2);
         if (count == 0 || count > kMaxColours)
-            return {{},
-                    "byte " + std::to_string(body + 2) + ": the colour count " +
-                        std::to_string(count) + " is not 1-256"};
+            return refused("byte " + std::to_string(body + 2) + ": the colour count " +
+                        std::to_string(count) + " is not 1-256");
         const std::size_t held = (bytes.size() - body - 4) / 4;
         if (held < count)
-            return {{},
-                    "truncated: the count says " + std::to_string(count) +
-                        " colours, the file holds " + std::to_string(held)};
+            return refused("truncated: the count says " + std::to_string(count) +
+                        " colours, the file holds " + std::to_string(held));
         Colours out;
         for (std::size_t i = 0; i < count; ++i) {
             const std::size_t e = body + 4 + 4 * i;
-            out.colours.push_back({bytes[e], bytes[e + 1], bytes[e + 2]});
+            out.push_back({bytes[e], bytes[e + 1], bytes[e + 2]});
         }
         return out;
     }
-    return {{}, "truncated: no data chunk"};
+    return refused("truncated: no data chunk");
 }
 
-Colours readAct(std::span<const std::uint8_t> bytes) {
+Outcome<Colours> readAct(std::span<const std::uint8_t> bytes) {
     if (bytes.size() != kActTriples && bytes.size() != kActWithCount)
-        return {{},
-                "an Adobe colour table has 768 or 772 bytes; this file has " +
-                    std::to_string(bytes.size())};
+        return refused("an Adobe colour table has 768 or 772 bytes; this file has " +
+                    std::to_string(bytes.size()));
     std::size_t count = 256;
     if (bytes.size() == kActWithCount) {
         count = (std::size_t{bytes[768]} << 8) | bytes[769];
         if (count == 0 || count > kMaxColours)
-            return {{}, "byte 768: the colour count " + std::to_string(count) + " is not 1-256"};
+            return refused("byte 768: the colour count " + std::to_string(count) + " is not 1-256");
     }
     Colours out;
     for (std::size_t i = 0; i < count; ++i)
-        out.colours.push_back({bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]});
+        out.push_back({bytes[3 * i], bytes[3 * i + 1], bytes[3 * i + 2]});
     return out;
 }
 

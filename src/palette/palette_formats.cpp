@@ -49,8 +49,24 @@ bool looksLikeOwnFile(std::span<const std::uint8_t> b) {
            b[14] == 0 && b[15] == 0;
 }
 
-Problem refused(std::string reason) {
-    return {ProblemKind::PaletteRefused, std::move(reason)};
+using foreign::refused;
+
+// UTF-16 text (as some Windows editors save): a byte order mark, or the
+// first characters ASCII with a NUL beside each.
+bool looksLikeUtf16(std::span<const std::uint8_t> b) {
+    if (b.size() >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF)))
+        return true;
+    const std::size_t pairs = std::min<std::size_t>(b.size() / 2, 8);
+    if (pairs < 2) return false;
+    for (const std::size_t nul : {0, 1}) {
+        bool all = true;
+        for (std::size_t i = 0; i < pairs && all; ++i) {
+            const std::uint8_t c = b[2 * i + 1 - nul];
+            all = b[2 * i + nul] == 0 && c >= 0x09 && c < 0x7F;
+        }
+        if (all) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -127,8 +143,17 @@ PaletteFile importedPalette(std::span<const Rgb> colours) {
 
 Outcome<PaletteFile> decodeAnyPalette(std::span<const std::uint8_t> bytes,
                                       std::string_view fileName) {
-    foreign::Colours read;
-    switch (sniffPaletteFormat(bytes, fileName)) {
+    const PaletteFormat format = sniffPaletteFormat(bytes, fileName);
+    // Text saved as UTF-16 falls to the program's own reader (or the hex
+    // list's, by its name), which would refuse it for numbers not there.
+    if ((format == PaletteFormat::Kararisu && !looksLikeOwnFile(bytes)) ||
+        format == PaletteFormat::Hex) {
+        if (looksLikeUtf16(bytes))
+            return refused("UTF-16 text, not a palette this program reads (save text palettes "
+                           "as UTF-8)");
+    }
+    Outcome<foreign::Colours> read = foreign::Colours{};
+    switch (format) {
         case PaletteFormat::Kararisu:
             return decodePaletteFile(bytes);
         case PaletteFormat::Gimp:
@@ -147,8 +172,8 @@ Outcome<PaletteFile> decodeAnyPalette(std::span<const std::uint8_t> bytes,
             read = foreign::readHexList(textOf(bytes));
             break;
     }
-    if (!read.ok()) return refused(std::move(read.reason));
-    return importedPalette(read.colours);
+    if (!read) return read.problem();
+    return importedPalette(*read);
 }
 
 Outcome<PaletteFile> readAnyPaletteFile(const std::string& path) {

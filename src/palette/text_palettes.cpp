@@ -1,23 +1,29 @@
 // GIMP palettes, JASC-PAL files and hex lists: text, one colour a line.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
 #include "palette/foreign_palettes.h"
+#include "support/printable.h"
 
 namespace kararisu::foreign {
 
 namespace {
 
-// Splits text into lines without their "\n" or "\r\n", numbered from 1.
+// Splits text into lines without their line end ("\n", "\r\n" or a lone
+// "\r", as old Mac files have it), numbered from 1.
 class Lines {
   public:
     explicit Lines(std::string_view text) : rest_(text) {}
     bool next(std::string_view& line) {
         if (rest_.empty()) return false;
-        const std::size_t end = rest_.find('\n');
+        const std::size_t end = rest_.find_first_of("\r\n");
         line = rest_.substr(0, end);
-        rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::size_t after = end == std::string_view::npos ? rest_.size() : end + 1;
+        if (end != std::string_view::npos && rest_[end] == '\r' && after < rest_.size() &&
+            rest_[after] == '\n')
+            ++after;
+        rest_.remove_prefix(after);
         ++number_;
         return true;
     }
@@ -52,9 +58,17 @@ std::string at(std::size_t line, const std::string& what) {
     return "line " + std::to_string(line) + ": " + what;
 }
 
+// The file's own text in a reason: escaped, and cut after 40 bytes (never
+// inside a character).
 std::string quoted(std::string_view s) {
     constexpr std::size_t kShown = 40;
-    return "\"" + std::string(s.substr(0, kShown)) + (s.size() > kShown ? "…" : "") + "\"";
+    std::size_t shown = 0;
+    while (shown < s.size()) {
+        const std::size_t n = std::max<std::size_t>(utf8CharLength(s.substr(shown)), 1);
+        if (shown + n > kShown) break;
+        shown += n;
+    }
+    return "\"" + printable(s.substr(0, shown)) + (shown < s.size() ? "…" : "") + "\"";
 }
 
 // Reads "R G B" from the front of s, each 0-255; returns the reason when not.
@@ -90,59 +104,57 @@ bool hexColour(std::string_view s, Rgb& c) {
 
 }  // namespace
 
-Colours readGimp(std::string_view text) {
+Outcome<Colours> readGimp(std::string_view text) {
     Lines lines(text);
     std::string_view line;
     if (!lines.next(line) || !trim(line).starts_with("GIMP Palette"))
-        return {{}, "line 1: not \"GIMP Palette\""};
+        return refused("line 1: not \"GIMP Palette\"");
     Colours out;
     while (lines.next(line)) {
         std::string_view s = trim(line);
         if (s.empty() || s.front() == '#' || s.starts_with("Name:") || s.starts_with("Columns:"))
             continue;
         Rgb c;
-        if (std::string r = channels(s, c, lines.number()); !r.empty()) return {{}, r};
-        if (out.colours.size() == kMaxColours) return {{}, tooMany(lines.number())};
-        out.colours.push_back(c);  // the rest of the line is the colour's name
+        if (std::string r = channels(s, c, lines.number()); !r.empty()) return refused(r);
+        if (out.size() == kMaxColours) return refused(tooMany(lines.number()));
+        out.push_back(c);  // the rest of the line is the colour's name
     }
-    if (out.colours.empty()) out.reason = "no colours";
+    if (out.empty()) return refused("no colours");
     return out;
 }
 
-Colours readJasc(std::string_view text) {
+Outcome<Colours> readJasc(std::string_view text) {
     Lines lines(text);
     std::string_view line;
-    if (!lines.next(line) || trim(line) != "JASC-PAL") return {{}, "line 1: not \"JASC-PAL\""};
-    if (!lines.next(line) || trim(line) != "0100") return {{}, "line 2: not \"0100\""};
-    if (!lines.next(line)) return {{}, "line 3: no colour count"};
+    if (!lines.next(line) || trim(line) != "JASC-PAL") return refused("line 1: not \"JASC-PAL\"");
+    if (!lines.next(line) || trim(line) != "0100") return refused("line 2: not \"0100\"");
+    if (!lines.next(line)) return refused("line 3: no colour count");
     const std::string_view countText = trim(line);
     unsigned count = 0;
     const auto [end, ec] =
         std::from_chars(countText.data(), countText.data() + countText.size(), count);
     if (countText.empty() || ec != std::errc() || end != countText.data() + countText.size() ||
         count == 0 || count > kMaxColours)
-        return {{}, "line 3: the colour count " + quoted(countText) + " is not 1-256"};
+        return refused("line 3: the colour count " + quoted(countText) + " is not 1-256");
     Colours out;
     while (lines.next(line)) {
         std::string_view s = trim(line);
         if (s.empty()) continue;
-        if (out.colours.size() == count)
-            return {{},
-                    at(lines.number(),
-                       "more colours than the count on line 3 (" + std::to_string(count) + ")")};
+        if (out.size() == count)
+            return refused(at(lines.number(), "more colours than the count on line 3 (" +
+                                                  std::to_string(count) + ")"));
         Rgb c;
-        if (std::string r = channels(s, c, lines.number()); !r.empty()) return {{}, r};
-        if (!trim(s).empty()) return {{}, at(lines.number(), "more than R G B: " + quoted(s))};
-        out.colours.push_back(c);
+        if (std::string r = channels(s, c, lines.number()); !r.empty()) return refused(r);
+        if (!trim(s).empty()) return refused(at(lines.number(), "more than R G B: " + quoted(s)));
+        out.push_back(c);
     }
-    if (out.colours.size() != count)
-        out.reason =
-            at(lines.number(), "the file ends after " + std::to_string(out.colours.size()) +
-                                   " colours; line 3 says " + std::to_string(count));
+    if (out.size() != count)
+        return refused(at(lines.number(), "the file ends after " + std::to_string(out.size()) +
+                                              " colours; line 3 says " + std::to_string(count)));
     return out;
 }
 
-Colours readHexList(std::string_view text) {
+Outcome<Colours> readHexList(std::string_view text) {
     Lines lines(text);
     std::string_view line;
     Colours out;
@@ -150,11 +162,11 @@ Colours readHexList(std::string_view text) {
         if (trim(line).empty()) continue;
         Rgb c;
         if (!hexColour(line, c))
-            return {{}, at(lines.number(), "expected RRGGBB, found " + quoted(trim(line)))};
-        if (out.colours.size() == kMaxColours) return {{}, tooMany(lines.number())};
-        out.colours.push_back(c);
+            return refused(at(lines.number(), "expected RRGGBB, found " + quoted(trim(line))));
+        if (out.size() == kMaxColours) return refused(tooMany(lines.number()));
+        out.push_back(c);
     }
-    if (out.colours.empty()) out.reason = "no colours";
+    if (out.empty()) return refused("no colours");
     return out;
 }
 

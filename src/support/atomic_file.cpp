@@ -125,10 +125,14 @@ Outcome<Target> targetOf(const std::string& path, WriteMode mode) {
     t.folder = folderFor(t.path);
     struct stat st {};
     if (::lstat(t.path.c_str(), &st) == 0) {
+        // A name that is no regular file, even through a link, could not be
+        // replaced either: that is said rather than that it exists.
+        struct stat named = st;
+        if (mode == WriteMode::CreateOnly) (void)::stat(t.path.c_str(), &named);
+        if (!S_ISREG(named.st_mode) && !S_ISLNK(named.st_mode))
+            return Problem{ProblemKind::NotRegularFile, "is not a regular file; not replaced"};
         if (mode == WriteMode::CreateOnly)
             return Problem{ProblemKind::FileExists, "exists; not replaced"};
-        if (!S_ISREG(st.st_mode))
-            return Problem{ProblemKind::NotRegularFile, "is not a regular file; not replaced"};
         t.mode = st.st_mode & 07777;
         t.owner = std::pair{st.st_uid, st.st_gid};
     } else {

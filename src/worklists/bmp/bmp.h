@@ -33,6 +33,9 @@ struct BmpImage {
 // the memory there is, OutOfMemory.
 Outcome<BmpImage> decodeBmp(std::span<const std::uint8_t> bytes);
 Outcome<BmpImage> readBmpFile(const std::string& path);
+// From a pipe or any descriptor without a size (standard input): no more is
+// read than the headers say the picture can use, within the size limits.
+Outcome<BmpImage> readBmpStream(int fd);
 Outcome<Bitmap> loadBmp(const std::string& path);
 
 // The file bytes of a bitmap: bottom-up, colour table for 1, 4 and 8 bits,

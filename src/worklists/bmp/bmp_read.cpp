@@ -359,15 +359,16 @@ Outcome<BmpImage> decodeBmp(std::span<const std::uint8_t> bytes) {
     }
 }
 
-Outcome<BmpImage> readBmpFile(const std::string& path) {
-    std::uint64_t fileSize = 0;
-    const Outcome<UniqueFd> file = openForReading(path, &fileSize);
-    if (!file) return file.problem();
-    // The headers first; then only as much as they say the picture can use,
-    // so padding after the pixels is never read.
+namespace {
+
+// Reads at most `fileSize` bytes from fd: the headers first; then only as
+// much as they say the picture can use, so padding after the pixels is never
+// read, and a stream without end costs no more than the largest picture the
+// limits allow.
+Outcome<BmpImage> readBmpFrom(int fd, std::uint64_t fileSize) {
     std::uint8_t head[kHeadBytes];
     const Outcome<std::size_t> got = readFully(
-        file->get(), std::span<std::uint8_t>(head, std::min<std::uint64_t>(kHeadBytes, fileSize)));
+        fd, std::span<std::uint8_t>(head, std::min<std::uint64_t>(kHeadBytes, fileSize)));
     if (!got) return got.problem();
     const std::uint64_t wanted =
         std::min(fileSize, bytesWanted(std::span<const std::uint8_t>(head, *got)));
@@ -376,13 +377,26 @@ Outcome<BmpImage> readBmpFile(const std::string& path) {
     try {
         LargeBlock bytes(std::max<std::size_t>(std::size_t(wanted), *got));
         if (*got > 0) std::memcpy(bytes.get(), head, *got);
-        const Outcome<std::size_t> rest = readFully(
-            file->get(), std::span<std::uint8_t>(bytes.get() + *got, bytes.size() - *got));
+        const Outcome<std::size_t> rest =
+            readFully(fd, std::span<std::uint8_t>(bytes.get() + *got, bytes.size() - *got));
         if (!rest) return rest.problem();
         return decodeBmp(std::span<const std::uint8_t>(bytes.get(), *got + *rest));
     } catch (const std::bad_alloc&) {
         return Problem::outOfMemory("not enough memory to read the file");
     }
+}
+
+}  // namespace
+
+Outcome<BmpImage> readBmpFile(const std::string& path) {
+    std::uint64_t fileSize = 0;
+    const Outcome<UniqueFd> file = openForReading(path, &fileSize);
+    if (!file) return file.problem();
+    return readBmpFrom(file->get(), fileSize);
+}
+
+Outcome<BmpImage> readBmpStream(int fd) {
+    return readBmpFrom(fd, std::numeric_limits<std::uint64_t>::max());
 }
 
 Outcome<Bitmap> loadBmp(const std::string& path) {
