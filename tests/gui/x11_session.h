@@ -8,7 +8,8 @@
 //
 // Each test program has a display of its own (Xvfb picks a free number),
 // 1280 x 1024 at 24 bits, and openbox with its stock configuration; both
-// end with the test program, even when it crashes.
+// end with the test program, even when it crashes. The program is given no
+// session bus.
 
 #include <sys/types.h>
 
