@@ -12,6 +12,7 @@
 
 #include "palette/palette_file.h"
 #include "support/cli_runner.h"
+#include "support/file_bytes.h"
 #include "support/pictures.h"
 #include "worklists/bmp/bmp.h"
 
@@ -88,6 +89,41 @@ TEST_F(CliHostile, ShortMemoryIsAMessagePerFileInEveryCommand) {
     // The files after the one that did not fit are still done.
     EXPECT_NE(runShort("info " + quoted("bomb.bmp") + " " + quoted("small.bmp")).out.find("4 x 4"),
               std::string::npos);
+}
+
+// A user at the limit of processes (here one: no thread can start) gets the
+// files of an unlimited run, not an abort. Only root can run the tool as
+// another user with such a limit.
+TEST_F(CliHostile, ThreadsTheSystemRefusesChangeNothing) {
+    if (::geteuid() != 0 || std::system("command -v setpriv prlimit >/dev/null") != 0)
+        GTEST_SKIP() << "needs root, setpriv and prlimit";
+    // Large enough that every stage shares its work out.
+    Bitmap b(1024, 512, PixelFormat::Bpp24);
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < 3 * b.width(); ++x) b.row(y)[x] = std::uint8_t(x * 5 + y * (x % 7));
+    saveBmp(b, file("a.bmp")).take(file("a.bmp"));
+    std::filesystem::create_directories(file("limited"));
+    std::filesystem::permissions(file("limited"), std::filesystem::perms::all);
+    std::filesystem::permissions(dir, std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
+    for (const std::string options : {"", " --refine --dither fs"}) {
+        const std::string args = "reduce --force --no-progress" + options + " -o ";
+        ASSERT_EQ(runCli(args + quoted("out") + " " + quoted("a.bmp")).status, 0);
+        const test::CliRun limited =
+            finish(::popen(("setpriv --reuid=65534 --regid=65534 --clear-groups prlimit --nproc=1 " +
+                            std::string(KARARISU_CLI) + " " + args + quoted("limited") + " " +
+                            quoted("a.bmp") + " 2>&1")
+                               .c_str(),
+                           "r"));
+        EXPECT_EQ(limited.status, 0) << limited.out;
+        EXPECT_EQ(test::bytesOf(file("limited/a.bmp")), test::bytesOf(file("out/a.bmp"))) << options;
+    }
+    EXPECT_EQ(finish(::popen(("setpriv --reuid=65534 --regid=65534 --clear-groups prlimit --nproc=1 " +
+                              std::string(KARARISU_CLI) + " count " + quoted("a.bmp"))
+                                 .c_str(),
+                             "r"))
+                  .out,
+              runCli("count " + quoted("a.bmp")).out);
 }
 
 TEST_F(CliHostile, LabelsAreEscapedOnTheTerminal) {

@@ -229,6 +229,20 @@ TEST_F(CliShell, ProgressStaysOnStandardErrorOnLinesOfItsOwn) {
     EXPECT_EQ(sh("$CLI reduce -q --progress -o " + q("out") + " --force " + q("a.bmp")).status, 0);
 }
 
+TEST_F(CliShell, OnATerminalTheProgressLineIsErasedBeforeAResult) {
+    if (std::system("command -v script >/dev/null") != 0) GTEST_SKIP() << "needs script(1)";
+    save(test::picture({rgb(9, 9, 9)}, 2, 2), "b.bmp");
+    // script(1) gives the tool a terminal for both of its outputs.
+    const test::ShellRun r = sh("script -qec \"$CLI reduce -o " + q("out") + " " + q("a.bmp") +
+                                " " + q("b.bmp") + "\" /dev/null </dev/null");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("100%"), std::string::npos) << r.out;  // the progress line was drawn
+    for (const char* name : {"a.bmp\t", "b.bmp\t"})
+        EXPECT_NE(r.out.find(std::string("\r\x1b[K") + name), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("%a.bmp"), std::string::npos);
+    EXPECT_TRUE(r.out.ends_with("\r\x1b[K") || r.out.ends_with("\n")) << r.out;
+}
+
 // The README's large batch: a palette made once, then the files in shards,
 // each shard a process of its own, give the bytes of one run, and those of
 // a unification on the reference itself.

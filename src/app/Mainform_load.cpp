@@ -4,8 +4,8 @@
 #include <QDropEvent>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
@@ -13,10 +13,10 @@
 #include "app/Mainform.h"
 #include "app/application.h"
 #include "app/main_controls.h"
-#include "support/platform.h"
 #include "app/problem_texts.h"
 #include "app/save_texts.h"
 #include "palette/palette_file.h"
+#include "support/platform.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"

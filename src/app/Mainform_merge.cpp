@@ -1,9 +1,9 @@
 // The palette merge command: PaletteList rebuilt from the images, the merge
 // dialog, then the engine of the chosen merge over the chosen palettes.
 #include "app/Mainform.h"
-#include "support/platform.h"
 #include "palette/Padlg.h"
 #include "palette/palette_choices.h"
+#include "support/platform.h"
 
 namespace kararisu {
 

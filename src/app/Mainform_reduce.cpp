@@ -3,10 +3,10 @@
 #include "app/Mainform.h"
 #include "app/main_controls.h"
 #include "app/run_input_guard.h"
-#include "support/platform.h"
 #include "palette/palette_choices.h"
 #include "reduce/Gmdlg.h"
 #include "reduce/Gsdlg.h"
+#include "support/platform.h"
 
 namespace kararisu {
 

@@ -6,12 +6,12 @@
 #include "app/Mainform.h"
 #include "app/folder_creation.h"
 #include "app/main_controls.h"
-#include "palette/palette_dialogs.h"
-#include "support/platform.h"
 #include "app/save_texts.h"
 #include "palette/palette_commands.h"
+#include "palette/palette_dialogs.h"
 #include "palette/palette_formats.h"
 #include "support/files.h"
+#include "support/platform.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu {

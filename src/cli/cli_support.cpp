@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "cli/json.h"
 #include "palette/palette_file.h"
 #include "support/printable.h"
@@ -136,6 +138,24 @@ std::string withPaletteFolder(std::string help) {
          at = help.find(kMark, at + folder.size()))
         help.replace(at, kMark.size(), folder);
     return help;
+}
+
+bool ensureFolder(Console& console, const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return true;
+    if (fs::exists(fs::symlink_status(folder, ec))) {
+        console.error(printable(folder) + ": is not a folder");
+        return false;
+    }
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder)) {
+        console.error(printable(folder) + ": cannot make the folder: " +
+                      (ec ? ec.message() : std::string("a file is in the way")));
+        return false;
+    }
+    console.detail("made the folder " + printable(folder));
+    return true;
 }
 
 bool mayWriteFileTo(Console& console) {

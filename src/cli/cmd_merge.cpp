@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <filesystem>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -13,8 +12,6 @@
 namespace kararisu::cli {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 const char* kMergeHelpText =
     "usage: kararisu-cli merge --base FILE... --plus FILE... -o DIR\n"
@@ -163,12 +160,7 @@ int runMerge(Console& console, const std::vector<std::string>& args) {
     const std::vector<MergePalette> plusPalettes = load(pluses);
     if (basePalettes.empty() || plusPalettes.empty()) return 1;
 
-    std::error_code ec;
-    fs::create_directories(*dir, ec);
-    if (!fs::is_directory(*dir)) {
-        console.error(printable(*dir) + ": cannot make the folder: " + ec.message());
-        return 1;
-    }
+    if (!ensureFolder(console, *dir)) return 1;
     PrintingReporter reporter(console, answers, rest);
     ResultPrinter printer(console, false, " (use --force)");
     // A name taken by another program meanwhile: the next free one.

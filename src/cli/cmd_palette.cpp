@@ -95,7 +95,7 @@ std::string labelLine(const PaletteInput& in, bool raw) {
     return "label bytes " + hexBytes(in.label, " ");
 }
 
-void printPalette(Console& console, const std::string& file, const PaletteInput& in, bool raw) {
+void printPalette(Console& console, const PaletteInput& in, bool raw) {
     console.result(labelLine(in, raw));
     console.result("DepthCode " + std::to_string(in.depthCode));
     for (std::size_t i = 0; i < in.palette.size(); ++i) {
@@ -103,7 +103,6 @@ void printPalette(Console& console, const std::string& file, const PaletteInput&
         console.result(std::to_string(i) + " " + std::to_string(c.r) + " " + std::to_string(c.g) +
                        " " + std::to_string(c.b));
     }
-    (void)file;
 }
 
 void printJson(Console& console, const std::string& file, const PaletteInput& in) {
@@ -174,7 +173,7 @@ int runPalette(Console& console, const std::vector<std::string>& args) {
         if (json)
             printJson(console, file, *in);
         else
-            printPalette(console, file, *in, raw);
+            printPalette(console, *in, raw);
     }
     if (!out) return 0;
     const PaletteLabel saved = label ? PaletteLabel::fromText(*label) : in->label;

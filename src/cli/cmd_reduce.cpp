@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -125,9 +124,9 @@ class StandardOutputSink : public ResultSink {
     void add(Result result) override {
         rows_.push_back({fileNameOf(result.path), result.paletteName, result.modeLabel});
         if (!writeImageOut(console_, kStandardStream, result.bitmap, Replace::No)) failed_ = true;
-        console_.detail(printable(fileNameOf(result.path)) + "\t" + printable(result.paletteName) +
-                        "\t" + printable(result.modeLabel) + "\t" +
-                        std::to_string(storageBits(result.bitmap.format())) + "\t-");
+        console_.detail("wrote the result of " + printable(result.path) + " (" +
+                        printable(result.paletteName) + ", " + printable(result.modeLabel) +
+                        ") to standard output");
     }
     const std::vector<ResultRow>& rows() const override { return rows_; }
     bool failed() const { return failed_; }
@@ -137,26 +136,6 @@ class StandardOutputSink : public ResultSink {
     std::vector<ResultRow> rows_;
     bool failed_ = false;
 };
-
-// Makes the folder and its parents when missing; false, after saying why,
-// when it cannot be had.
-bool ensureFolder(Console& console, const std::string& folder) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::is_directory(folder, ec)) return true;
-    if (fs::exists(fs::symlink_status(folder, ec))) {
-        console.error(printable(folder) + ": is not a folder");
-        return false;
-    }
-    fs::create_directories(folder, ec);
-    if (ec || !fs::is_directory(folder)) {
-        console.error(printable(folder) + ": cannot make the folder: " +
-                      (ec ? ec.message() : std::string("a file is in the way")));
-        return false;
-    }
-    console.detail("made the folder " + printable(folder));
-    return true;
-}
 
 }  // namespace
 
@@ -220,8 +199,10 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     if (isFreeCountMode(mode) && palette.empty()) {
         if (colors < 0) return usage("modes 25 and 26 need --colors");
         if (colors < freeCountMin(mode) || colors > freeCountMax(mode)) {
-            return usage(mode == 25 ? "--colors of mode 25 is 1 to 256"
-                                    : "--colors of mode 26 is 0 to 240");
+            const std::string range = "--colors of mode " + std::to_string(mode) + " is " +
+                                      std::to_string(freeCountMin(mode)) + " to " +
+                                      std::to_string(freeCountMax(mode));
+            return usage(range.c_str());
         }
     } else if (colors >= 0) {
         return usage("--colors is only for modes 25 and 26");

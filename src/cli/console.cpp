@@ -52,10 +52,6 @@ void Console::error(std::string_view message) {
     std::fflush(err_);
 }
 
-void Console::note(std::string_view message) {
-    if (verbosity_ != Verbosity::Quiet) error(message);
-}
-
 void Console::detail(std::string_view message) {
     if (verbosity_ == Verbosity::Verbose) error(message);
 }

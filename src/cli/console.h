@@ -36,8 +36,7 @@ class Console {
     // than the line breaks messages have are escaped, whatever the message
     // quotes.
     void error(std::string_view message);
-    // Said unless --quiet / only with --verbose.
-    void note(std::string_view message);
+    // A message said only with --verbose.
     void detail(std::string_view message);
     // "kararisu-cli COMMAND: message".
     void usageError(std::string_view message) { error(command_ + ": " + std::string(message)); }

@@ -7,10 +7,6 @@
 
 namespace kararisu {
 
-std::string paletteFileFilter() {
-    return std::string(kPaletteFilterDescription) + "|" + kPaletteFilterPattern;
-}
-
 FileDialogRequest paletteLoadRequest(bool severalFiles) {
     FileDialogRequest r;
     r.title = kPaletteLoadTitle;

@@ -11,10 +11,6 @@
 
 namespace kararisu {
 
-// The file types both palette file dialogs offer, as the platform takes them
-// ("name|pattern|..."). Other palette formats are added here.
-std::string paletteFileFilter();
-
 // PLoadDlg: "パレットの読み込み" in the palette folder, several files when
 // the caller takes several.
 FileDialogRequest paletteLoadRequest(bool severalFiles);

@@ -10,10 +10,11 @@
 #include <QStackedWidget>
 
 #include "palette/palette_dialogs.h"
-#include "support/platform.h"
-#include "reduce/dialog_place.h"
 #include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
+#include "support/platform.h"
+#include "widgets/fonts.h"
+#include "widgets/window_place.h"
 
 namespace kararisu {
 
@@ -144,8 +145,7 @@ void TGenSetDlg::ColorBoxChange() {
         UpDown1->setEnabled(false);
         return;
     }
-    RangeLabel->setText(mode == 25 ? QStringLiteral("指定範囲（１～２５６）")
-                                   : QStringLiteral("指定範囲（０～２４０）"));
+    RangeLabel->setText(QString::fromUtf8(modeInfo(mode).freeCountRange));
     RangeLabel->adjustSize();
     UpDown1->setRange(freeCountMin(mode), freeCountMax(mode));
     // A text that is no number is reported and replaced by the mode's

@@ -10,9 +10,9 @@
 #include <algorithm>
 
 #include "reduce/Gsdlg.h"
-#include "reduce/dialog_place.h"
 #include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
+#include "widgets/fonts.h"
 
 namespace kararisu {
 

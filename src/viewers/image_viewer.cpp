@@ -9,11 +9,12 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "widgets/glyphs.h"
 #include "support/platform.h"
 #include "viewers/image_info.h"
 #include "viewers/view_image.h"
 #include "viewers/viewer_window.h"
+#include "widgets/fonts.h"
+#include "widgets/glyphs.h"
 
 namespace kararisu {
 
@@ -24,12 +25,6 @@ constexpr int kMaxClientHeight = 480;
 constexpr int kScrollStep = 10;
 const QColor kWindowGrey(128, 128, 128);
 
-QFont gothic(const char* family, int pixelSize) {
-    QFont f(QString::fromUtf8(family));
-    f.setPixelSize(pixelSize);
-    return f;
-}
-
 }  // namespace
 
 ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QString& name,
@@ -38,7 +33,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
     setObjectName(name);
     setWindowTitle(name);
     setAttribute(Qt::WA_QuitOnClose, false);
-    setFont(gothic("ＭＳ Ｐゴシック", 12));
+    setFont(uiFont(kPropGothic, 12));
     QPalette grey = palette();
     grey.setColor(QPalette::Window, kWindowGrey);
     setPalette(grey);
@@ -99,7 +94,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
     connect(DownButton, &QToolButton::clicked, this, [this] { DownButtonClick(); });
     Selector = new GlyphComboBox(
         Panel1, glyphs_, [this](int i) { return i >= 0 && i < count() ? entryAt(i).depth : -1; });
-    Selector->setFont(gothic("ＭＳ ゴシック", 12));
+    Selector->setFont(uiFont(kGothic, 12));
     Selector->setGeometry(50, 0, 145, 26);
     Selector->installEventFilter(this);
     connect(Selector, &QComboBox::activated, this, [this](int k) { ShowEntry(k); });

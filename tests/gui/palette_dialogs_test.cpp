@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "palette/palette_dialogs.h"
 #include "gui/fake_platform.h"
+#include "palette/palette_dialogs.h"
 #include "palette/palette_file.h"
 #include "support/scoped_env.h"
 
