@@ -32,6 +32,7 @@ TMain::TMain(Platform& platform, const std::vector<std::string>& arguments)
                                Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                Qt::WindowCloseButtonHint),
       platform_(platform),
+      reporter_(platform, windowRef(this)),
       ui_(std::make_unique<MainControls>()) {
     MainControls& u = *ui_;
     installFontSubstitutes();

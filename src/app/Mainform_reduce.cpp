@@ -42,8 +42,8 @@ void TMain::G1Click() {
     }
     settings.mode = dialog->reductionMode();
     const ReductionSettings chosen = settings;
-    WorkArea work(&platform_);
-    RunContext run{*monitor, platform_, resultSink_, work, ui_->SoundCheck->isChecked()};
+    WorkArea work(&reporter_);
+    RunContext run{*monitor, reporter_, resultSink_, work, ui_->SoundCheck->isChecked()};
     switch (dialog->reductionMenu()) {
         case ReductionMenu::Individual:
             individualReduction(targets, chosen, run);

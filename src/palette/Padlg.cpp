@@ -6,6 +6,7 @@
 #include "support/platform.h"
 #include "widgets/fonts.h"
 #include "widgets/window_place.h"
+#include "widgets/window_ref.h"
 
 namespace kararisu {
 
@@ -183,12 +184,12 @@ bool TPalAddDlg::choiceComplete() const {
 }
 
 void TPalAddDlg::LoadButtonClick() {
-    loadPaletteFiles(platform_, palettes_, true);
+    loadPaletteFiles(platform_, windowRef(this), palettes_, true);
 }
 
 void TPalAddDlg::OkButtonClick() {
     if (!choiceComplete()) {
-        platform_.show(incompleteChoiceMessage());
+        platform_.show(windowRef(this), incompleteChoiceMessage());
         return;
     }
     accept();

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "support/platform.h"
+#include "widgets/window_ref.h"
 #include "viewers/image_info.h"
 #include "viewers/view_image.h"
 #include "viewers/viewer_window.h"
@@ -184,7 +185,7 @@ void ImageViewer::I1Click() {
     const int k = Selector->currentIndex();
     if (k < 0 || k >= count()) return;
     const ImageEntry& entry = entryAt(k);
-    platform_.show(Message{
+    platform_.show(windowRef(this), Message{
         imageInformationText(Selector->itemText(k).toStdString(), *entry.bitmap, entry.depth),
         kApplicationTitle});
 }
@@ -194,11 +195,12 @@ void ImageViewer::C2Click() {
     if (k < 0 || k >= count()) return;
     const std::shared_ptr<const Bitmap> bitmap = entryAt(k).bitmap;
     if (bitmap->isEmpty()) return;
-    WorkArea work(&platform_);
+    WindowReporter reporter(platform_, windowRef(this));
+    WorkArea work(&reporter);
     if (memoryHook_) work.setHook(memoryHook_);
     // A refused buffer has shown its own message; no number is shown then.
     if (std::optional<std::string> text = colorCountReport(*bitmap, work))
-        platform_.show(Message{*text, kApplicationTitle});
+        platform_.show(windowRef(this), Message{*text, kApplicationTitle});
 }
 
 }  // namespace kararisu
