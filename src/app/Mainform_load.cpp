@@ -17,7 +17,6 @@
 #include "app/save_texts.h"
 #include "palette/palette_file.h"
 #include "support/platform.h"
-#include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
 
@@ -36,8 +35,9 @@ std::string startingOpenFolder() {
 
 // One accepted file: its entry, its line in the "before" list and its item
 // in the source viewer's selector, in one step.
-void TMain::addSource(const std::string& path, Bitmap bitmap) {
-    lists_.sources.append(makeImageEntry(path, std::move(bitmap)), fileNameOf(path));
+void TMain::addSource(const std::string& path, ImageFile image) {
+    lists_.sources.append(makeImageEntry(path, std::move(image.bitmap), image.format),
+                          fileNameOf(path));
 }
 
 void TMain::recomputeExtent() {
@@ -51,7 +51,7 @@ void TMain::recomputeExtent() {
 void TMain::Open1Click() {
     for (;;) {
         FileDialogRequest request;
-        request.filter = kBitmapFilter;
+        request.filter = kImageOpenFilter;
         request.folder = OpenFolder;
         request.fileName.clear();
         request.multiSelect = true;
@@ -62,7 +62,7 @@ void TMain::Open1Click() {
             for (const std::string& chosen : files) {
                 const std::string path = longFormOf(chosen);
                 OpenFolder = folderOf(path);
-                addSource(path, loadSourceBmp(path).take(path));
+                addSource(path, readSourceImage(path).take(path));
             }
             recomputeExtent();
             return;
@@ -84,12 +84,12 @@ void TMain::Open1Click() {
 }
 
 void TMain::loadChecked(const std::string& path, std::vector<std::string>& rejected) {
-    if (!hasBmpSuffix(path)) {
+    if (!hasImageSuffix(path)) {
         rejected.push_back(fileNameOf(path));
         return;
     }
     // Read once: the picture that was checked is the one that is listed.
-    Outcome<Bitmap> bitmap = loadSourceBmp(path);
+    Outcome<ImageFile> bitmap = readSourceImage(path);
     if (!bitmap && bitmap.problem().cannotRead()) throw ProblemError(bitmap.problem(), path);
     if (!bitmap) {
         rejected.push_back(fileNameOf(path));

@@ -38,7 +38,7 @@ void TMain::G1Click() {
     const TargetList& list = lists_.targets;
     for (int i = 0; i < list.size(); ++i) {
         const ImageEntry& e = list.at(i);
-        targets.push_back(ReductionTarget{list.line(i), e.path, e.bitmap.get(), {}, e.bitmap});
+        targets.push_back(ReductionTarget{list.line(i), e.path, e.bitmap.get(), {}, e.format, e.bitmap});
     }
     settings.mode = dialog->reductionMode();
     const ReductionSettings chosen = settings;

@@ -54,6 +54,17 @@ void ImageView::setZoom(double zoom) {
     update();
 }
 
+const QBrush& ImageView::checkerboard() {
+    static const QBrush brush = [] {
+        QImage tile(16, 16, QImage::Format_RGB32);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                tile.setPixel(x, y, ((x < 8) == (y < 8)) ? 0xffffffffu : 0xffccccccu);
+        return QBrush(tile);
+    }();
+    return brush;
+}
+
 const QImage& ImageView::reduced() {
     QImage& r = reduced_[shown_];
     if (r.size() != size())
@@ -66,7 +77,11 @@ void ImageView::paintEvent(QPaintEvent* event) {
     const QRect r = event->rect();
     if (image().isNull()) {
         p.fillRect(r, kWindowGrey);
-    } else if (zoom_ == 1) {
+        return;
+    }
+    // The squares keep their size on screen at every zoom.
+    if (image().hasAlphaChannel()) p.fillRect(r, checkerboard());
+    if (zoom_ == 1) {
         p.drawImage(r, image(), r);
     } else if (zoom_ < 1) {
         p.drawImage(r, reduced(), r);

@@ -1,6 +1,7 @@
 #pragma once
 // The picture of an image viewer: paints the exposed part of its image at
-// the viewer's zoom and nothing else. Enlarged, each image pixel is a block
+// the viewer's zoom and nothing else, over a checkerboard of 8-pixel
+// squares where the image is transparent. Enlarged, each image pixel is a block
 // of whole screen pixels (nearest neighbour), with a grid between them from
 // kGridFrom up; reduced, the image is smoothed down once per zoom.
 //
@@ -8,6 +9,7 @@
 // of a result, for before and after); each keeps its own smoothed copy, so
 // flicking between them costs nothing.
 
+#include <QBrush>
 #include <QImage>
 #include <QWidget>
 
@@ -37,6 +39,7 @@ class ImageView : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    static const QBrush& checkerboard();
     const QImage& reduced();
     void drawEnlarged(QPainter& p, const QRect& exposed);
 

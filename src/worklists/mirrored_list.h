@@ -107,7 +107,7 @@ class ResultListSink : public ResultSink {
     void add(Result result) override {
         ResultRow row{fileNameOf(result.path), std::move(result.paletteName),
                       std::move(result.modeLabel)};
-        ImageEntry entry = makeImageEntry(result.path, std::move(result.bitmap));
+        ImageEntry entry = makeImageEntry(result.path, std::move(result.bitmap), result.format);
         entry.source = std::move(result.source);
         results_.append(std::move(entry), std::move(row));
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "worklists/bitmap.h"
+#include "worklists/image_format.h"
 
 namespace kararisu {
 
@@ -24,6 +25,7 @@ struct Result {
     std::string path;
     std::string paletteName;
     std::string modeLabel;
+    ImageFormat format = ImageFormat::Bmp;  // its source's: what it is saved as by default
     // The image it was reduced from, where the caller shares it (the
     // desktop program's targets); none for merges and images a run read.
     std::shared_ptr<const Bitmap> source{};
@@ -54,7 +56,7 @@ class CollectingSink : public ResultSink {
 
 // The part of a path after its last "/".
 std::string fileNameOf(const std::string& path);
-// A file name without its last four characters (".bmp", ".gpl").
+// A file name without its last four characters (".bmp", ".png", ".gpl").
 std::string stemOf(const std::string& fileName);
 
 enum class NameForm { Individual, Unification };  // stem(k) or stem(PGk)

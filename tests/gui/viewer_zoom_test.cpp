@@ -99,6 +99,21 @@ TEST(ImageViewPaint, EnlargedPixelsAreWholeBlocksWithAGridFromEightOn) {
     }
 }
 
+// Squares of 8 screen pixels whatever the zoom, seen through transparency.
+TEST(ImageViewPaint, TransparentPixelsShowTheCheckerboard) {
+    QImage image(2, 1, QImage::Format_ARGB32);
+    image.setPixel(0, 0, 0x00000000u);
+    image.setPixel(1, 0, 0xff102030u);
+    ImageView view(nullptr);
+    view.setImage(image);
+    view.setZoom(12);
+    const QImage out = rendered(view);
+    EXPECT_EQ(out.pixel(0, 0), 0xffffffffu);
+    EXPECT_EQ(out.pixel(8, 0), 0xffccccccu);
+    EXPECT_EQ(out.pixel(0, 8), 0xffccccccu);
+    EXPECT_EQ(out.pixel(13, 1), 0xff102030u);
+}
+
 TEST(ImageViewPaint, ReducedPicturesAreSmoothedAndTheStandInSwapsIn) {
     // Blocks of 2 x 2 pixels: halved, each becomes its block's colour; the
     // lone pixel's block becomes a blend of both.
@@ -249,15 +264,19 @@ class CompareTest : public ReduceTest {
 // palette has none.
 TEST_F(CompareTest, ResultsKnowTheImageTheyWereReducedFrom) {
     addSource("a.bmp", Bitmap(6, 4, PixelFormat::Bpp24));
-    addSource("b.bmp", Bitmap(5, 5, PixelFormat::Bpp8));
+    main().lists().sources.append(
+        makeImageEntry(path("b.png"), Bitmap(5, 5, PixelFormat::Bpp8), ImageFormat::Png), "b.png");
     selectLines({0, 1});
     reduceWith(0, ReductionMenu::Individual);
     reduceWith(0, ReductionMenu::Reference, 1);
     reduceWith(0, ReductionMenu::GivenPalette, 0);
     const ResultList& results = main().lists().results;
     ASSERT_EQ(results.size(), 6);
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(results.at(i).source, main().lists().sources.at(i % 2).bitmap) << i;
+        // and the format of its file, which it is saved in
+        EXPECT_EQ(results.at(i).format, i % 2 ? ImageFormat::Png : ImageFormat::Bmp) << i;
+    }
     // the source stays with its results when its line is deleted
     const std::shared_ptr<const Bitmap> a = main().lists().sources.at(0).bitmap;
     selectLines({0});
