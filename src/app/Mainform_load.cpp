@@ -1,8 +1,8 @@
 // Loading images into the "before" list: the open dialog, dropped files and
 // the command line.
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QDir>
 #include <QFile>
 #include <QMimeData>
 #include <QStandardPaths>
@@ -29,7 +29,8 @@ std::string startingOpenFolder() {
     if (!ec && !fs::equivalent(current, fs::path(programFolder()), ec) && fs::is_directory(current))
         return current.string();
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!pictures.isEmpty() && QDir(pictures).exists()) return QFile::encodeName(pictures).toStdString();
+    if (!pictures.isEmpty() && QDir(pictures).exists())
+        return QFile::encodeName(pictures).toStdString();
     return QFile::encodeName(QDir::homePath()).toStdString();
 }
 

@@ -7,7 +7,8 @@
 
 namespace kararisu {
 
-const char* const kUsageLine = "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n";
+const char* const kUsageLine =
+    "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n";
 
 const char* const kHelpText =
     "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n"

@@ -123,7 +123,8 @@ void ImageViewer::zoomAbout(double zoom, QPoint anchor) {
     // The image point under the anchor, in image pixels.
     const QPoint corner = Picture->mapTo(ScrollBox->viewport(), QPoint(0, 0));
     const double old = this->zoom();
-    const double ix = std::clamp((anchor.x() - corner.x()) / old, 0.0, double(viewBitmap_->width()));
+    const double ix =
+        std::clamp((anchor.x() - corner.x()) / old, 0.0, double(viewBitmap_->width()));
     const double iy =
         std::clamp((anchor.y() - corner.y()) / old, 0.0, double(viewBitmap_->height()));
     // A zoom before the first paint needs the scroll bars at once.
@@ -135,7 +136,8 @@ void ImageViewer::zoomAbout(double zoom, QPoint anchor) {
     layOut(false);
     ScrollBox->horizontalScrollBar()->setValue(
         int(std::lround(Picture->x() + ix * zoom - anchor.x())));
-    ScrollBox->verticalScrollBar()->setValue(int(std::lround(Picture->y() + iy * zoom - anchor.y())));
+    ScrollBox->verticalScrollBar()->setValue(
+        int(std::lround(Picture->y() + iy * zoom - anchor.y())));
     updateCaption();
     updateViewActions();
 }

@@ -22,7 +22,8 @@ int zoomedLength(int length, double zoom) {
 
 double zoomStepIn(double zoom, int longest) {
     for (double step : kZoomSteps)
-        if (step > zoom * (1 + kSame)) return zoomedLength(longest, step) <= kLongestZoomedSide ? step : zoom;
+        if (step > zoom * (1 + kSame))
+            return zoomedLength(longest, step) <= kLongestZoomedSide ? step : zoom;
     return zoom;
 }
 

@@ -7,7 +7,7 @@
 
 namespace kararisu {
 
-inline constexpr double kZoomSteps[] = {1.0 / 8, 1.0 / 6, 1.0 / 4, 1.0 / 3, 1.0 / 2, 1, 2, 3,
+inline constexpr double kZoomSteps[] = {1.0 / 8, 1.0 / 6, 1.0 / 4, 1.0 / 3, 1.0 / 2, 1,  2, 3,
                                         4,       6,       8,       12,      16,      24, 32};
 
 // The longest side a zoomed picture may have on screen.

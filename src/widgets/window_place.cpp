@@ -96,8 +96,8 @@ class FrameWatch : public QObject {
     }
 
     static FrameWatch* find(const QWidget& window) {
-        return static_cast<FrameWatch*>(window.findChild<QObject*>(QString::fromLatin1(kName),
-                                                                    Qt::FindDirectChildrenOnly));
+        return static_cast<FrameWatch*>(
+            window.findChild<QObject*>(QString::fromLatin1(kName), Qt::FindDirectChildrenOnly));
     }
 
     void place(int lift) {

@@ -9,8 +9,8 @@
 #include <QUrl>
 
 #include "gui/gui_fixture.h"
-#include "support/scoped_env.h"
 #include "palette/palette_file.h"
+#include "support/scoped_env.h"
 #include "viewers/Mpform.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
@@ -266,8 +266,9 @@ TEST_F(LoadingTest, DroppedUrisAreDecodedToTheirFiles) {
     start();
     const std::string spaced = bmp("a b.bmp");
     QMimeData mime;
-    mime.setUrls({QUrl(QStringLiteral("file://localhost") +
-                       QUrl::fromLocalFile(QString::fromStdString(spaced)).path(QUrl::FullyEncoded))});
+    mime.setUrls(
+        {QUrl(QStringLiteral("file://localhost") +
+              QUrl::fromLocalFile(QString::fromStdString(spaced)).path(QUrl::FullyEncoded))});
     EXPECT_TRUE(deliver(mime));
     expectInStep({"a b.bmp"});
     EXPECT_EQ(entryPaths(), std::vector<std::string>{spaced});

@@ -49,7 +49,8 @@ Terminal runProgramWith(const std::string& arguments) {
     FILE* p = ::popen(command.c_str(), "r");
     if (p == nullptr) return r;
     std::array<char, 4096> buffer;
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), p)) r.out.append(buffer.data(), n);
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), p))
+        r.out.append(buffer.data(), n);
     r.status = WEXITSTATUS(::pclose(p));
     return r;
 }
@@ -63,8 +64,9 @@ TEST(CommandLineTest, TerminalAnswersNeedNoDisplay) {
     EXPECT_EQ(version.out.rfind("kararisu ", 0), 0u) << version.out;
     const Terminal refused = runProgramWith("a.bmp --zoom 2");
     EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.out,
-              std::string("kararisu: unknown option '--zoom' (see kararisu --help)\n") + kUsageLine);
+    EXPECT_EQ(
+        refused.out,
+        std::string("kararisu: unknown option '--zoom' (see kararisu --help)\n") + kUsageLine);
 }
 
 TEST_F(ProgramTest, RunsUntilTheMainWindowCloses) {

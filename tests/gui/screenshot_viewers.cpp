@@ -66,7 +66,8 @@ Bitmap sunset(int w, int h) {
             int r = int(250 - 120 * t), g = int(170 - 130 * t), bl = int(60 + 120 * t);
             const double dx = x - 0.65 * w, dy = y - 0.55 * h;
             if (dx * dx + dy * dy < 0.02 * w * w) r = 255, g = 236, bl = 150;
-            const double hill = 0.72 * h + 0.08 * h * std::sin(x * 6.0 / w) + 0.04 * h * std::sin(x * 17.0 / w);
+            const double hill =
+                0.72 * h + 0.08 * h * std::sin(x * 6.0 / w) + 0.04 * h * std::sin(x * 17.0 / w);
             if (y > hill) r = int(40 + 30 * (1 - t)), g = int(30 + 50 * (1 - t)), bl = 50;
             p[0] = std::uint8_t(bl), p[1] = std::uint8_t(g), p[2] = std::uint8_t(r);
         }

@@ -74,8 +74,8 @@ QImage rendered(ImageView& view, QRect part = QRect()) {
 }
 
 TEST(ImageViewPaint, EnlargedPixelsAreWholeBlocksWithAGridFromEightOn) {
-    for (PixelFormat f : {PixelFormat::Bpp1, PixelFormat::Bpp4, PixelFormat::Bpp8,
-                          PixelFormat::Bpp24}) {
+    for (PixelFormat f :
+         {PixelFormat::Bpp1, PixelFormat::Bpp4, PixelFormat::Bpp8, PixelFormat::Bpp24}) {
         const Bitmap b = checker(f);
         ImageView view(nullptr);
         view.setImage(viewImage(b));
@@ -86,8 +86,8 @@ TEST(ImageViewPaint, EnlargedPixelsAreWholeBlocksWithAGridFromEightOn) {
             for (int y = 0; y < out.height(); ++y)
                 for (int x = 0; x < out.width(); ++x) {
                     const int px = x / zoom, py = y / zoom;
-                    const bool line = zoom >= 8 && ((x % zoom == 0 && px > 0) ||
-                                                    (y % zoom == 0 && py > 0));
+                    const bool line =
+                        zoom >= 8 && ((x % zoom == 0 && px > 0) || (y % zoom == 0 && py > 0));
                     const QRgb want = (0xff000000u | b.pixelValue(px, py)) ^ (line ? 0x404040u : 0);
                     ASSERT_EQ(out.pixel(x, y), want)
                         << formatName(f) << " at " << zoom << "x, screen " << x << "," << y;

@@ -112,22 +112,28 @@ TEST_F(WindowPlaceTest, EveryWindowIsCentredFromItsFirstShowOn) {
         Result{Bitmap(640, 480, PixelFormat::Bpp8), path("a.bmp"), "a(1)", "ノーマル256"});
     const SecondaryWindows& w = main().windows();
     EXPECT_EQ(landing(main(), "main", [&] { main().show(); }), QPoint());
-    EXPECT_EQ(landing(*w.MPreForm, "source", [&] { w.MPreForm->openEntry(0, QStringLiteral("元絵:")); }),
+    EXPECT_EQ(
+        landing(*w.MPreForm, "source", [&] { w.MPreForm->openEntry(0, QStringLiteral("元絵:")); }),
+        QPoint());
+    EXPECT_EQ(landing(*w.GPreForm, "result",
+                      [&] { w.GPreForm->openEntry(0, QStringLiteral("減色後:")); }),
               QPoint());
-    EXPECT_EQ(landing(*w.GPreForm, "result", [&] { w.GPreForm->openEntry(0, QStringLiteral("減色後:")); }),
-              QPoint());
-    EXPECT_EQ(landing(*w.PPreForm, "palette", [&] { w.PPreForm->openResult(0, QStringLiteral("減色後:")); }),
+    EXPECT_EQ(landing(*w.PPreForm, "palette",
+                      [&] { w.PPreForm->openResult(0, QStringLiteral("減色後:")); }),
               QPoint());
     EXPECT_EQ(landing(*w.GenMoniDlg, "monitor", [&] { w.GenMoniDlg->show(); }), QPoint());
     w.GenMoniDlg->hide();
     EXPECT_EQ(landing(*w.PalAddDlg, "merge", [&] { w.PalAddDlg->show(); }), QPoint());
     w.PalAddDlg->hide();
     // The settings dialog sits 20 pixels above the middle.
-    EXPECT_EQ(landing(*w.GenSetDlg, "settings", [&] { w.GenSetDlg->show(); }, 20), QPoint());
+    EXPECT_EQ(landing(
+                  *w.GenSetDlg, "settings", [&] { w.GenSetDlg->show(); }, 20),
+              QPoint());
     w.GenSetDlg->hide();
     // Shown again, each is where it was.
     w.MPreForm->close();
-    EXPECT_EQ(landing(*w.MPreForm, "source again", [&] { w.MPreForm->openEntry(0, QStringLiteral("元絵:")); }),
+    EXPECT_EQ(landing(*w.MPreForm, "source again",
+                      [&] { w.MPreForm->openEntry(0, QStringLiteral("元絵:")); }),
               QPoint());
 }
 
@@ -141,11 +147,13 @@ TEST_F(WindowPlaceTest, ViewerIsCentredAgainAfterAWideImage) {
     main().show();
     ASSERT_TRUE(waitUntilFramed(main()));
     TMPreForm& viewer = *main().windows().MPreForm;
-    EXPECT_EQ(landing(viewer, "wide", [&] { viewer.openEntry(0, QStringLiteral("元絵:")); }), QPoint());
+    EXPECT_EQ(landing(viewer, "wide", [&] { viewer.openEntry(0, QStringLiteral("元絵:")); }),
+              QPoint());
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&viewer, &esc);
     runEventsFor(50);
-    EXPECT_EQ(landing(viewer, "after wide", [&] { viewer.openEntry(1, QStringLiteral("元絵:")); }), QPoint());
+    EXPECT_EQ(landing(viewer, "after wide", [&] { viewer.openEntry(1, QStringLiteral("元絵:")); }),
+              QPoint());
 }
 
 }  // namespace

@@ -126,14 +126,14 @@ std::unique_ptr<X11Session> X11Session::start() {
         whyNot = std::string("no pipe: ") + std::strerror(errno);
         return nullptr;
     }
-    session->server_ = spawn(Spawn{server,
-                                   {"-displayfd", "3", "-screen", "0",
-                                    std::to_string(kScreenWidth) + "x" +
-                                        std::to_string(kScreenHeight) + "x24",
-                                    "-nolisten", "tcp", "-noreset"},
-                                   {},
-                                   folder + "/xvfb.log",
-                                   number[1]});
+    session->server_ =
+        spawn(Spawn{server,
+                    {"-displayfd", "3", "-screen", "0",
+                     std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                     "-nolisten", "tcp", "-noreset"},
+                    {},
+                    folder + "/xvfb.log",
+                    number[1]});
     ::close(number[1]);
     std::string digits;
     QElapsedTimer clock;

@@ -61,8 +61,8 @@ void runEventsFor(int ms);
 }  // namespace kararisu::test
 
 // In a test's SetUp or body: skips the test when there is no window manager.
-#define KARARISU_SKIP_WITHOUT_WINDOW_MANAGER()                                              \
-    do {                                                                                    \
-        if (::kararisu::test::windowManager() == nullptr)                                   \
-            KARARISU_SKIP_WITHOUT_INPUT(::kararisu::test::noWindowManagerReason());         \
+#define KARARISU_SKIP_WITHOUT_WINDOW_MANAGER()                                      \
+    do {                                                                            \
+        if (::kararisu::test::windowManager() == nullptr)                           \
+            KARARISU_SKIP_WITHOUT_INPUT(::kararisu::test::noWindowManagerReason()); \
     } while (0)
