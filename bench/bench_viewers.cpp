@@ -13,11 +13,11 @@
 #include <fstream>
 #include <map>
 
-#include "widgets/glyphs.h"
 #include "gui/fake_platform.h"
 #include "photo_image.h"
 #include "reduce/survey.h"
 #include "viewers/Mpform.h"
+#include "widgets/glyphs.h"
 
 using namespace kararisu;
 

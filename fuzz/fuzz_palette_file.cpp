@@ -4,14 +4,15 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "fuzz_target.h"
 #include "palette/palette_file.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+std::string fuzzOutcome(const std::uint8_t* data, std::size_t size) {
     const kararisu::Outcome<kararisu::PaletteFile> r = kararisu::decodePaletteFile({data, size});
     if (!r) {
         if (r.problem().kind != kararisu::ProblemKind::PaletteRefused || r.problem().reason.empty())
             std::abort();
-        return 0;
+        return outcomeName(r);
     }
     const kararisu::PaletteFile& f = *r;
     const std::size_t n = kararisu::entriesForDepthCode(f.depthCode);
@@ -26,5 +27,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     for (std::size_t i = 0; i < f.palette.size(); ++i)
         if (!(again->palette.at(i) == f.palette.at(i))) std::abort();
-    return 0;
+    return outcomeName(r);
 }

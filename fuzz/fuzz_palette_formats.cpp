@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "fuzz_target.h"
 #include "palette/palette_formats.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+std::string fuzzOutcome(const std::uint8_t* data, std::size_t size) {
     static const char* const kNames[] = {"x.gpl", "x.pal", "x.act", "x.hex", "x"};
     const std::span<const std::uint8_t> bytes(data, size);
     // The last byte picks the name, so the extension fallbacks are reached too.
@@ -15,10 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const kararisu::Outcome<kararisu::PaletteFile> r = kararisu::decodeAnyPalette(bytes, name);
     if (!r) {
         if (r.problem().reason.empty()) std::abort();
-        return 0;
+        return outcomeName(r);
     }
     if (r->palette.empty() || r->palette.size() > 256) std::abort();
-    if (kararisu::sniffPaletteFormat(bytes, name) == kararisu::PaletteFormat::Kararisu) return 0;
+    if (kararisu::sniffPaletteFormat(bytes, name) == kararisu::PaletteFormat::Kararisu)
+        return outcomeName(r);
     if (r->palette.size() != kararisu::entriesForDepthCode(r->depthCode)) std::abort();
     for (const kararisu::PaletteFormatInfo& f : kararisu::paletteFormats()) {
         const auto written =
@@ -26,5 +28,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto again = kararisu::decodeAnyPalette(written, std::string("y.") + f.extension);
         if (!again || !(again->palette == r->palette)) std::abort();
     }
-    return 0;
+    return outcomeName(r);
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_target.h"
 #include "palette/palette_input.h"
 
 namespace {
@@ -30,7 +31,7 @@ const std::string& scratchFile() {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+std::string fuzzOutcome(const std::uint8_t* data, std::size_t size) {
     const std::string& path = scratchFile();
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) std::abort();
@@ -39,10 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const kararisu::Outcome<kararisu::PaletteInput> in = kararisu::loadPaletteInput(path);
     if (!in) {
         if (in.problem().reason.empty()) std::abort();
-        return 0;
+        return outcomeName(in);
     }
     if (in->palette.empty() || in->palette.size() > 256 || in->name.empty()) std::abort();
     const kararisu::PaletteEntry entry = kararisu::paletteEntryOf(*in);
     if (!entry.palette || entry.palette->size() != in->palette.size()) std::abort();
-    return 0;
+    return outcomeName(in);
 }

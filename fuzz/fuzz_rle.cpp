@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz_target.h"
 #include "worklists/bmp/bmp.h"
 
 namespace {
@@ -16,8 +17,8 @@ void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 5) return 0;
+std::string fuzzOutcome(const std::uint8_t* data, std::size_t size) {
+    if (size < 5) return "too short";
     const std::uint32_t w = data[0] | (data[1] << 8), h = data[2] | (data[3] << 8);
     const bool rle4 = data[4] & 1;
     const std::size_t colours = rle4 ? 16 : 256;
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const kararisu::Outcome<kararisu::BmpImage> r = kararisu::decodeBmp(file);
     if (!r) {
         if (r.problem().reason.empty()) std::abort();
-        return 0;
+        return outcomeName(r);
     }
     const kararisu::Bitmap& b = r->bitmap;
     if (std::uint32_t(b.width()) != w || std::uint32_t(b.height()) != h) std::abort();
@@ -48,5 +49,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int y = 0; y < b.height(); ++y)
             for (int x = 0; x < b.width(); ++x)
                 if (b.index(x, y) >= colours) std::abort();
-    return 0;
+    return outcomeName(r);
 }

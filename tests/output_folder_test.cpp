@@ -4,11 +4,11 @@
 
 #include <fstream>
 
+#include "cli/output_folder.h"
 #include "palette/palette_input.h"
 #include "support/problem.h"
 #include "support/temp_folder.h"
 #include "worklists/bmp/bmp.h"
-#include "cli/output_folder.h"
 
 using namespace kararisu;
 using kararisu::test::TempFolder;

@@ -8,13 +8,14 @@
 #include <QScreen>
 
 #include "app/application.h"
-#include "app/result_rows_mirror.h"
 #include "app/main_controls.h"
+#include "app/result_rows_mirror.h"
 #include "palette/palette_file.h"
 #include "support/version.h"
 #include "viewers/Gpform.h"
 #include "viewers/Mpform.h"
 #include "viewers/Ppform.h"
+#include "widgets/fonts.h"
 #include "worklists/loading.h"
 
 namespace kararisu {
@@ -25,13 +26,6 @@ constexpr int kClientWidth = 560;
 constexpr int kClientHeight = 354;
 constexpr int kToolBarHeight = 31;
 
-QFont gothic(int pixelSize, bool bold = false) {
-    QFont f(QStringLiteral("ＭＳ ゴシック"));
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
 }  // namespace
 
 TMain::TMain(Platform& platform, const std::vector<std::string>& arguments)
@@ -39,13 +33,14 @@ TMain::TMain(Platform& platform, const std::vector<std::string>& arguments)
                                Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                Qt::WindowCloseButtonHint),
       platform_(platform),
+      reporter_(platform, windowRef(this)),
       ui_(std::make_unique<MainControls>()) {
     MainControls& u = *ui_;
     installFontSubstitutes();
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("カラリス\u3000Ver.") + QString::fromUtf8(kVersion));
     setWindowIcon(makeWindowIcon());
-    setFont(gothic(12));
+    setFont(uiFont(kGothic, 12));
 
     u.Client = new QWidget(this);
     u.Client->setFixedSize(kClientWidth, kClientHeight);
@@ -117,7 +112,7 @@ void TMain::buildMenus() {
 void TMain::buildToolBar() {
     MainControls& u = *ui_;
     u.ToolBar1 = new ToolBar(u.Client, QSize(27, 26), QSize(20, 20), 5);
-    u.ToolBar1->setObjectName(QStringLiteral("u.ToolBar1"));
+    u.ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     u.ToolBar1->setGeometry(0, 0, kClientWidth, kToolBarHeight);
     u.OpenButton = u.ToolBar1->addButton(u.ImageList2.icon(0), QStringLiteral("画像の読み込み"));
     u.ToolBar1->addDivider();
@@ -150,12 +145,12 @@ void TMain::buildLists() {
         bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
         bevel->setGeometry(left, 32, width, 25);
         label = new QLabel(text, u.Client);
-        label->setFont(gothic(17, true));
+        label->setFont(uiFont(kGothic, 17, true));
         label->adjustSize();
         label->move(left + 8, 35);
         button = new QPushButton(QStringLiteral("削除"), u.Client);
         button->setGeometry(left + width - 72, 36, 65, 17);
-        button->setFont(gothic(13));
+        button->setFont(uiFont(kGothic, 13));
         button->setToolTip(QStringLiteral("選択されたファイルを削除"));
         button->setEnabled(false);
     };
@@ -166,17 +161,17 @@ void TMain::buildLists() {
         return i >= 0 && i < lists_.sources.size() ? lists_.sources.at(i).depth : -1;
     });
     u.MotoListBox->setObjectName(QStringLiteral("MotoListBox"));
-    u.MotoListBox->setFont(gothic(12));
+    u.MotoListBox->setFont(uiFont(kGothic, 12));
     u.MotoListBox->setGeometry(0, 56, 200, 277);
 
     u.GenListView = new kararisu::GenListView(u.Client);
     u.GenListView->setObjectName(QStringLiteral("GenListView"));
-    u.GenListView->setFont(gothic(12));
+    u.GenListView->setFont(uiFont(kGothic, 12));
     u.GenListView->setGeometry(208, 56, 353, 277);
 
     u.StatusBar1 = new QStatusBar(u.Client);
     u.StatusBar1->setSizeGripEnabled(false);
-    u.StatusBar1->setFont(gothic(11, true));
+    u.StatusBar1->setFont(uiFont(kGothic, 11, true));
     u.StatusBar1->setGeometry(0, kClientHeight - 19, kClientWidth, 19);
 }
 

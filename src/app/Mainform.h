@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "reduce/engines.h"
+#include "widgets/window_ref.h"
 #include "worklists/mirrored_list.h"
 
 namespace kararisu {
 
-class Platform;
 class ListInput;
 struct MainControls;
 class TGenSetDlg;
@@ -153,6 +153,8 @@ class TMain : public QMainWindow {
     void saveAs(const ImageEntry& entry);
 
     Platform& platform_;
+    // The main window's own messages, and those of the work it starts.
+    WindowReporter reporter_;
     std::unique_ptr<MainControls> ui_;
     WorkLists lists_;
     ResultListSink resultSink_{lists_.results};

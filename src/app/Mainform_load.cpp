@@ -10,9 +10,9 @@
 #include "app/Mainform.h"
 #include "app/application.h"
 #include "app/main_controls.h"
-#include "support/platform.h"
 #include "app/problem_texts.h"
 #include "app/save_texts.h"
+#include "support/platform.h"
 #include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
@@ -42,7 +42,7 @@ void TMain::Open1Click() {
         request.multiSelect = true;
         request.preview = true;
         try {
-            const std::vector<std::string> files = platform_.openFiles(request);
+            const std::vector<std::string> files = platform_.openFiles(windowRef(this), request);
             if (files.empty()) return;
             for (const std::string& chosen : files) {
                 const std::string path = longFormOf(chosen);
@@ -59,7 +59,7 @@ void TMain::Open1Click() {
             if (!e.problem().cannotRead()) throw;
             Message m{problemText(e), kOpenErrorCaption, MessageIcon::Stop,
                       MessageButtons::RetryCancel};
-            if (platform_.show(m) != Answer::Retry) return;
+            if (reporter_.show(m) != Answer::Retry) return;
         } catch (...) {
             // Anything else ends the command too, after the same bookkeeping.
             recomputeExtent();
@@ -85,7 +85,7 @@ void TMain::loadChecked(const std::string& path, std::vector<std::string>& rejec
 
 void TMain::showRejected(const std::vector<std::string>& rejected) {
     if (rejected.empty()) return;
-    platform_.show(Message{rejectedMessage(rejected), kRejectedCaption, MessageIcon::Exclamation,
+    reporter_.show(Message{rejectedMessage(rejected), kRejectedCaption, MessageIcon::Exclamation,
                            MessageButtons::Ok});
 }
 
@@ -110,7 +110,7 @@ void TMain::loadCommandLine(const std::vector<std::string>& arguments) {
             loadChecked(longFormOf(argument), rejected);
         } catch (const ProblemError& e) {
             // Reported, and start-up goes on with the other files.
-            platform_.show(generalErrorMessage(problemText(e)));
+            reporter_.show(generalErrorMessage(problemText(e)));
         }
     }
     recomputeExtent();

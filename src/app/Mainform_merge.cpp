@@ -1,9 +1,9 @@
 // The palette merge command: PaletteList rebuilt from the images, the merge
 // dialog, then the engine of the chosen merge over the chosen palettes.
 #include "app/Mainform.h"
-#include "support/platform.h"
 #include "palette/Padlg.h"
 #include "palette/palette_choices.h"
+#include "support/platform.h"
 
 namespace kararisu {
 
@@ -29,7 +29,7 @@ void TMain::P3Click() {
     if (dialog->exec() != QDialog::Accepted) return;
     const std::vector<MergePalette> bases = mergePalettes(lists_.palettes, dialog->chosenBases());
     const std::vector<MergePalette> pluses = mergePalettes(lists_.palettes, dialog->chosenPluses());
-    if (runMerge(dialog->mode(), bases, pluses, platform_, resultSink_) > 0)
+    if (runMerge(dialog->mode(), bases, pluses, reporter_, resultSink_) > 0)
         settings.schemeName = kMergeSchemeName;
 }
 

@@ -3,10 +3,10 @@
 #include "app/Mainform.h"
 #include "app/main_controls.h"
 #include "app/run_input_guard.h"
-#include "support/platform.h"
 #include "palette/palette_choices.h"
 #include "reduce/Gmdlg.h"
 #include "reduce/Gsdlg.h"
+#include "support/platform.h"
 
 namespace kararisu {
 
@@ -43,8 +43,8 @@ void TMain::G1Click() {
     }
     settings.mode = dialog->reductionMode();
     const ReductionSettings chosen = settings;
-    WorkArea work(&platform_);
-    RunContext run{*monitor, platform_, resultSink_, work, ui_->SoundCheck->isChecked()};
+    WorkArea work(&reporter_);
+    RunContext run{*monitor, reporter_, resultSink_, work, ui_->SoundCheck->isChecked()};
     switch (dialog->reductionMenu()) {
         case ReductionMenu::Individual:
             individualReduction(targets, chosen, run);

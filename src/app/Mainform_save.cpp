@@ -6,12 +6,12 @@
 #include "app/Mainform.h"
 #include "app/folder_creation.h"
 #include "app/main_controls.h"
-#include "palette/palette_dialogs.h"
-#include "support/platform.h"
 #include "app/save_texts.h"
 #include "palette/palette_commands.h"
+#include "palette/palette_dialogs.h"
 #include "palette/palette_formats.h"
 #include "support/files.h"
+#include "support/platform.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu {
@@ -57,17 +57,17 @@ Message overwriteQuestion(const std::string& name) {
 
 void TMain::F1Click() {
     const std::optional<std::string> chosen =
-        platform_.chooseFolder(kSaveFolderCaption, SaveFolder);
+        platform_.chooseFolder(windowRef(this), kSaveFolderCaption, SaveFolder);
     if (!chosen) return;
     // A folder typed into the chooser may be new, or gone since.
-    if (!offerToCreateFolder(platform_, *chosen)) return;
+    if (!offerToCreateFolder(reporter_, *chosen)) return;
     const std::string folder = chosen->ends_with('/') ? *chosen : *chosen + "/";
     bool ask = true;
     for (const SelectedResult& r : selectedResults(lists_.results, *ui_->GenListView)) {
         const std::string name = fileNameOf(r.entry.path);
         const std::string target = folder + name;
         if (ask && nameTaken(target)) {
-            const Answer a = platform_.show(overwriteQuestion(name));
+            const Answer a = reporter_.show(overwriteQuestion(name));
             if (a == Answer::Cancel) return;
             if (a == Answer::Yes) ask = false;
         }
@@ -85,7 +85,7 @@ void TMain::saveAs(const ImageEntry& entry) {
     request.defaultSuffix = "bmp";
     request.preview = true;
     request.confirmOverwrite = true;
-    const std::optional<std::string> path = platform_.saveFile(request);
+    const std::optional<std::string> path = platform_.saveFile(windowRef(this), request);
     if (!path) return;
     writeBmp(entry, *path);
     SaveFolder = folderOf(*path);
@@ -121,11 +121,11 @@ void TMain::P2Click() {
         request.fileName = proposed;
         request.defaultSuffix = kPaletteExtension;
         request.confirmOverwrite = true;
-        std::optional<SaveChoice> choice = platform_.saveFileAs(request);
+        std::optional<SaveChoice> choice = platform_.saveFileAs(windowRef(this), request);
         if (!choice) return std::nullopt;
         return ChosenPaletteFile{choice->path, paletteFormatOfFilter(choice->filter)};
     };
-    savePalettesAs(palettes, choose, platform_);
+    savePalettesAs(palettes, choose, reporter_);
 }
 
 }  // namespace kararisu

@@ -47,7 +47,8 @@ void showGeneralError(const std::string& what) {
     Message m = generalErrorMessage(what);
     auto* app = dynamic_cast<Application*>(QCoreApplication::instance());
     if (app && app->errorPlatform()) {
-        app->errorPlatform()->show(m);
+        // It stands above the window in front.
+        app->errorPlatform()->show(WindowRef(), m);
         return;
     }
     QMessageBox::critical(nullptr, QString::fromStdString(m.caption),

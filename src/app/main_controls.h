@@ -13,9 +13,9 @@
 #include <QToolButton>
 
 #include "app/gen_list_view.h"
-#include "widgets/glyphs.h"
 #include "app/moto_list_box.h"
 #include "app/tool_bar.h"
+#include "widgets/glyphs.h"
 
 namespace kararisu {
 

@@ -14,6 +14,7 @@
 
 #include "app/bitmap_image.h"
 #include "app/folder_creation.h"
+#include "widgets/window_ref.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu {
@@ -123,6 +124,19 @@ class BmpPreview : public QWidget {
     QLabel* size_;
 };
 
+// A box or dialog of a window kept above all others is kept there too, or
+// it would open behind its own window.
+Qt::WindowFlags keptAboveLike(const QWidget* owner) {
+    return owner != nullptr && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)
+               ? Qt::WindowStaysOnTopHint
+               : Qt::WindowFlags();
+}
+
+void keepAboveLike(QDialog& dialog, const QWidget* owner) {
+    if (const Qt::WindowFlags above = keptAboveLike(owner))
+        dialog.setWindowFlags(dialog.windowFlags() | above);
+}
+
 void prepare(QFileDialog& dialog, const FileDialogRequest& request) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::ReadOnly, false);
@@ -205,10 +219,18 @@ QStringList nameFilters(const std::string& filter) {
     return out;
 }
 
-Answer QtPlatform::show(const Message& message) {
+QWidget* QtPlatform::ownerOf(WindowRef window) const {
+    if (QWidget* w = widgetOf(window)) return w->window();
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return owner_.data();
+}
+
+Answer QtPlatform::show(WindowRef window, const Message& message) {
     QString caption = q(message.caption.empty() ? std::string(kApplicationTitle) : message.caption);
     ButtonSet set = buttonsOf(message.buttons);
-    QMessageBox box(iconOf(message.icon), caption, q(message.text), set.buttons, owner_.data());
+    QWidget* owner = ownerOf(window);
+    QMessageBox box(iconOf(message.icon), caption, q(message.text), set.buttons, owner,
+                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | keptAboveLike(owner));
     box.setDefaultButton(set.first);
     return answerOf(box.exec());
 }
@@ -217,8 +239,11 @@ void QtPlatform::beep(Beep) {
     QApplication::beep();
 }
 
-std::vector<std::string> QtPlatform::openFiles(const FileDialogRequest& request) {
-    QFileDialog dialog(owner_.data());
+std::vector<std::string> QtPlatform::openFiles(WindowRef window,
+                                               const FileDialogRequest& request) {
+    QWidget* owner = ownerOf(window);
+    QFileDialog dialog(owner);
+    keepAboveLike(dialog, owner);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
                                            : QFileDialog::ExistingFile);
@@ -229,14 +254,18 @@ std::vector<std::string> QtPlatform::openFiles(const FileDialogRequest& request)
     return out;
 }
 
-std::optional<std::string> QtPlatform::saveFile(const FileDialogRequest& request) {
-    std::optional<SaveChoice> choice = saveFileAs(request);
+std::optional<std::string> QtPlatform::saveFile(WindowRef window,
+                                                const FileDialogRequest& request) {
+    std::optional<SaveChoice> choice = saveFileAs(window, request);
     if (!choice) return std::nullopt;
     return std::move(choice->path);
 }
 
-std::optional<SaveChoice> QtPlatform::saveFileAs(const FileDialogRequest& request) {
-    QFileDialog dialog(owner_.data());
+std::optional<SaveChoice> QtPlatform::saveFileAs(WindowRef window,
+                                                 const FileDialogRequest& request) {
+    QWidget* owner = ownerOf(window);
+    QFileDialog dialog(owner);
+    keepAboveLike(dialog, owner);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
@@ -256,16 +285,18 @@ std::optional<SaveChoice> QtPlatform::saveFileAs(const FileDialogRequest& reques
                       2 * i < parts.size() ? s(parts[2 * i]) : std::string()};
 }
 
-std::optional<std::string> QtPlatform::chooseFolder(const std::string& caption,
+std::optional<std::string> QtPlatform::chooseFolder(WindowRef window, const std::string& caption,
                                                     const std::string& start) {
-    FolderDialog dialog(owner_.data(), q(caption), q(start), [this](const std::string& folder) {
-        return offerToCreateFolder(*this, folder);
-    });
+    QWidget* owner = ownerOf(window);
     // The creation question belongs to the dialog, above it.
-    QPointer<QWidget> owner = owner_;
-    owner_ = &dialog;
+    const QWidget* asking = nullptr;
+    FolderDialog dialog(owner, q(caption), q(start), [&](const std::string& folder) {
+        WindowReporter question(*this, windowRef(asking));
+        return offerToCreateFolder(question, folder);
+    });
+    keepAboveLike(dialog, owner);
+    asking = &dialog;
     const int result = dialog.exec();
-    owner_ = owner;
     if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return s(dialog.selectedFiles().front());
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The platform interface on Qt: QMessageBox, Qt's own file dialogs (with a
-// picture preview where asked) and the desktop's beep.
+// picture preview where asked) and the desktop's beep. Each box and dialog
+// is a child of the window it is asked for, so the window manager keeps it
+// above that window; a window kept above all others passes that on.
 
 #include <QPointer>
 #include <QStringList>
@@ -12,15 +14,21 @@ namespace kararisu {
 
 class QtPlatform : public Platform {
   public:
-    // Message boxes and dialogs are owned by this window (may be null).
+    // The window of a request that names none while no modal window is
+    // open (the main window; may be null).
     void setOwner(QWidget* owner) { owner_ = owner; }
+    // The window a box or dialog asked for window belongs to.
+    QWidget* ownerOf(WindowRef window) const;
 
-    Answer show(const Message& message) override;
+    Answer show(WindowRef window, const Message& message) override;
     void beep(Beep kind) override;
-    std::vector<std::string> openFiles(const FileDialogRequest& request) override;
-    std::optional<std::string> saveFile(const FileDialogRequest& request) override;
-    std::optional<SaveChoice> saveFileAs(const FileDialogRequest& request) override;
-    std::optional<std::string> chooseFolder(const std::string& caption,
+    std::vector<std::string> openFiles(WindowRef window,
+                                       const FileDialogRequest& request) override;
+    std::optional<std::string> saveFile(WindowRef window,
+                                        const FileDialogRequest& request) override;
+    std::optional<SaveChoice> saveFileAs(WindowRef window,
+                                         const FileDialogRequest& request) override;
+    std::optional<std::string> chooseFolder(WindowRef window, const std::string& caption,
                                             const std::string& start) override;
 
   private:

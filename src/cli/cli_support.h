@@ -14,8 +14,8 @@
 #include "cli/output_folder.h"
 #include "reduce/monitor.h"
 #include "support/messages.h"
-#include "worklists/bmp/bmp.h"
 #include "worklists/bitmap.h"
+#include "worklists/bmp/bmp.h"
 
 namespace kararisu::cli {
 
@@ -29,8 +29,8 @@ struct CommandHelp {
 // the command is done already: --help printed (0) or a usage error (2);
 // otherwise sets the verbosity from -q / -v and returns nothing.
 std::optional<int> startCommand(Console& console, const std::vector<std::string>& args,
-                                std::span<const OptionSpec* const> options,
-                                const CommandHelp& help, Arguments& parsed);
+                                std::span<const OptionSpec* const> options, const CommandHelp& help,
+                                Arguments& parsed);
 
 // Prints "kararisu-cli COMMAND: why", the usage lines and where the help is;
 // returns 2.

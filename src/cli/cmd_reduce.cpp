@@ -199,8 +199,10 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     if (isFreeCountMode(mode) && palette.empty()) {
         if (colors < 0) return usage("modes 25 and 26 need --colors");
         if (colors < freeCountMin(mode) || colors > freeCountMax(mode)) {
-            return usage(mode == 25 ? "--colors of mode 25 is 1 to 256"
-                                    : "--colors of mode 26 is 0 to 240");
+            const std::string range = "--colors of mode " + std::to_string(mode) + " is " +
+                                      std::to_string(freeCountMin(mode)) + " to " +
+                                      std::to_string(freeCountMax(mode));
+            return usage(range.c_str());
         }
     } else if (colors >= 0) {
         return usage("--colors is only for modes 25 and 26");

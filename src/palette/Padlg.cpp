@@ -6,6 +6,8 @@
 
 #include "palette/palette_dialogs.h"
 #include "support/platform.h"
+#include "widgets/fonts.h"
+#include "widgets/window_ref.h"
 
 namespace kararisu {
 
@@ -15,13 +17,6 @@ constexpr int kClientWidth = 433;
 constexpr int kClientHeight = 306;
 // The room left beside the widest name for the two glyphs and a margin.
 constexpr int kExtentMargin = 84;
-
-QFont gothic(const char* family, int pixelSize, bool bold = false) {
-    QFont f(QString::fromUtf8(family));
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
 
 QFrame* bevel(QWidget* parent, QRect r, int shape) {
     auto* f = new QFrame(parent);
@@ -44,7 +39,7 @@ QLabel* label(QWidget* parent, const char* text, QPoint at, bool bold = false) {
 
 QRadioButton* radio(QWidget* parent, const char* text, QPoint at) {
     auto* b = new QRadioButton(QString::fromUtf8(text), parent);
-    b->setFont(gothic("ＭＳ Ｐゴシック", 16));
+    b->setFont(uiFont(kPropGothic, 16));
     b->move(at);
     b->adjustSize();
     return b;
@@ -73,11 +68,11 @@ TPalAddDlg::TPalAddDlg(PaletteList& palettes, const GlyphList& glyphs, Platform&
       platform_(platform) {
     setObjectName(QStringLiteral("PalAddDlg"));
     setWindowTitle(QStringLiteral("パレットを結合します"));
-    setFont(gothic("ＭＳ Ｐゴシック", 12));
+    setFont(uiFont(kPropGothic, 12));
     setFixedSize(kClientWidth, kClientHeight);
 
     TitleLabel = label(this, "結合するパレットを選んで下さい", {4, 8});
-    TitleLabel->setFont(gothic("ＭＳ Ｐゴシック", 16, true));
+    TitleLabel->setFont(uiFont(kPropGothic, 16, true));
     TitleLabel->adjustSize();
     Bevel1 = bevel(this, {0, 32, 433, 233}, QFrame::Panel);
     Bevel3 = bevel(this, {8, 40, 217, 105}, QFrame::Box);
@@ -91,8 +86,7 @@ TPalAddDlg::TPalAddDlg(PaletteList& palettes, const GlyphList& glyphs, Platform&
     PlusLabel = label(this, "プラス（結合）パレット指定", {16, 160}, true);
     PlusPalListBox = new PaletteListBox(this, palettes_, glyphs);
     PlusPalListBox->setGeometry(16, 176, 201, 73);
-    for (PaletteListBox* box : {BasePalListBox, PlusPalListBox})
-        box->setFont(gothic("ＭＳ ゴシック", 12));
+    for (PaletteListBox* box : {BasePalListBox, PlusPalListBox}) box->setFont(uiFont(kGothic, 12));
 
     MenuLabel = label(this, "〓　結合メニュー　〓", {242, 45}, true);
     MenuButton1 = radio(this, "１対１の結合", {248, 72});
@@ -194,12 +188,12 @@ bool TPalAddDlg::choiceComplete() const {
 }
 
 void TPalAddDlg::LoadButtonClick() {
-    loadPaletteFiles(platform_, palettes_, true);
+    loadPaletteFiles(platform_, windowRef(this), palettes_, true);
 }
 
 void TPalAddDlg::OkButtonClick() {
     if (!choiceComplete()) {
-        platform_.show(incompleteChoiceMessage());
+        platform_.show(windowRef(this), incompleteChoiceMessage());
         return;
     }
     accept();

@@ -7,10 +7,6 @@
 
 namespace kararisu {
 
-std::string paletteFileFilter() {
-    return std::string(kPaletteFilterDescription) + "|" + kPaletteFilterPattern;
-}
-
 FileDialogRequest paletteLoadRequest(bool severalFiles) {
     FileDialogRequest r;
     r.title = kPaletteLoadTitle;
@@ -21,12 +17,14 @@ FileDialogRequest paletteLoadRequest(bool severalFiles) {
     return r;
 }
 
-std::vector<int> loadPaletteFiles(Platform& platform, PaletteList& palettes, bool severalFiles) {
+std::vector<int> loadPaletteFiles(Platform& platform, WindowRef window, PaletteList& palettes,
+                                  bool severalFiles) {
     ensurePaletteFolder();
-    std::vector<std::string> paths = platform.openFiles(paletteLoadRequest(severalFiles));
+    std::vector<std::string> paths = platform.openFiles(window, paletteLoadRequest(severalFiles));
     if (!severalFiles && paths.size() > 1) paths.resize(1);
     std::vector<int> appended;
-    for (LoadedPalette& p : readPalettes(paths, platform)) {
+    WindowReporter reporter(platform, window);
+    for (LoadedPalette& p : readPalettes(paths, reporter)) {
         PaletteEntry entry{std::make_shared<const Palette>(std::move(p.file.palette)),
                            p.file.label.text(), p.file.depthCode, PaletteOrigin::PaletteFile};
         appended.push_back(palettes.size());

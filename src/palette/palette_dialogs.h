@@ -11,21 +11,19 @@
 
 namespace kararisu {
 
-// The file types both palette file dialogs offer, as the platform takes them
-// ("name|pattern|..."). Other palette formats are added here.
-std::string paletteFileFilter();
-
 // PLoadDlg: "パレットの読み込み" in the palette folder, several files when
 // the caller takes several.
 FileDialogRequest paletteLoadRequest(bool severalFiles);
 
-// Makes sure the palette folder exists, shows PLoadDlg and reads the chosen
+// Makes sure the palette folder exists, shows PLoadDlg above window and
+// reads the chosen
 // files in the dialog's order (only the first unless severalFiles). Each
 // accepted file is appended to the palettes as a palette of origin 8,
 // labelled with its 11 label bytes as stored and listed under its file
 // name; each refused file, or one that cannot be opened, shows the palette
-// message and is skipped. Returns the positions appended, for the caller to
+// message (above window too) and is skipped. Returns the positions appended, for the caller to
 // select; nothing when the dialog was cancelled.
-std::vector<int> loadPaletteFiles(Platform& platform, PaletteList& palettes, bool severalFiles);
+std::vector<int> loadPaletteFiles(Platform& platform, WindowRef window, PaletteList& palettes,
+                                  bool severalFiles);
 
 }  // namespace kararisu

@@ -1,7 +1,6 @@
 // GIMP palettes, JASC-PAL files and hex lists: text, one colour a line.
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 
 #include "palette/foreign_palettes.h"
 #include "support/printable.h"
@@ -185,10 +184,15 @@ bool looksLikeHexList(std::string_view text) {
 
 namespace {
 
-std::string row(const char* format, Rgb c) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, format, unsigned{c.r}, unsigned{c.g}, unsigned{c.b});
-    return buf;
+// A channel as GIMP aligns it: right-aligned in three columns.
+std::string padded(std::uint8_t v) {
+    std::string s = std::to_string(v);
+    return std::string(3 - s.size(), ' ') + s;
+}
+
+std::string hexByte(std::uint8_t v) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    return {kDigits[v >> 4], kDigits[v & 15]};
 }
 
 }  // namespace
@@ -198,20 +202,24 @@ std::string writeGimp(std::span<const Rgb> colours, std::string_view name) {
     for (char& ch : oneLine)
         if (ch == '\n' || ch == '\r') ch = ' ';
     std::string out = "GIMP Palette\nName: " + oneLine + "\nColumns: 16\n#\n";
-    for (std::size_t i = 0; i < colours.size(); ++i)
-        out += row("%3u %3u %3u\t", colours[i]) + "Index " + std::to_string(i) + "\n";
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const Rgb& c = colours[i];
+        out += padded(c.r) + " " + padded(c.g) + " " + padded(c.b) + "\tIndex " +
+               std::to_string(i) + "\n";
+    }
     return out;
 }
 
 std::string writeJasc(std::span<const Rgb> colours) {
     std::string out = "JASC-PAL\r\n0100\r\n" + std::to_string(colours.size()) + "\r\n";
-    for (const Rgb& c : colours) out += row("%u %u %u\r\n", c);
+    for (const Rgb& c : colours)
+        out += std::to_string(c.r) + " " + std::to_string(c.g) + " " + std::to_string(c.b) + "\r\n";
     return out;
 }
 
 std::string writeHexList(std::span<const Rgb> colours) {
     std::string out;
-    for (const Rgb& c : colours) out += row("%02x%02x%02x\n", c);
+    for (const Rgb& c : colours) out += hexByte(c.r) + hexByte(c.g) + hexByte(c.b) + "\n";
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 
 #include "reduce/dialog_place.h"
+#include "widgets/fonts.h"
 
 namespace kararisu {
 

@@ -10,10 +10,12 @@
 #include <QStackedWidget>
 
 #include "palette/palette_dialogs.h"
-#include "support/platform.h"
 #include "reduce/dialog_place.h"
 #include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
+#include "support/platform.h"
+#include "widgets/fonts.h"
+#include "widgets/window_ref.h"
 
 namespace kararisu {
 
@@ -119,6 +121,7 @@ std::optional<int> TGenSetDlg::checkedFreeCount(bool atOk) {
         const std::string error =
             "'" + Edit1->text().toStdString() + "' は有効な整数値ではありません。";
         platform_.show(
+            windowRef(this),
             atOk ? Message{error, "警告：誤入力です！！", MessageIcon::Stop, MessageButtons::Ok}
                  : generalErrorMessage(error));
         Edit1->setText(defaultCountText(mode));
@@ -144,8 +147,7 @@ void TGenSetDlg::ColorBoxChange() {
         UpDown1->setEnabled(false);
         return;
     }
-    RangeLabel->setText(mode == 25 ? QStringLiteral("指定範囲（１～２５６）")
-                                   : QStringLiteral("指定範囲（０～２４０）"));
+    RangeLabel->setText(QString::fromUtf8(modeInfo(mode).freeCountRange));
     RangeLabel->adjustSize();
     UpDown1->setRange(freeCountMin(mode), freeCountMax(mode));
     // A text that is no number is reported and replaced by the mode's
@@ -183,7 +185,7 @@ void TGenSetDlg::Edit1Enter() {
 
 // The first chosen file is read; the palette it gives becomes the choice.
 void TGenSetDlg::LoadButtonClick() {
-    const std::vector<int> appended = loadPaletteFiles(platform_, palettes_, false);
+    const std::vector<int> appended = loadPaletteFiles(platform_, windowRef(this), palettes_, false);
     if (!appended.empty()) PaletteBox->setCurrentIndex(appended.back());
 }
 
@@ -199,7 +201,8 @@ void TGenSetDlg::OKButtonClick() {
             break;
         case ReductionMenu::Reference:
             if (referenceIndex() < 0) {
-                platform_.show({"減色の基準となるビットマップが指定されていません。",
+                platform_.show(windowRef(this),
+                               {"減色の基準となるビットマップが指定されていません。",
                                 "設定しなおして下さい", MessageIcon::Exclamation,
                                 MessageButtons::Ok});
                 return;
@@ -207,7 +210,8 @@ void TGenSetDlg::OKButtonClick() {
             break;
         case ReductionMenu::GivenPalette:
             if (paletteIndex() < 0) {
-                platform_.show({"統一に使用するパレットが指定されていません。",
+                platform_.show(windowRef(this),
+                               {"統一に使用するパレットが指定されていません。",
                                 "設定しなおして下さい", MessageIcon::Exclamation,
                                 MessageButtons::Ok});
                 return;

@@ -10,10 +10,10 @@
 #include <memory>
 #include <optional>
 
-#include "widgets/glyphs.h"
-#include "widgets/list_mirrors.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
+#include "widgets/glyphs.h"
+#include "widgets/list_mirrors.h"
 
 class QLabel;
 class QFrame;

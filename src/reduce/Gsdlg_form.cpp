@@ -13,6 +13,7 @@
 #include "reduce/dialog_place.h"
 #include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
+#include "widgets/fonts.h"
 
 namespace kararisu {
 

@@ -6,13 +6,6 @@
 
 namespace kararisu {
 
-QFont uiFont(const QString& family, int pixelSize, bool bold) {
-    QFont f(family);
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
-
 void placeCentred(QWidget& w, int lift) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;

@@ -11,8 +11,8 @@ namespace kararisu {
 // The colour of level v (0-255) of the scale of a mode from 5 to 24.
 Rgb scaleColor(int mode, int v);
 
-// The palette of a mode: 16 entries for modes 3, 4, 8, 12, 16, 20, 24 and
-// 256 for the others. chosen holds the colours picked by the survey or the
+// The palette of a mode: 16 or 256 entries by the mode's result depth, the
+// system colours at the two ends where the mode keeps them. chosen holds the colours picked by the survey or the
 // median cut (ColorCount of them for modes 25 and 26); entries it does not
 // reach are black.
 Palette buildPalette(int mode, std::span<const Rgb> chosen);

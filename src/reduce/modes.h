@@ -16,6 +16,15 @@ constexpr int kModeCount = 27;
 // palette, unified on a chosen palette.
 enum class ReductionMenu { Individual = 1, Reference = 2, GivenPalette = 3 };
 
+// The colour scale a scale mode's palette runs through; None for the
+// modes whose palette is surveyed or the system's.
+enum class Scale { None, Grey, Red, Green, Blue, Sepia };
+
+// The system colours a palette keeps: none, the 20 (the first ten and last
+// ten of 256 entries) or the 16 (the first eight and last eight entries of
+// the system palette, at the two ends of the mode's palette).
+enum class SystemColours { None, Twenty, Sixteen };
+
 struct ModeInfo {
     const char* caption;     // the ColorBox item
     int colorCount;          // ColorCount set on choice (0 for 3, 25, 26)
@@ -23,11 +32,25 @@ struct ModeInfo {
     bool adaptive;           // surveyed, or a fixed palette known in advance
     PixelFormat resultFormat;
     int matchingMode;  // the palette the pixels are matched to first
+    Scale scale;
+    SystemColours system;
+    // The typed ColorCount's range and the dialog's caption of it; both 0
+    // and no caption where the mode fixes the count.
+    int freeCountMin;
+    int freeCountMax;
+    const char* freeCountRange;
+
+    // 16 or 256: the palette's entries, by the result's depth.
+    std::size_t entryCount() const { return resultFormat == PixelFormat::Bpp4 ? 16 : 256; }
+    bool freeCount() const { return freeCountRange != nullptr; }
+    // Where the chosen colours (surveyed, or a palette's) go: the entries
+    // between the system colours at the two ends.
+    std::size_t firstChosenEntry() const;
+    std::size_t chosenEntryCount() const;
 };
 
 const ModeInfo& modeInfo(int mode);
-bool isFreeCountMode(int mode);  // 25 and 26: ColorCount is typed
-// The range of the typed count of modes 25 (1-256) and 26 (0-240).
+bool isFreeCountMode(int mode);  // ColorCount is typed (25 and 26)
 int freeCountMin(int mode);
 int freeCountMax(int mode);
 

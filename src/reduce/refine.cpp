@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "reduce/fixed_palettes.h"
+#include "reduce/modes.h"
 #include "reduce/refine_assign.h"
 #include "reduce/refine_points.h"
 #include "worklists/color_match.h"
@@ -313,7 +314,7 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
 
 void refineChosen(std::span<const ColorTally> tallies, int mode, std::vector<Rgb>& chosen) {
     if (chosen.empty()) return;
-    const std::size_t first = mode == 1 ? 10 : (mode == 2 || mode == 26) ? 8 : 0;
+    const std::size_t first = modeInfo(mode).firstChosenEntry();
     std::vector<Rgb> entries = buildPalette(mode, chosen).entries();
     if (first + chosen.size() > entries.size()) return;
     refinePalette(tallies, entries, first, chosen.size());

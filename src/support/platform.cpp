@@ -6,8 +6,8 @@ Message generalErrorMessage(const std::string& what) {
     return Message{what, kApplicationTitle, MessageIcon::Stop, MessageButtons::Ok};
 }
 
-std::optional<SaveChoice> Platform::saveFileAs(const FileDialogRequest& request) {
-    std::optional<std::string> path = saveFile(request);
+std::optional<SaveChoice> Platform::saveFileAs(WindowRef window, const FileDialogRequest& request) {
+    std::optional<std::string> path = saveFile(window, request);
     if (!path) return std::nullopt;
     return SaveChoice{std::move(*path), request.filter.substr(0, request.filter.find('|'))};
 }

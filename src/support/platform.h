@@ -1,7 +1,8 @@
 #pragma once
 // Every message box, file dialog, folder chooser and beep of the desktop
 // program goes through this one interface, so that tests can answer them
-// from a script and record what was asked.
+// from a script and record what was asked. Each box and dialog names the
+// window it speaks for: it belongs to that window and stands above it.
 
 #include <optional>
 #include <string>
@@ -33,21 +34,55 @@ struct SaveChoice {
     friend bool operator==(const SaveChoice&, const SaveChoice&) = default;
 };
 
-class Platform : public Reporter {
+// A window, named without the toolkit: a form makes one from itself
+// (widgets/window_ref.h) and the toolkit's platform turns it back. The
+// empty one names no window: the box then stands above the window in front.
+class WindowRef {
   public:
-    // Message boxes and beeps come from Reporter.
+    constexpr WindowRef() = default;
+    constexpr explicit WindowRef(const void* window) : window_(window) {}
+    constexpr const void* get() const { return window_; }
+    constexpr explicit operator bool() const { return window_ != nullptr; }
+    friend constexpr bool operator==(WindowRef, WindowRef) = default;
 
+  private:
+    const void* window_ = nullptr;
+};
+
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    // A message box of window; the button chosen.
+    virtual Answer show(WindowRef window, const Message& message) = 0;
+    virtual void beep(Beep kind) = 0;
     // The chosen existing files, in the dialog's order; empty when cancelled.
-    virtual std::vector<std::string> openFiles(const FileDialogRequest& request) = 0;
+    virtual std::vector<std::string> openFiles(WindowRef window,
+                                               const FileDialogRequest& request) = 0;
     // The chosen file name; nothing when cancelled.
-    virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFile(WindowRef window,
+                                                const FileDialogRequest& request) = 0;
     // The same, with the filter the user chose; a platform whose dialog has
     // no choice of filter answers with the first.
-    virtual std::optional<SaveChoice> saveFileAs(const FileDialogRequest& request);
+    virtual std::optional<SaveChoice> saveFileAs(WindowRef window,
+                                                 const FileDialogRequest& request);
     // A folder, which the user may create by typing its name (asked with
     // a question before it is made); nothing when cancelled.
-    virtual std::optional<std::string> chooseFolder(const std::string& caption,
+    virtual std::optional<std::string> chooseFolder(WindowRef window, const std::string& caption,
                                                     const std::string& start) = 0;
+};
+
+// The platform as the Reporter of the core's work that one window started:
+// what the work says stands above that window.
+class WindowReporter final : public Reporter {
+  public:
+    WindowReporter(Platform& platform, WindowRef window) : platform_(platform), window_(window) {}
+    Answer show(const Message& message) override { return platform_.show(window_, message); }
+    void beep(Beep kind) override { platform_.beep(kind); }
+
+  private:
+    Platform& platform_;
+    WindowRef window_;
 };
 
 // The title of the application, the caption of informational messages and of

@@ -63,6 +63,60 @@ bool Problem::cannotRead() const {
     }
 }
 
+const char* kindName(ProblemKind kind) {
+    switch (kind) {
+        case ProblemKind::NotFound:
+            return "NotFound";
+        case ProblemKind::PermissionDenied:
+            return "PermissionDenied";
+        case ProblemKind::IsFolder:
+            return "IsFolder";
+        case ProblemKind::NotRegularFile:
+            return "NotRegularFile";
+        case ProblemKind::NoSpace:
+            return "NoSpace";
+        case ProblemKind::FileExists:
+            return "FileExists";
+        case ProblemKind::CannotOpen:
+            return "CannotOpen";
+        case ProblemKind::IoError:
+            return "IoError";
+        case ProblemKind::OutOfMemory:
+            return "OutOfMemory";
+        case ProblemKind::BmpTruncated:
+            return "BmpTruncated";
+        case ProblemKind::BmpBadSignature:
+            return "BmpBadSignature";
+        case ProblemKind::BmpBadHeaderSize:
+            return "BmpBadHeaderSize";
+        case ProblemKind::BmpBadPlanes:
+            return "BmpBadPlanes";
+        case ProblemKind::BmpBadBitCount:
+            return "BmpBadBitCount";
+        case ProblemKind::BmpUnsupportedCompression:
+            return "BmpUnsupportedCompression";
+        case ProblemKind::BmpEmbeddedImage:
+            return "BmpEmbeddedImage";
+        case ProblemKind::BmpBadDimensions:
+            return "BmpBadDimensions";
+        case ProblemKind::BmpTooLarge:
+            return "BmpTooLarge";
+        case ProblemKind::BmpBadPaletteSize:
+            return "BmpBadPaletteSize";
+        case ProblemKind::BmpBadBitFields:
+            return "BmpBadBitFields";
+        case ProblemKind::BmpBadPixelOffset:
+            return "BmpBadPixelOffset";
+        case ProblemKind::BmpBadRle:
+            return "BmpBadRle";
+        case ProblemKind::PaletteRefused:
+            return "PaletteRefused";
+        case ProblemKind::NoPalette:
+            return "NoPalette";
+    }
+    return "?";
+}
+
 std::string describe(const std::string& path, const Problem& problem) {
     return path + ": " + problem.reason;
 }

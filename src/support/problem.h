@@ -55,6 +55,10 @@ struct Problem {
     friend bool operator==(const Problem&, const Problem&) = default;
 };
 
+// The kind's name as written in the code ("BmpTruncated"), for files that
+// record which problem an input is expected to give.
+const char* kindName(ProblemKind kind);
+
 // "path: reason": a problem with the file it concerns, as the batch tool
 // prints it.
 std::string describe(const std::string& path, const Problem& problem);

@@ -6,8 +6,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "widgets/glyphs.h"
 #include "viewers/viewer_window.h"
+#include "widgets/fonts.h"
+#include "widgets/glyphs.h"
 
 namespace kararisu {
 
@@ -19,13 +20,6 @@ constexpr int kLabelTop = 28;
 // Left edges of the three value labels for three digits; each digit less
 // moves a number right by one digit's width, so they end at one edge.
 constexpr int kRLeft = 152, kGLeft = 216, kBLeft = 280, kDigit = 11;
-
-QFont gothic(int pixelSize, bool bold) {
-    QFont f(QStringLiteral("ＭＳ ゴシック"));
-    f.setPixelSize(pixelSize);
-    f.setBold(bold);
-    return f;
-}
 
 }  // namespace
 
@@ -72,7 +66,7 @@ TPPreForm::TPPreForm(ResultList& results, const GlyphList& glyphs)
     PalBox = new GlyphComboBox(Panel1, glyphs_, [this](int i) {
         return i >= 0 && i < results_.size() ? results_.at(i).depth : -1;
     });
-    PalBox->setFont(gothic(12, false));
+    PalBox->setFont(uiFont(kGothic, 12));
     PalBox->setGeometry(50, 0, 145, 26);
     PalBox->installEventFilter(this);
     connect(PalBox, &QComboBox::activated, this, [this](int k) { showResult(k, true); });
@@ -84,7 +78,7 @@ TPPreForm::TPPreForm(ResultList& results, const GlyphList& glyphs)
     HButton->setText(QStringLiteral("16進数"));
     HButton->setGeometry(264, 0, 57, 25);
     for (QToolButton* b : {DButton, HButton}) {
-        b->setFont(gothic(12, true));
+        b->setFont(uiFont(kGothic, 12, true));
         b->setCheckable(true);
         b->setAutoExclusive(true);
         b->setAutoRaise(true);
@@ -99,7 +93,7 @@ TPPreForm::TPPreForm(ResultList& results, const GlyphList& glyphs)
     Bevel1->setGeometry(0, 24, kWidth, 26);
     auto label = [this](const char* text, int left) {
         auto* l = new QLabel(QString::fromUtf8(text), Panel1);
-        l->setFont(gothic(20, true));
+        l->setFont(uiFont(kGothic, 20, true));
         l->adjustSize();
         l->move(left, kLabelTop);
         return l;
@@ -129,10 +123,6 @@ void TPPreForm::openResult(int k, const QString& prefix) {
     PalBox->setCurrentIndex(k);
     show();
     activateWindow();
-}
-
-void TPPreForm::ShowResult(int k) {
-    showResult(k, false);
 }
 
 void TPPreForm::showResult(int k, bool refresh) {

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "widgets/list_mirrors.h"
 #include "viewers/glyph_combo.h"
+#include "widgets/list_mirrors.h"
 #include "worklists/palette.h"
 
 namespace kararisu {
@@ -68,8 +68,6 @@ class TPPreForm : public QWidget {
     // name and "のパレット", selects it and shows the window again.
     void openResult(int k, const QString& prefix);
 
-    // Makes result k the shown palette and sizes the window to its grid.
-    void ShowResult(int k);
     // Arrows, grid, and empty value labels.
     void RefreshPalette();
     void UpButtonClick();

@@ -11,11 +11,13 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "widgets/glyphs.h"
 #include "support/platform.h"
+#include "widgets/window_ref.h"
 #include "viewers/image_info.h"
 #include "viewers/view_image.h"
 #include "viewers/viewer_window.h"
+#include "widgets/fonts.h"
+#include "widgets/glyphs.h"
 
 namespace kararisu {
 
@@ -25,12 +27,6 @@ constexpr int kMaxClientWidth = 640;
 constexpr int kMaxClientHeight = 480;
 constexpr int kScrollStep = 10;
 const QColor kWindowGrey(128, 128, 128);
-
-QFont gothic(const char* family, int pixelSize) {
-    QFont f(QString::fromUtf8(family));
-    f.setPixelSize(pixelSize);
-    return f;
-}
 
 }  // namespace
 
@@ -59,7 +55,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
     setObjectName(name);
     setWindowTitle(name);
     setAttribute(Qt::WA_QuitOnClose, false);
-    setFont(gothic("ＭＳ Ｐゴシック", 12));
+    setFont(uiFont(kPropGothic, 12));
     QPalette grey = palette();
     grey.setColor(QPalette::Window, kWindowGrey);
     setPalette(grey);
@@ -118,7 +114,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
     connect(DownButton, &QToolButton::clicked, this, [this] { DownButtonClick(); });
     Selector = new GlyphComboBox(
         Panel1, glyphs_, [this](int i) { return i >= 0 && i < count() ? entryAt(i).depth : -1; });
-    Selector->setFont(gothic("ＭＳ ゴシック", 12));
+    Selector->setFont(uiFont(kGothic, 12));
     Selector->setGeometry(50, 0, 145, 26);
     Selector->installEventFilter(this);
     connect(Selector, &QComboBox::activated, this, [this](int k) { ShowEntry(k); });
@@ -205,7 +201,7 @@ void ImageViewer::I1Click() {
     const int k = Selector->currentIndex();
     if (k < 0 || k >= count()) return;
     const ImageEntry& entry = entryAt(k);
-    platform_.show(Message{
+    platform_.show(windowRef(this), Message{
         imageInformationText(Selector->itemText(k).toStdString(), *entry.bitmap, entry.depth),
         kApplicationTitle});
 }
@@ -215,11 +211,12 @@ void ImageViewer::C2Click() {
     if (k < 0 || k >= count()) return;
     const std::shared_ptr<const Bitmap> bitmap = entryAt(k).bitmap;
     if (bitmap->isEmpty()) return;
-    WorkArea work(&platform_);
+    WindowReporter reporter(platform_, windowRef(this));
+    WorkArea work(&reporter);
     if (memoryHook_) work.setHook(memoryHook_);
     // A refused buffer has shown its own message; no number is shown then.
     if (std::optional<std::string> text = colorCountReport(*bitmap, work))
-        platform_.show(Message{*text, kApplicationTitle});
+        platform_.show(windowRef(this), Message{*text, kApplicationTitle});
 }
 
 }  // namespace kararisu

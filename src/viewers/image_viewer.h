@@ -16,9 +16,9 @@
 #include <memory>
 #include <utility>
 
-#include "widgets/list_mirrors.h"
 #include "reduce/work_area.h"
 #include "viewers/glyph_combo.h"
+#include "widgets/list_mirrors.h"
 #include "worklists/work_list.h"
 
 class QAction;
@@ -91,8 +91,6 @@ class ImageViewer : public QWidget {
     QPoint imagePosition() const;
     // The first paint since the last ShowEntry has happened.
     bool painted() const { return painted_; }
-    // The entry whose picture is shown, or -1.
-    int shownIndex() const;
 
     // Tests decide which buffers of the colour count are granted.
     void setMemoryHook(WorkArea::Hook hook) { memoryHook_ = std::move(hook); }

@@ -39,10 +39,6 @@ QPoint ImageViewer::imagePosition() const {
     return Picture->pos();
 }
 
-int ImageViewer::shownIndex() const {
-    return viewBitmap_ ? Selector->currentIndex() : -1;
-}
-
 void ImageViewer::placeChildren() {
     const int mh = menuHeight(MainMenu1, width());
     MainMenu1->setGeometry(0, 0, width(), mh);

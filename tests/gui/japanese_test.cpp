@@ -88,7 +88,7 @@ TEST_F(FolderChooserTest, ATypedNewFolderIsMadeWithItsParentsWhenTheUserAgrees) 
         typeAndChoose(d, QStringLiteral("new/deeper"));
     });
     const std::optional<std::string> chosen =
-        qt.chooseFolder("保存するフォルダの選択", dir.path().toStdString());
+        qt.chooseFolder(WindowRef(), "保存するフォルダの選択", dir.path().toStdString());
     ASSERT_TRUE(chosen);
     EXPECT_EQ(*chosen, fresh);
     EXPECT_TRUE(fs::is_directory(fresh));
@@ -100,14 +100,14 @@ TEST_F(FolderChooserTest, DecliningKeepsTheChooserOpenAndMakesNothing) {
         typeAndChoose(d, QStringLiteral("declined"));
         whenModal<QFileDialog>([](QFileDialog* still) { still->reject(); }, 50);
     });
-    EXPECT_FALSE(qt.chooseFolder("c", dir.path().toStdString()));
+    EXPECT_FALSE(qt.chooseFolder(WindowRef(), "c", dir.path().toStdString()));
     EXPECT_FALSE(fs::exists(path("declined")));
 }
 
 TEST_F(FolderChooserTest, AnExistingFolderIsChosenWithoutAQuestion) {
     fs::create_directory(path("there"));
     whenModal<QFileDialog>([&](QFileDialog* d) { typeAndChoose(d, QStringLiteral("there")); });
-    EXPECT_EQ(qt.chooseFolder("c", dir.path().toStdString()), path("there"));
+    EXPECT_EQ(qt.chooseFolder(WindowRef(), "c", dir.path().toStdString()), path("there"));
 }
 
 TEST(SaveDialogTexts, TheOverwriteQuestionOfTheSaveDialogIsJapanese) {
@@ -128,7 +128,7 @@ TEST(SaveDialogTexts, TheOverwriteQuestionOfTheSaveDialogIsJapanese) {
         });
         d->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Save)->click();
     });
-    EXPECT_EQ(qt.saveFile(r), taken.toStdString());
+    EXPECT_EQ(qt.saveFile(WindowRef(), r), taken.toStdString());
 }
 
 TEST(ProblemTexts, EveryKindHasAJapaneseSentenceAndTheFileComesFirst) {

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "palette/palette_dialogs.h"
 #include "gui/fake_platform.h"
+#include "palette/palette_dialogs.h"
 #include "palette/palette_file.h"
 #include "support/scoped_env.h"
 
@@ -60,7 +60,7 @@ TEST_F(PaletteDialogsTest, PaletteFolderIsQtsDataFolderOfTheProgram) {
 }
 
 TEST_F(PaletteDialogsTest, LoadDialogIsAskedInTheFolderItCreates) {
-    EXPECT_TRUE(loadPaletteFiles(platform, palettes, true).empty());  // cancelled
+    EXPECT_TRUE(loadPaletteFiles(platform, WindowRef(), palettes, true).empty());  // cancelled
     EXPECT_TRUE(fs::is_directory(path("data/kararisu/Palette")));
     ASSERT_EQ(platform.openRequests.size(), 1u);
     const FileDialogRequest& r = platform.openRequests[0];
@@ -72,7 +72,7 @@ TEST_F(PaletteDialogsTest, LoadDialogIsAskedInTheFolderItCreates) {
     EXPECT_EQ(r.defaultSuffix, "gpl");
     EXPECT_TRUE(r.multiSelect);
     EXPECT_FALSE(r.preview);
-    loadPaletteFiles(platform, palettes, false);
+    loadPaletteFiles(platform, WindowRef(), palettes, false);
     EXPECT_FALSE(platform.openRequests[1].multiSelect);
     EXPECT_TRUE(platform.messages.empty());
     EXPECT_TRUE(palettes.empty());
@@ -87,7 +87,7 @@ TEST_F(PaletteDialogsTest, EveryGoodFileIsAppendedAndEveryBadOneReported) {
     std::ofstream(path("short.gpl")) << "too short";
     platform.openAnswers.push_back({a, path("short.gpl"), path("gone.gpl"), b});
 
-    EXPECT_EQ(loadPaletteFiles(platform, palettes, true), (std::vector<int>{1, 2}));
+    EXPECT_EQ(loadPaletteFiles(platform, WindowRef(), palettes, true), (std::vector<int>{1, 2}));
     EXPECT_EQ(platform.messages,
               (std::vector<Message>{paletteNotCreatedMessage(), paletteNotCreatedMessage()}));
     ASSERT_EQ(palettes.size(), 3);
@@ -104,6 +104,6 @@ TEST_F(PaletteDialogsTest, EveryGoodFileIsAppendedAndEveryBadOneReported) {
 TEST_F(PaletteDialogsTest, OneFileCallersTakeTheFirstChosenOnly) {
     const std::string a = gpl("a.gpl", "x", 0, Palette({{1, 1, 1}}));
     platform.openAnswers.push_back({a, gpl("b.gpl", "y", 0, Palette({{2, 2, 2}}))});
-    EXPECT_EQ(loadPaletteFiles(platform, palettes, false), std::vector<int>{0});
+    EXPECT_EQ(loadPaletteFiles(platform, WindowRef(), palettes, false), std::vector<int>{0});
     EXPECT_EQ(palettes.lines(), std::vector<std::string>{"a.gpl"});
 }

@@ -110,8 +110,8 @@ TEST(QtPlatformBoxes, ShowTextCaptionIconButtonsAndAnswer) {
         EXPECT_EQ(box->standardButtons(), QMessageBox::Retry | QMessageBox::Cancel);
         box->button(QMessageBox::Retry)->click();
     });
-    Answer a = qt.show(Message{"gone.bmp: No such file", "オープンエラー", MessageIcon::Stop,
-                               MessageButtons::RetryCancel});
+    Answer a = qt.show(WindowRef(), Message{"gone.bmp: No such file", "オープンエラー",
+                                            MessageIcon::Stop, MessageButtons::RetryCancel});
     EXPECT_EQ(a, Answer::Retry);
 
     whenModal<QMessageBox>([](QMessageBox* box) {
@@ -119,7 +119,8 @@ TEST(QtPlatformBoxes, ShowTextCaptionIconButtonsAndAnswer) {
         EXPECT_EQ(box->icon(), QMessageBox::Warning);
         box->button(QMessageBox::No)->click();
     });
-    EXPECT_EQ(qt.show(Message{"t", "", MessageIcon::Exclamation, MessageButtons::YesNoCancel}),
+    EXPECT_EQ(qt.show(WindowRef(),
+                      Message{"t", "", MessageIcon::Exclamation, MessageButtons::YesNoCancel}),
               Answer::No);
 }
 
@@ -151,5 +152,5 @@ TEST_F(QtOpenDialogTest, OpenDialogIsQtsOwnWithFilterFolderAndPreview) {
         EXPECT_TRUE(picture->pixmap().isNull());
         d->reject();
     });
-    EXPECT_TRUE(qt.openFiles(r).empty());
+    EXPECT_TRUE(qt.openFiles(WindowRef(), r).empty());
 }

@@ -74,7 +74,7 @@ bool shootSave(Program& program, const std::string& folder, const QString& prefi
         });
         d->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Open)->click();
     });
-    qt.chooseFolder(kSaveFolderCaption, folder);
+    qt.chooseFolder(WindowRef(), kSaveFolderCaption, folder);
 
     // The save dialog as save as opens it.
     FileDialogRequest r;
@@ -85,12 +85,12 @@ bool shootSave(Program& program, const std::string& folder, const QString& prefi
     r.preview = true;
     r.confirmOverwrite = true;
     whenUp(ok, prefix + "-save-dialog.png", [](QWidget* w) { w->close(); });
-    qt.saveFile(r);
+    qt.saveFile(WindowRef(), r);
 
     whenUp(ok, prefix + "-save-overwrite-question.png", [](QWidget* w) {
         if (auto* b = qobject_cast<QMessageBox*>(w)) b->button(QMessageBox::Cancel)->click();
     });
-    qt.show(overwriteQuestion("photo.bmp"));
+    qt.show(WindowRef(), overwriteQuestion("photo.bmp"));
     return ok;
 }
 
