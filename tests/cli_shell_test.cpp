@@ -205,7 +205,8 @@ TEST_F(CliShell, JsonLinesWithTheFieldsOfTheText) {
     EXPECT_EQ(sh("$CLI info --json " + q("a.bmp")).out,
               "{\"file\":\"" + file("a.bmp") +
                   "\",\"width\":4,\"height\":2,\"bitsInFile\":24,\"format\":\"24\","
-                  "\"depthCode\":4,\"compression\":\"none\"}\n");
+                  "\"depthCode\":4,\"compression\":\"none\",\"fileFormat\":\"BMP\","
+                  "\"transparent\":0}\n");
     EXPECT_EQ(sh("$CLI palette --json " + q("p.gpl")).out,
               "{\"file\":\"" + file("p.gpl") +
                   "\",\"label\":\"x          \",\"labelBytes\":\"7820202020202020202020\","

@@ -12,17 +12,31 @@
 
 using namespace kararisu;
 
-TEST(BmpSuffix, LastThreeCharactersInAnyCase) {
-    EXPECT_TRUE(hasBmpSuffix("a.bmp"));
-    EXPECT_TRUE(hasBmpSuffix("/x/A.BMP"));
-    EXPECT_TRUE(hasBmpSuffix("b.bMp"));
-    EXPECT_TRUE(hasBmpSuffix("bmp"));  // only the last three count
-    EXPECT_TRUE(hasBmpSuffix("filebmp"));
-    EXPECT_FALSE(hasBmpSuffix("c.txt"));
-    EXPECT_FALSE(hasBmpSuffix("c.bmp "));
-    EXPECT_FALSE(hasBmpSuffix("mp"));
-    EXPECT_FALSE(hasBmpSuffix(""));
-    EXPECT_FALSE(hasBmpSuffix("c.bm\xc3\xa9"));
+TEST(ImageSuffix, LastThreeCharactersInAnyCase) {
+    EXPECT_TRUE(hasImageSuffix("a.bmp"));
+    EXPECT_TRUE(hasImageSuffix("/x/A.BMP"));
+    EXPECT_TRUE(hasImageSuffix("b.bMp"));
+    EXPECT_TRUE(hasImageSuffix("bmp"));  // only the last three count
+    EXPECT_TRUE(hasImageSuffix("filebmp"));
+    EXPECT_TRUE(hasImageSuffix("photo.PNG"));
+    EXPECT_TRUE(hasImageSuffix("png"));
+    EXPECT_FALSE(hasImageSuffix("c.txt"));
+    EXPECT_FALSE(hasImageSuffix("c.bmp "));
+    EXPECT_FALSE(hasImageSuffix("mp"));
+    EXPECT_FALSE(hasImageSuffix(""));
+    EXPECT_FALSE(hasImageSuffix("c.bm\xc3\xa9"));
+    EXPECT_FALSE(hasImageSuffix("c.jpg"));
+}
+
+TEST(ImageNames, TheWrittenFormatReplacesTheOtherFormatsExtensionOnly) {
+    EXPECT_EQ(fileNameInFormat("photo.png", ImageFormat::Bmp), "photo.bmp");
+    EXPECT_EQ(fileNameInFormat("photo.PNG", ImageFormat::Png), "photo.PNG");
+    EXPECT_EQ(fileNameInFormat("logo.dib", ImageFormat::Bmp), "logo.dib");
+    EXPECT_EQ(fileNameInFormat("logo.dib", ImageFormat::Png), "logo.png");
+    EXPECT_EQ(fileNameInFormat("scan", ImageFormat::Png), "scan");
+    EXPECT_EQ(fileNameInFormat("a.b.bmp", ImageFormat::Png), "a.b.png");
+    EXPECT_EQ(formatOfExtension("/x.png/y"), std::nullopt);
+    EXPECT_EQ(formatOfExtension("y.Bmp"), ImageFormat::Bmp);
 }
 
 TEST(LongForm, AbsoluteAndClean) {
@@ -67,7 +81,7 @@ struct TempFolder {
 
 TEST(ReadSource, MissingFileCannotBeOpened) {
     TempFolder t;
-    const Outcome<Bitmap> r = loadSourceBmp(t / "gone.bmp");
+    const Outcome<ImageFile> r = readSourceImage(t / "gone.bmp");
     ASSERT_FALSE(r);
     EXPECT_EQ(r.problem().kind, ProblemKind::NotFound);
     EXPECT_TRUE(r.problem().cannotRead());
@@ -80,15 +94,15 @@ TEST(ReadSource, FolderAndPipeAreRefusedWithoutReading) {
     std::filesystem::create_directory(t / "folder.bmp");
     ASSERT_EQ(::mkfifo((t / "pipe.bmp").c_str(), 0600), 0);
     for (const char* name : {"folder.bmp", "pipe.bmp"}) {
-        const Outcome<BmpImage> r = readSourceBmp(t / name);  // a pipe would block a reader
+        const Outcome<ImageFile> r = readSourceImage(t / name);  // a pipe would block a reader
         ASSERT_FALSE(r) << name;
         EXPECT_EQ(r.problem().kind, ProblemKind::NotRegularFile) << name;
         EXPECT_FALSE(r.problem().cannotRead()) << name;
     }
-    EXPECT_EQ(
-        messageText(loadFailureMessage("/f/folder.bmp", loadSourceBmp(t / "folder.bmp").problem())),
-        "警告：読み込めません！！: folder.bmpは有効なビットマップデータではありません。 "
-        "(/f/folder.bmp: not a file)");
+    EXPECT_EQ(messageText(
+                  loadFailureMessage("/f/folder.bmp", readSourceImage(t / "folder.bmp").problem())),
+              "警告：読み込めません！！: folder.bmpは有効なビットマップデータではありません。 "
+              "(/f/folder.bmp: not a file)");
 }
 
 TEST(ReadSource, HugeFileIsRefusedBeforeItIsRead) {
@@ -96,7 +110,7 @@ TEST(ReadSource, HugeFileIsRefusedBeforeItIsRead) {
     const std::string huge = t / "huge.bmp";
     { std::ofstream(huge) << "BM"; }
     std::filesystem::resize_file(huge, std::uintmax_t{8} << 30);  // sparse: no disk used
-    const Outcome<BmpImage> r = readSourceBmp(huge);
+    const Outcome<ImageFile> r = readSourceImage(huge);
     ASSERT_FALSE(r);
     EXPECT_EQ(r.problem().kind, ProblemKind::BmpTooLarge);
 }
@@ -104,7 +118,25 @@ TEST(ReadSource, HugeFileIsRefusedBeforeItIsRead) {
 TEST(ReadSource, ValidFileReadsAsTheCoreReadsIt) {
     TempFolder t;
     saveBmp(Bitmap(3, 2, PixelFormat::Bpp8), t / "ok.bmp").take(t / "ok.bmp");
-    const Bitmap b = loadSourceBmp(t / "ok.bmp").take("ok.bmp");
-    EXPECT_EQ(b.width(), 3);
-    EXPECT_EQ(b.format(), PixelFormat::Bpp8);
+    const ImageFile f = readSourceImage(t / "ok.bmp").take("ok.bmp");
+    EXPECT_EQ(f.bitmap.width(), 3);
+    EXPECT_EQ(f.bitmap.format(), PixelFormat::Bpp8);
+    EXPECT_EQ(f.format, ImageFormat::Bmp);
+}
+
+TEST(ReadSource, TheContentDecidesTheFormatNotTheName) {
+    TempFolder t;
+    Bitmap b(3, 2, PixelFormat::Bpp4);
+    b.setIndex(2, 1, 5);
+    savePng(b, t / "looks.bmp").take("looks.bmp");
+    saveBmp(b, t / "looks.png").take("looks.png");
+    const ImageFile png = readSourceImage(t / "looks.bmp").take("looks.bmp");
+    const ImageFile bmp = readSourceImage(t / "looks.png").take("looks.png");
+    EXPECT_EQ(png.format, ImageFormat::Png);
+    EXPECT_EQ(bmp.format, ImageFormat::Bmp);
+    EXPECT_EQ(png.bitmap, bmp.bitmap);
+    { std::ofstream(t / "text.png") << "neither format"; }
+    const Outcome<ImageFile> neither = readSourceImage(t / "text.png");
+    ASSERT_FALSE(neither);
+    EXPECT_EQ(neither.problem().kind, ProblemKind::NotAnImage);
 }

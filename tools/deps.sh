@@ -4,6 +4,7 @@
 set -euo pipefail
 cli=(cmake g++ make pkg-config)
 build=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev
+       libspng-dev zlib1g-dev
        fonts-morisawa-bizud-gothic fonts-ipafont-gothic)
 test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils help2man)
 fuzz=(clang libclang-rt-14-dev)

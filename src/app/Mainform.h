@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "reduce/engines.h"
+#include "worklists/image_file.h"
 #include "widgets/window_ref.h"
 #include "worklists/mirrored_list.h"
 
@@ -141,7 +142,7 @@ class TMain : public QMainWindow {
     void enableResultCommands(bool rows);
 
     // Loading (Mainform_load.cpp).
-    void addSource(const std::string& path, Bitmap bitmap);
+    void addSource(const std::string& path, ImageFile image);
     void recomputeExtent();
     void loadCommandLine(const std::vector<std::string>& arguments);
     // A dropped or named file: taken, rejected (name added to rejected), or

@@ -13,7 +13,6 @@
 #include "app/problem_texts.h"
 #include "app/save_texts.h"
 #include "support/platform.h"
-#include "worklists/bmp/bmp.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
 
@@ -21,8 +20,9 @@ namespace kararisu {
 
 // One accepted file: its entry, its line in the "before" list and its item
 // in the source viewer's selector, in one step.
-void TMain::addSource(const std::string& path, Bitmap bitmap) {
-    lists_.sources.append(makeImageEntry(path, std::move(bitmap)), fileNameOf(path));
+void TMain::addSource(const std::string& path, ImageFile image) {
+    lists_.sources.append(makeImageEntry(path, std::move(image.bitmap), image.format),
+                          fileNameOf(path));
 }
 
 void TMain::recomputeExtent() {
@@ -36,7 +36,7 @@ void TMain::recomputeExtent() {
 void TMain::Open1Click() {
     for (;;) {
         FileDialogRequest request;
-        request.filter = kBitmapFilter;
+        request.filter = kImageOpenFilter;
         request.folder = OpenFolder;
         request.fileName.clear();
         request.multiSelect = true;
@@ -47,7 +47,7 @@ void TMain::Open1Click() {
             for (const std::string& chosen : files) {
                 const std::string path = longFormOf(chosen);
                 OpenFolder = folderOf(path);
-                addSource(path, loadSourceBmp(path).take(path));
+                addSource(path, readSourceImage(path).take(path));
             }
             recomputeExtent();
             return;
@@ -69,12 +69,12 @@ void TMain::Open1Click() {
 }
 
 void TMain::loadChecked(const std::string& path, std::vector<std::string>& rejected) {
-    if (!hasBmpSuffix(path)) {
+    if (!hasImageSuffix(path)) {
         rejected.push_back(fileNameOf(path));
         return;
     }
     // Read once: the picture that was checked is the one that is listed.
-    Outcome<Bitmap> bitmap = loadSourceBmp(path);
+    Outcome<ImageFile> bitmap = readSourceImage(path);
     if (!bitmap && bitmap.problem().cannotRead()) throw ProblemError(bitmap.problem(), path);
     if (!bitmap) {
         rejected.push_back(fileNameOf(path));

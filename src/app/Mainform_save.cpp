@@ -12,7 +12,7 @@
 #include "palette/palette_formats.h"
 #include "support/files.h"
 #include "support/platform.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 
 namespace kararisu {
 
@@ -35,8 +35,8 @@ std::vector<SelectedResult> selectedResults(const ResultList& results, const Gen
 
 // A file that cannot be written ends the command through the general error
 // display; the writer leaves whatever was at `path` as it was.
-void writeBmp(const ImageEntry& entry, const std::string& path) {
-    saveBmp(*entry.bitmap, path).take(path);
+void writeImage(const ImageEntry& entry, const std::string& path, ImageFormat format) {
+    saveImage(*entry.bitmap, path, format).take(path);
 }
 
 // Any directory entry of that name counts, a folder or a dangling link too:
@@ -47,6 +47,17 @@ bool nameTaken(const std::string& path) {
 }
 
 }  // namespace
+
+std::string imageSaveFilter(ImageFormat first) {
+    return first == ImageFormat::Png ? std::string(kPngFilter) + "|" + kBitmapFilter
+                                     : std::string(kBitmapFilter) + "|" + kPngFilter;
+}
+
+ImageFormat chosenImageFormat(const std::string& path, const std::string& filterName) {
+    if (const std::optional<ImageFormat> named = formatOfExtension(path)) return *named;
+    const std::string png(kPngFilter);
+    return filterName == png.substr(0, png.find('|')) ? ImageFormat::Png : ImageFormat::Bmp;
+}
 
 Message overwriteQuestion(const std::string& name) {
     return Message{name + "を含め、同じ名前のファイルが存在します。" +
@@ -71,24 +82,25 @@ void TMain::F1Click() {
             if (a == Answer::Cancel) return;
             if (a == Answer::Yes) ask = false;
         }
-        writeBmp(r.entry, target);
+        writeImage(r.entry, target, r.entry.format);
         SaveFolder = folderOf(target);
     }
 }
 
-// Save as for one result; a cancel skips it.
+// Save as for one result; a cancel skips it. The dialog offers BMP and
+// PNG, the result's own format first.
 void TMain::saveAs(const ImageEntry& entry) {
     FileDialogRequest request;
-    request.filter = kBitmapFilter;
+    request.filter = imageSaveFilter(entry.format);
     request.folder = SaveFolder;
     request.fileName = fileNameOf(entry.path);
-    request.defaultSuffix = "bmp";
+    request.defaultSuffix = imageFormatExtension(entry.format);
     request.preview = true;
     request.confirmOverwrite = true;
-    const std::optional<std::string> path = platform_.saveFile(windowRef(this), request);
-    if (!path) return;
-    writeBmp(entry, *path);
-    SaveFolder = folderOf(*path);
+    const std::optional<SaveChoice> choice = platform_.saveFileAs(windowRef(this), request);
+    if (!choice) return;
+    writeImage(entry, choice->path, chosenImageFormat(choice->path, choice->filter));
+    SaveFolder = folderOf(choice->path);
 }
 
 void TMain::S3Click() {
@@ -102,7 +114,7 @@ void TMain::S2Click() {
         if (folderOf(r.entry.path).empty())
             saveAs(r.entry);
         else
-            writeBmp(r.entry, r.entry.path);
+            writeImage(r.entry, r.entry.path, r.entry.format);
     }
 }
 

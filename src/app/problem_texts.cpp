@@ -50,6 +50,20 @@ std::string problemReason(ProblemKind kind) {
             return "画素データの位置が正しくありません。";
         case ProblemKind::BmpBadRle:
             return "ランレングス圧縮のデータが壊れています。";
+        case ProblemKind::PngTruncated:
+            return "ＰＮＧファイルが途中で切れています。";
+        case ProblemKind::PngBadHeader:
+            return "ＰＮＧのヘッダ（IHDR）が正しくありません。";
+        case ProblemKind::PngBadChunk:
+            return "ＰＮＧのチャンクが壊れているか、正しくありません。";
+        case ProblemKind::PngBadImageData:
+            return "ＰＮＧの画像データが壊れています。";
+        case ProblemKind::PngTooLarge:
+            return "画像が大きすぎます。";
+        case ProblemKind::PngCannotWrite:
+            return "大きさが０の画像はＰＮＧで保存できません。";
+        case ProblemKind::NotAnImage:
+            return "ＢＭＰファイルでもＰＮＧファイルでもありません。";
         case ProblemKind::PaletteRefused:
             return "有効なパレットデータではありません。";
         case ProblemKind::NoPalette:

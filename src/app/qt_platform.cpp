@@ -15,7 +15,7 @@
 #include "app/bitmap_image.h"
 #include "app/folder_creation.h"
 #include "widgets/window_ref.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 
 namespace kararisu {
 
@@ -83,7 +83,7 @@ Answer answerOf(int button) {
 constexpr qint64 kPreviewLimit = 64 * 1024 * 1024;
 
 // A picture of the highlighted file beside the dialog's list, drawn by the
-// program's own BMP reader, with its size below it.
+// program's own BMP and PNG readers, with its size below it.
 class BmpPreview : public QWidget {
   public:
     explicit BmpPreview(QWidget* parent) : QWidget(parent) {
@@ -106,7 +106,7 @@ class BmpPreview : public QWidget {
         size_->clear();
         QFileInfo info(path);
         if (!info.isFile() || info.size() > kPreviewLimit) return;
-        Outcome<BmpImage> r = readBmpFile(s(path));
+        Outcome<ImageFile> r = readImageFile(s(path));
         if (!r || r->bitmap.isEmpty()) {
             size_->setText(QStringLiteral("（表示できません）"));
             return;

@@ -7,7 +7,7 @@
 #include "cli/json.h"
 #include "palette/palette_file.h"
 #include "support/printable.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
 
@@ -62,23 +62,36 @@ Answer StderrReporter::show(const Message& message) {
     }
 }
 
-Outcome<BmpImage> readStandardInput() {
+Outcome<ImageFile> readStandardInput() {
     static bool read = false;
     if (read) return Problem{ProblemKind::CannotOpen, "standard input was read already"};
     read = true;
     if (isatty(STDIN_FILENO) == 1)
         return Problem{ProblemKind::CannotOpen,
                        "standard input is a terminal; send the image through a pipe or <"};
-    return readBmpStream(STDIN_FILENO);
+    return readImageStream(STDIN_FILENO);
 }
 
-std::unique_ptr<Bitmap> loadImage(Console& console, const std::string& path) {
-    Outcome<BmpImage> image =
-        path == kStandardStream ? readStandardInput() : readBmpFile(path);
+Outcome<ImageFile> readImageArgument(const std::string& path) {
+    return path == kStandardStream ? readStandardInput() : readImageFile(path);
+}
+
+std::string partialAlphaWarning(const std::string& path, std::uint64_t pixels) {
+    return printable(path) + ": warning: " + std::to_string(pixels) +
+           " pixels were partly transparent; those with alpha below 128 are now transparent, "
+           "the others opaque";
+}
+
+std::unique_ptr<Bitmap> loadImage(Console& console, const std::string& path,
+                                  bool warnPartialAlpha, ImageFormat* format) {
+    Outcome<ImageFile> image = readImageArgument(path);
     if (!image) {
         console.error(messageText(loadFailureMessage(printable(path), image.problem())));
         return nullptr;
     }
+    if (warnPartialAlpha && image->partialAlpha() > 0)
+        console.error(partialAlphaWarning(path, image->partialAlpha()));
+    if (format != nullptr) *format = image->format;
     return std::make_unique<Bitmap>(std::move(image->bitmap));
 }
 
@@ -191,16 +204,22 @@ bool writeFileOut(Console& console, const std::string& path, std::span<const std
 }
 
 bool writeImageOut(Console& console, const std::string& path, const Bitmap& bitmap,
-                   Replace replace) {
+                   Replace replace, ImageFormat format) {
     if (path == kStandardStream) {
         try {
-            console.resultBytes(encodeBmp(bitmap));
+            if (format == ImageFormat::Bmp) {
+                console.resultBytes(encodeBmp(bitmap));
+                return true;
+            }
+            Outcome<LargeVector<std::uint8_t>> png = encodePng(bitmap);
+            if (!png) return written(console, path, png.problem());
+            console.resultBytes(*png);
             return true;
         } catch (const std::bad_alloc&) {
             return written(console, path, Problem::outOfMemory("not enough memory to build the file"));
         }
     }
-    return written(console, path, saveBmp(bitmap, path, writeMode(replace)));
+    return written(console, path, saveImage(bitmap, path, format, writeMode(replace)));
 }
 
 }  // namespace kararisu::cli

@@ -15,7 +15,7 @@
 #include "reduce/monitor.h"
 #include "support/messages.h"
 #include "worklists/bitmap.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 
 namespace kararisu::cli {
 
@@ -55,13 +55,24 @@ class StderrReporter : public Reporter {
 // "-": standard input, read once.
 inline constexpr const char* kStandardStream = "-";
 
-// Standard input as a BMP file, read no further than the picture needs.
-// Refused where it is a terminal (nobody types a bitmap) or was read before.
-Outcome<BmpImage> readStandardInput();
+// Standard input as a BMP or PNG file, read no further than the picture
+// needs. Refused where it is a terminal (nobody types a bitmap) or was read
+// before.
+Outcome<ImageFile> readStandardInput();
+// A BMP or PNG file, or standard input for "-".
+Outcome<ImageFile> readImageArgument(const std::string& path);
 
-// Reads a BMP file, or standard input for "-"; on failure prints the
-// program's text for it (with the reader's reason) and returns null.
-std::unique_ptr<Bitmap> loadImage(Console& console, const std::string& path);
+// "FILE: warning: N pixels were partly transparent; ...": what the commands
+// that lose partial alpha say about a file that had it.
+std::string partialAlphaWarning(const std::string& path, std::uint64_t pixels);
+
+// Reads a BMP or PNG file, or standard input for "-"; on failure prints the
+// program's text for it (with the reader's reason) and returns null. With
+// `warnPartialAlpha`, a file whose pixels had partial transparency (held as
+// transparent below alpha 128 and opaque above) gets one warning saying how
+// many. `format`, when given, gets the file's format.
+std::unique_ptr<Bitmap> loadImage(Console& console, const std::string& path,
+                                  bool warnPartialAlpha = false, ImageFormat* format = nullptr);
 
 // Prints a line per written result to standard output (file name, palette
 // name, mode label, bits per pixel, path written, tab-separated; or one
@@ -118,13 +129,13 @@ bool ensureFolder(Console& console, const std::string& folder);
 // where bytes of a file would garble it. True when the bytes may go there.
 bool mayWriteFileTo(Console& console);
 
-// Writes a file's bytes, or a bitmap as a BMP file, to standard output for
-// "-" or else to `path`: replacing a file only when asked, and otherwise
-// saying "(use --force)". Prints the reason when that fails.
+// Writes a file's bytes, or a bitmap as a BMP or PNG file, to standard
+// output for "-" or else to `path`: replacing a file only when asked, and
+// otherwise saying "(use --force)". Prints the reason when that fails.
 enum class Replace { No, Yes };
 bool writeFileOut(Console& console, const std::string& path, std::span<const std::uint8_t> bytes,
                   Replace replace);
 bool writeImageOut(Console& console, const std::string& path, const Bitmap& bitmap,
-                   Replace replace);
+                   Replace replace, ImageFormat format = ImageFormat::Bmp);
 
 }  // namespace kararisu::cli

@@ -1,4 +1,4 @@
-// kararisu-cli count: the distinct colours of BMP files.
+// kararisu-cli count: the distinct colours of BMP and PNG files.
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
@@ -13,16 +13,17 @@ namespace {
 const CommandHelp kCountHelp{
     "usage: kararisu-cli count [--json] FILE...\n"
     "\n"
-    "Prints one line per BMP file: its name, a tab and the number of distinct\n"
-    "colours its pixels show (palette entries no pixel uses do not count, and\n"
-    "equal entries count once). A FILE of - is standard input. Rejected files\n"
-    "are named on standard error; the exit status is then 1.\n"
+    "Prints one line per BMP or PNG file: its name, a tab and the number of\n"
+    "distinct colours its pixels show (palette entries no pixel uses do not\n"
+    "count, and equal entries count once; transparent pixels count by the\n"
+    "colour they hold). A FILE of - is standard input. Rejected files are named\n"
+    "on standard error; the exit status is then 1.\n"
     "\n"
     "  --json   one JSON object a line instead: {\"file\": NAME, \"colors\": N}\n"
     "\n"
     "examples:\n"
     "  kararisu-cli count photo.bmp\n"
-    "  kararisu-cli count --json icons/*.bmp\n"};
+    "  kararisu-cli count --json icons/*.png\n"};
 
 const OptionSpec kJson{"json"};
 const OptionSpec* const kOptions[] = {&kJson};

@@ -12,7 +12,7 @@
 #include "reduce/engines.h"
 #include "reduce/modes.h"
 #include "support/printable.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 
 namespace kararisu::cli {
 
@@ -21,11 +21,12 @@ namespace {
 const char* kReduceHelpText =
     "usage: kararisu-cli reduce [--mode M] [--colors N] [--reference FILE | --palette FILE]\n"
     "                           [--refine] [--dither fs|ordered] -o DIR [--force]\n"
-    "                           [--save-palette [--format F]] [--progress|--no-progress]\n"
-    "                           [--json] FILE...\n"
+    "                           [--format png|bmp] [--save-palette [--format F]]\n"
+    "                           [--progress|--no-progress] [--json] FILE...\n"
     "\n"
-    "Reduces the colours of BMP files and writes each result to DIR under the\n"
-    "file name of its source. A FILE of - is standard input.\n"
+    "Reduces the colours of BMP and PNG files and writes each result to DIR\n"
+    "under the file name of its source, in its source's format. A FILE of - is\n"
+    "standard input.\n"
     "\n"
     "  --mode M         reduction mode 0-26 (default 0):\n"
     "%s"
@@ -37,8 +38,8 @@ const char* kReduceHelpText =
     "                   FILE's own result comes last\n"
     "  --palette FILE   unify every image on the palette of FILE: a palette file\n"
     "                   (the program's own, GIMP, JASC-PAL, RIFF, Adobe .act or\n"
-    "                   a .hex list) or a 1-, 4- or 8-bit BMP; --mode and --colors\n"
-    "                   do not apply\n"
+    "                   a .hex list), a 1-, 4- or 8-bit BMP or a paletted PNG;\n"
+    "                   --mode and --colors do not apply\n"
     "                   The desktop program keeps palette files in\n"
     "                   {palette folder}\n"
     "  --refine         refine the palette of the adaptive modes (0, 1, 2, 4, 25,\n"
@@ -53,15 +54,29 @@ const char* kReduceHelpText =
     "                   single FILE to standard output\n"
     "  --force          replace files that exist in DIR (never done otherwise,\n"
     "                   not even for a source image)\n"
+    "  --format png|bmp write every result in this format instead (a source's\n"
+    "                   extension .png or .bmp then becomes the format's)\n"
     "  --save-palette   also write each result's palette as DIR/<palette name>.gpl\n"
     "  --format F       the format of those palettes: kararisu (the default), gimp,\n"
     "                   jasc, riff, act or hex (the extension follows: .gpl, .pal,\n"
-    "                   .act, .hex)\n"
+    "                   .act, .hex); --format may be given once for the images\n"
+    "                   and once for the palettes\n"
     "  --progress       show the progress monitor on standard error (the default\n"
     "                   when standard error is a terminal and not --quiet);\n"
     "                   --no-progress hides it\n"
     "  --json           one JSON object a line for each result, with the fields\n"
     "                   file, palette, mode, bits and path\n"
+    "\n"
+    "Transparency: a pixel whose alpha is below 128 (in a PNG, or in a 32-bit\n"
+    "BMP whose bit fields declare alpha) is transparent. The result of an image\n"
+    "with transparent pixels keeps one palette entry for them, the last one the\n"
+    "mode's colours fill (so it counts against the colour count: mode 0 then\n"
+    "chooses 255 colours); a PNG result marks that entry transparent, a BMP\n"
+    "result, which has no alpha, holds there the colour most of those pixels\n"
+    "had. Partial transparency is lost: a warning says how many pixels had it.\n"
+    "With --reference the reference image decides whether the palette keeps the\n"
+    "entry; with --palette the given palette is kept as it is and transparent\n"
+    "pixels are matched by their colour.\n"
     "\n"
     "Standard output has one tab-separated line per result: file name, palette\n"
     "name, mode label, bits per pixel, path written. Rejected files and files\n"
@@ -74,7 +89,8 @@ const char* kReduceHelpText =
     "  kararisu-cli reduce --mode 0 -o out photo.bmp\n"
     "  kararisu-cli reduce --mode 25 --colors 64 --reference a.bmp -o out b.bmp c.bmp\n"
     "  kararisu-cli reduce --palette web.gpl -o out *.bmp\n"
-    "  kararisu-cli reduce --mode 4 -o - photo.bmp > photo16.bmp\n";
+    "  kararisu-cli reduce --mode 4 -o - photo.bmp > photo16.bmp\n"
+    "  kararisu-cli reduce --mode 4 --format png -o out sprite.bmp\n";
 
 std::string modeList() {
     std::string s;
@@ -117,13 +133,16 @@ const OptionSpec* const kOptions[] = {&kMode,   &kColors,      &kReference, &kPa
                                       &kRefine, &kDither,      &kForce,     &kSavePalette,
                                       &kFormat, &kProgress,    &kNoProgress, &kJson};
 
-// The one result of `reduce -o -`, as a BMP file on standard output.
+// The one result of `reduce -o -`, as a file of `format` (once its source
+// has been read, what it held) on standard output.
 class StandardOutputSink : public ResultSink {
   public:
-    explicit StandardOutputSink(Console& console) : console_(console) {}
+    StandardOutputSink(Console& console, const ImageFormat& format)
+        : console_(console), format_(format) {}
     void add(Result result) override {
         rows_.push_back({fileNameOf(result.path), result.paletteName, result.modeLabel});
-        if (!writeImageOut(console_, kStandardStream, result.bitmap, Replace::No)) failed_ = true;
+        if (!writeImageOut(console_, kStandardStream, result.bitmap, Replace::No, format_))
+            failed_ = true;
         console_.detail("wrote the result of " + printable(result.path) + " (" +
                         printable(result.paletteName) + ", " + printable(result.modeLabel) +
                         ") to standard output");
@@ -133,6 +152,7 @@ class StandardOutputSink : public ResultSink {
 
   private:
     Console& console_;
+    const ImageFormat& format_;
     std::vector<ResultRow> rows_;
     bool failed_ = false;
 };
@@ -152,6 +172,8 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     std::string reference, palette, folder;
     bool modeGiven = false;
     PaletteFormat format = PaletteFormat::Kararisu;
+    bool paletteFormatGiven = false;
+    std::optional<ImageFormat> imageFormat;
     std::vector<std::string> files;
     for (const Argument& a : parsed.items) {
         const std::string& v = a.value;
@@ -179,8 +201,15 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
         } else if (a.is(kSavePalette)) {
             savePalettes = true;
         } else if (a.is(kFormat)) {
+            if (v == "png" || v == "bmp") {
+                if (imageFormat) return usage("--format png|bmp is given twice");
+                imageFormat = v == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+                continue;
+            }
             const std::optional<PaletteFormat> f = paletteFormatNamed(v);
-            if (!f) return usage("--format takes " + paletteFormatNames());
+            if (!f) return usage("--format takes png, bmp, " + paletteFormatNames());
+            if (paletteFormatGiven) return usage("--format of the palettes is given twice");
+            paletteFormatGiven = true;
             format = *f;
         } else if (a.is(kProgress) || a.is(kNoProgress)) {
             progressAsked = a.is(kProgress);
@@ -192,8 +221,8 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
         return usage("--reference and --palette exclude each other");
     if (folder.empty()) return usage("-o DIR is required");
     if (files.empty() && reference.empty()) return usage("no FILE given");
-    if (format != PaletteFormat::Kararisu && !savePalettes)
-        return usage("--format needs --save-palette");
+    if (paletteFormatGiven && !savePalettes)
+        return usage("--format of the palettes needs --save-palette");
     if (!palette.empty() && (modeGiven || colors >= 0))
         return usage("--mode and --colors do not apply with --palette");
     if (isFreeCountMode(mode) && palette.empty()) {
@@ -234,13 +263,20 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     // Each file is read when its turn comes; one that fails has printed
     // its reason and makes the exit status 1.
     bool rejected = false;
-    auto target = [&rejected, &console](const std::string& f) {
-        return ReductionTarget{fileNameOf(f), f, nullptr, [f, &rejected, &console] {
+    // The format of the last file read: what `-o -` writes unless told.
+    ImageFormat lastRead = ImageFormat::Bmp;
+    auto target = [&rejected, &console, &lastRead](const std::string& f) {
+        // A file's results keep its format; standard input is known once read.
+        const Outcome<ImageFormat> kind =
+            f == kStandardStream ? Outcome<ImageFormat>(ImageFormat::Bmp) : imageFormatOfFile(f);
+        return ReductionTarget{fileNameOf(f), f, nullptr,
+                               [f, &rejected, &console, &lastRead] {
                                    console.detail("reading " + printable(f));
-                                   auto b = loadImage(console, f);
+                                   auto b = loadImage(console, f, true, &lastRead);
                                    if (!b) rejected = true;
                                    return b;
-                               }};
+                               },
+                               kind ? *kind : ImageFormat::Bmp};
     };
     std::vector<ReductionTarget> targets;
     std::size_t referenceIndex = 0;
@@ -262,13 +298,17 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     std::unique_ptr<OutputFolder> folderSink;
     std::unique_ptr<StandardOutputSink> stdoutSink;
     ResultSink* sink = nullptr;
+    const ImageFormat& stdoutFormat = imageFormat ? *imageFormat : lastRead;
     if (toStdout) {
-        sink = (stdoutSink = std::make_unique<StandardOutputSink>(console)).get();
+        sink = (stdoutSink = std::make_unique<StandardOutputSink>(console, stdoutFormat)).get();
     } else {
         sink = (folderSink = std::make_unique<OutputFolder>(
                     folder,
-                    OutputOptions{
-                        .replace = force, .savePalettes = savePalettes, .paletteFormat = format},
+                    OutputOptions{.replace = force,
+                                  .savePalettes = savePalettes,
+                                  .paletteFormat = format,
+                                  .renumber = {},
+                                  .imageFormat = imageFormat},
                     printer))
                    .get();
     }

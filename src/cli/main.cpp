@@ -18,7 +18,7 @@ void printOverview(Console& console) {
     std::string text =
         "usage: kararisu-cli COMMAND [OPTIONS] FILE...\n"
         "\n"
-        "Reduces the colours of BMP images and works with their palettes.\n"
+        "Reduces the colours of BMP and PNG images and works with their palettes.\n"
         "\n"
         "commands:\n";
     for (const auto& c : kararisu::cli::commands()) {

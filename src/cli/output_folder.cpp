@@ -4,7 +4,7 @@
 
 #include "palette/palette_formats.h"
 #include "support/atomic_file.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 
 namespace kararisu {
 
@@ -48,14 +48,15 @@ bool OutputFolder::refuseTakenName(OutputFile what, const std::string& path, std
 
 bool OutputFolder::writeImage(Result& result, std::string& target) {
     const WriteMode mode = writeMode(OutputFile::Image);
+    const ImageFormat format = options_.imageFormat.value_or(result.format);
     for (int attempt = 0;; ++attempt) {
-        target = folder_ + "/" + fileNameOf(result.path);
+        target = folder_ + "/" + fileNameInFormat(fileNameOf(result.path), format);
         if (const auto it = written_.find(target); it != written_.end())
             return refuseTakenName(OutputFile::Image, target,
                                    "written already by this run with the result of " +
                                        it->second + ", which is kept; the result of " +
                                        result.path + " is not written");
-        const Outcome<void> saved = saveBmp(result.bitmap, target, mode);
+        const Outcome<void> saved = saveImage(result.bitmap, target, format, mode);
         if (saved) {
             written_.emplace(target, result.path);
             return true;

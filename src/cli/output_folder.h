@@ -1,7 +1,8 @@
 #pragma once
 // Results written into a folder as they are finished: each result's bitmap
-// under its file name and, when asked, its palette as "<palette name>.gpl"
-// (or the extension of another palette format).
+// under its file name (in its source's format, or the one asked for, whose
+// extension then replaces the other format's) and, when asked, its palette
+// as "<palette name>.gpl" (or the extension of another palette format).
 // An existing file is never replaced unless replacing is asked for, and a
 // name written earlier in the same run is never replaced at all: two
 // sources of one name would otherwise lose a result. "Never replaced" is
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,7 @@ struct OutputOptions {
     // (by another program, between the numbering and the writing) the next
     // free name, from the rows that now include the taken one.
     std::function<void(Result&, const std::vector<ResultRow>&)> renumber = {};
+    std::optional<ImageFormat> imageFormat = {};  // none: each result's own
 };
 
 class OutputFolder : public ResultSink {

@@ -1,7 +1,7 @@
 #include "palette/palette_input.h"
 
 #include "palette/palette_formats.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
 
@@ -9,14 +9,16 @@ namespace kararisu {
 
 namespace {
 
-bool isBmpProblem(ProblemKind kind) {
-    return kind >= ProblemKind::BmpTruncated && kind <= ProblemKind::BmpBadRle;
+// A reason why bytes that start like an image are none.
+bool isImageProblem(ProblemKind kind) {
+    return (kind >= ProblemKind::BmpTruncated && kind <= ProblemKind::BmpBadRle) ||
+           (kind >= ProblemKind::PngTruncated && kind <= ProblemKind::PngTooLarge);
 }
 
 }  // namespace
 
 Outcome<PaletteInput> loadPaletteInput(const std::string& path) {
-    Outcome<BmpImage> bmp = readBmpFile(path);
+    Outcome<ImageFile> bmp = readImageFile(path);
     if (bmp) {
         if (!isPaletted(bmp->bitmap.format()))
             return Problem{ProblemKind::NoPalette,
@@ -34,9 +36,7 @@ Outcome<PaletteInput> loadPaletteInput(const std::string& path) {
     if (!file) {
         // A file that starts like a bitmap is told why it is not a valid one.
         const ProblemKind kind = bmp.problem().kind;
-        if ((isBmpProblem(kind) && kind != ProblemKind::BmpBadSignature) ||
-            kind == ProblemKind::OutOfMemory)
-            return bmp.problem();
+        if (isImageProblem(kind) || kind == ProblemKind::OutOfMemory) return bmp.problem();
         return file.problem();
     }
     PaletteInput in;
@@ -49,7 +49,7 @@ Outcome<PaletteInput> loadPaletteInput(const std::string& path) {
 }
 
 std::string paletteInputFailureText(const std::string& path, const Problem& problem) {
-    if (isBmpProblem(problem.kind) || problem.kind == ProblemKind::OutOfMemory)
+    if (isImageProblem(problem.kind) || problem.kind == ProblemKind::OutOfMemory)
         return messageText(loadFailureMessage(path, problem));
     if (problem.kind == ProblemKind::NoPalette) return describe(path, problem);
     return path + ": " + messageText(paletteNotCreatedMessage()) + " (" + problem.reason + ")";

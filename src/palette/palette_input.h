@@ -1,6 +1,7 @@
 #pragma once
 // Palettes named by the user: a palette file, or the palette of a 1-, 4- or
-// 8-bit BMP file, as the palette lists of the desktop program offer them.
+// 8-bit BMP or a paletted PNG, as the palette lists of the desktop program
+// offer them.
 
 #include <string>
 
@@ -16,13 +17,13 @@ struct PaletteInput {
     int depthCode = 2;
     PaletteLabel label;     // as stored in a palette file; ノーマル2/16/256 for a BMP
     std::string labelText;  // the label to show (a BMP's without filler spaces)
-    bool fromBmp = false;
-    std::string name;  // the file name, as the lists show it
+    bool fromBmp = false;   // from an image file (BMP or PNG)
+    std::string name;       // the file name, as the lists show it
 };
 
-// A BMP without a colour table is NoPalette; a file that starts like a
-// bitmap but is no valid one gets the BMP reader's problem; anything else
-// is read as a palette file and gets its problem.
+// An image without a colour table is NoPalette; a file that starts like a
+// BMP or PNG but is no valid one gets the image reader's problem; anything
+// else is read as a palette file and gets its problem.
 Outcome<PaletteInput> loadPaletteInput(const std::string& path);
 
 // What the batch tool prints for a palette input that was refused: the

@@ -1,12 +1,14 @@
 #include "reduce/engines.h"
 
 #include <new>
+#include <optional>
 
 #include "reduce/fixed_palettes.h"
 #include "reduce/mcut.h"
 #include "reduce/modes.h"
 #include "reduce/refine.h"
 #include "reduce/survey.h"
+#include "reduce/transparency.h"
 
 namespace kararisu {
 
@@ -103,16 +105,26 @@ RunOutcome finishUnification(RunContext& run) {
 }
 
 // The survey and the choice of colours of an adaptive mode, with its steps:
-// the distinct colours themselves when they fit, else the median cut.
+// the distinct colours themselves when they fit, else the median cut. An
+// image with transparent pixels gets `clear`, the entry kept for them, and
+// its colours are chosen from the other pixels, one fewer.
 // Throws Stop when a work area is refused.
 std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey,
-                              const ReductionSettings& settings, RunContext& run) {
-    std::vector<Rgb> chosen(static_cast<std::size_t>(std::max(settings.colorCount, 0)));
+                              const ReductionSettings& settings, RunContext& run,
+                              std::optional<TransparentEntry>& clear) {
+    const std::size_t count = static_cast<std::size_t>(std::max(settings.colorCount, 0));
+    std::vector<Rgb> chosen(count);
     run.work.allocFailed = false;
     if (!survey.count(image, run.work)) throw Stop{};
     step(run.monitor, kSortStep, 300);
     step(run.monitor, kTallyStep, 500);
-    const LargeVector<ColorTally>& tallies = survey.tallies();
+    OpaqueSurvey opaque;
+    if (image.hasTransparency() && !surveyOpaque(image, survey.tallies(), settings.mode,
+                                                 settings.colorCount, run.work, opaque))
+        throw Stop{};
+    clear = opaque.clear;
+    if (clear) chosen.resize(count > 0 ? count - 1 : 0);
+    const LargeVector<ColorTally>& tallies = clear ? opaque.tallies : survey.tallies();
     step(run.monitor, kCutStep, 700);
     if (tallies.size() <= chosen.size()) {
         for (std::size_t k = 0; k < tallies.size(); ++k) {
@@ -125,20 +137,38 @@ std::vector<Rgb> chooseColors(const Bitmap& image, ColorSurvey& survey,
         run.work.allocFailed = false;
         if (!run.work.obtain(cut, tallies.size())) throw Stop{};
         std::copy(tallies.begin(), tallies.end(), cut.begin());
-        const std::int64_t total = std::int64_t{image.width()} * image.height();
+        const std::int64_t total =
+            clear ? opaque.pixels : std::int64_t{image.width()} * image.height();
         if (!medianCut(total, cut, chosen, run.work)) throw Stop{};
         if (settings.refine) refineChosen(tallies, settings.mode, chosen);
     }
+    chosen.resize(count);
     return chosen;
 }
 
+// The entry a fixed palette keeps for the image's transparent pixels.
+std::optional<TransparentEntry> fixedTransparentEntry(const Bitmap& image,
+                                                      const ReductionSettings& settings,
+                                                      RunContext& run) {
+    std::optional<TransparentEntry> clear;
+    if (!image.hasTransparency()) return clear;
+    run.work.allocFailed = false;
+    if (!transparentEntryFor(image, settings.mode, settings.colorCount, run.work, clear))
+        throw Stop{};
+    return clear;
+}
+
 // The result of one image: matched on the mode's matching palette, then
-// moved to its final palette (the scale modes with system colours).
+// moved to its final palette (the scale modes with system colours). With an
+// entry kept for transparent pixels, the opaque ones never take it.
 Bitmap reduceOnto(const Bitmap& image, int mode, const std::vector<Rgb>& chosen,
-                  ColorSurvey* survey, Dither dither) {
+                  ColorSurvey* survey, Dither dither,
+                  const std::optional<TransparentEntry>& clear = std::nullopt) {
     const ModeInfo& info = modeInfo(mode);
     Bitmap result(image.width(), image.height(), info.resultFormat);
-    result.setPaletteEntries(buildPalette(info.matchingMode, chosen));
+    const Palette matching = buildPalette(info.matchingMode, chosen);
+    result.setPaletteEntries(
+        clear && info.matchingMode == mode ? withoutEntry(matching, clear->index) : matching);
     if (dither != Dither::None) {
         ditherOntoPalette(image, result, dither);
     } else if (survey != nullptr) {
@@ -146,7 +176,11 @@ Bitmap reduceOnto(const Bitmap& image, int mode, const std::vector<Rgb>& chosen,
     } else {
         mapOntoPalette(image, result);
     }
-    if (info.matchingMode != mode) result.setPalette(buildPalette(mode, chosen));
+    if (info.matchingMode != mode) {
+        const Palette final = buildPalette(mode, chosen);
+        result.setPalette(clear ? withoutEntry(final, clear->index) : final);
+    }
+    if (clear) placeTransparentEntry(image, result, buildPalette(mode, chosen), *clear);
     return result;
 }
 
@@ -187,21 +221,23 @@ RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
         walk(targets, run, [&](std::size_t i, const Bitmap& image) {
             step(m, kSurveyStep, 0);
             Bitmap result;
+            std::optional<TransparentEntry> clear;
             if (info.adaptive) {
                 ColorSurvey survey;
-                const std::vector<Rgb> chosen = chooseColors(image, survey, settings, run);
+                const std::vector<Rgb> chosen = chooseColors(image, survey, settings, run, clear);
                 step(m, kConvertStep, 900);
-                result = reduceOnto(image, mode, chosen, &survey, settings.dither);
+                result = reduceOnto(image, mode, chosen, &survey, settings.dither, clear);
             } else {
+                clear = fixedTransparentEntry(image, settings, run);
                 step(m, kConvertStep, 900);
-                result = reduceOnto(image, mode, {}, nullptr, settings.dither);
+                result = reduceOnto(image, mode, {}, nullptr, settings.dither, clear);
             }
             m.setPosition(1000);
             m.setStep(kDone);
             const ReductionTarget& t = targets[i];
             const std::string name =
                 paletteNameFor(run.sink.rows(), stemOf(t.name), NameForm::Individual, label);
-            run.sink.add({std::move(result), t.path, name, label});
+            run.sink.add({std::move(result), t.path, name, label, t.format});
         });
     });
     if (outcome == RunOutcome::Completed) runEnd(run);
@@ -224,6 +260,9 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
     }
     const ReductionTarget& ref = targets[reference];
     std::vector<Rgb> chosen;
+    // The reference decides whether the palette keeps an entry for
+    // transparent pixels.
+    std::optional<TransparentEntry> clear;
     std::string name;
     bool rejected = false;
     RunOutcome outcome = guarded(run, [&] {
@@ -242,7 +281,9 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
         name = paletteNameFor(run.sink.rows(), stemOf(ref.name), NameForm::Unification, label);
         if (info.adaptive) {
             ColorSurvey survey;
-            chosen = chooseColors(*ti.image, survey, settings, run);
+            chosen = chooseColors(*ti.image, survey, settings, run, clear);
+        } else {
+            clear = fixedTransparentEntry(*ti.image, settings, run);
         }
         step(m, "パレット作成完了！！", 1000);
     });
@@ -257,8 +298,8 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
     const std::size_t count = targets.size();
     outcome = guarded(run, [&] {
         walk(targets, run, [&](std::size_t i, const Bitmap& image) {
-            Bitmap result = reduceOnto(image, mode, chosen, nullptr, settings.dither);
-            run.sink.add({std::move(result), targets[i].path, name, label});
+            Bitmap result = reduceOnto(image, mode, chosen, nullptr, settings.dither, clear);
+            run.sink.add({std::move(result), targets[i].path, name, label, targets[i].format});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });
@@ -316,7 +357,7 @@ RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
             } else {
                 mapOntoPalette(image, result);
             }
-            run.sink.add({std::move(result), targets[i].path, name, label});
+            run.sink.add({std::move(result), targets[i].path, name, label, targets[i].format});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });

@@ -28,6 +28,7 @@ struct ReductionTarget {
     // Used when image is null; returning null skips the image (the loader
     // has reported why).
     std::function<std::unique_ptr<Bitmap>()> load;
+    ImageFormat format = ImageFormat::Bmp;  // of the source file; the results keep it
 };
 
 struct ReductionSettings {

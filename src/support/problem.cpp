@@ -109,6 +109,20 @@ const char* kindName(ProblemKind kind) {
             return "BmpBadPixelOffset";
         case ProblemKind::BmpBadRle:
             return "BmpBadRle";
+        case ProblemKind::PngTruncated:
+            return "PngTruncated";
+        case ProblemKind::PngBadHeader:
+            return "PngBadHeader";
+        case ProblemKind::PngBadChunk:
+            return "PngBadChunk";
+        case ProblemKind::PngBadImageData:
+            return "PngBadImageData";
+        case ProblemKind::PngTooLarge:
+            return "PngTooLarge";
+        case ProblemKind::PngCannotWrite:
+            return "PngCannotWrite";
+        case ProblemKind::NotAnImage:
+            return "NotAnImage";
         case ProblemKind::PaletteRefused:
             return "PaletteRefused";
         case ProblemKind::NoPalette:

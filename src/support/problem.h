@@ -38,6 +38,15 @@ enum class ProblemKind {
     BmpBadBitFields,
     BmpBadPixelOffset,
     BmpBadRle,
+    // The bytes of a PNG file.
+    PngTruncated,     // the file ends before its image data does
+    PngBadHeader,     // IHDR: size, bit depth, colour type or methods
+    PngBadChunk,      // a chunk's length, checksum, type, order or contents
+    PngBadImageData,  // the compressed pixels: zlib stream, filters, too few
+    PngTooLarge,
+    PngCannotWrite,  // a picture a PNG file cannot hold (no pixels)
+    // Neither of the image formats the program reads.
+    NotAnImage,
     // Palettes.
     PaletteRefused,  // not a valid palette file
     NoPalette,       // an image without a colour table where a palette is wanted

@@ -43,10 +43,24 @@ void ImageView::setImage(QImage image) {
 void ImageView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     const QRect r = event->rect();
-    if (image_.isNull())
+    if (image_.isNull()) {
         p.fillRect(r, kWindowGrey);
-    else
-        p.drawImage(r, image_, r);
+        return;
+    }
+    // Transparent pixels show a checkerboard of 8-pixel squares behind them.
+    if (image_.hasAlphaChannel()) p.fillRect(r, checkerboard());
+    p.drawImage(r, image_, r);
+}
+
+const QBrush& ImageView::checkerboard() {
+    static const QBrush brush = [] {
+        QImage tile(16, 16, QImage::Format_RGB32);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                tile.setPixel(x, y, ((x < 8) == (y < 8)) ? 0xffffffffu : 0xffccccccu);
+        return QBrush(tile);
+    }();
+    return brush;
 }
 
 ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QString& name,

@@ -9,6 +9,7 @@
 // strip keeps it shown above itself. Scroll bars come on after the first
 // paint, so sizing never sees them.
 
+#include <QBrush>
 #include <QImage>
 #include <QScrollArea>
 #include <QWidget>
@@ -42,6 +43,7 @@ class ImageView : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    static const QBrush& checkerboard();
     QImage image_;
 };
 

@@ -6,10 +6,14 @@ namespace kararisu {
 
 namespace {
 
-// The palette as a colour table of exactly n entries, missing ones black.
-QList<QRgb> colorTable(const Palette& palette, int n) {
+// The bitmap's palette as a colour table of exactly n entries, missing ones
+// black, transparent ones with alpha 0.
+QList<QRgb> colorTable(const Bitmap& b, int n) {
     QList<QRgb> table(n);
-    for (int i = 0; i < n; ++i) table[i] = 0xff000000u | palette.at(std::size_t(i)).value();
+    for (int i = 0; i < n; ++i) {
+        const QRgb alpha = b.isTransparentEntry(unsigned(i)) ? 0 : 0xff000000u;
+        table[i] = alpha | b.palette().at(std::size_t(i)).value();
+    }
     return table;
 }
 
@@ -26,19 +30,19 @@ QImage viewImage(const Bitmap& b) {
             return shared(b, QImage::Format_BGR888);
         case PixelFormat::Bpp8: {
             QImage image = shared(b, QImage::Format_Indexed8);
-            image.setColorTable(colorTable(b.palette(), 256));
+            image.setColorTable(colorTable(b, 256));
             return image;
         }
         case PixelFormat::Bpp1: {
             QImage image = shared(b, QImage::Format_Mono);
-            image.setColorTable(colorTable(b.palette(), 2));
+            image.setColorTable(colorTable(b, 2));
             return image;
         }
         case PixelFormat::Bpp4: {
             // Two pixels a byte, the high nibble first: spread to a byte each.
             QImage image(b.width(), b.height(), QImage::Format_Indexed8);
             if (image.isNull()) return image;
-            image.setColorTable(colorTable(b.palette(), 256));
+            image.setColorTable(colorTable(b, 256));
             for (int y = 0; y < b.height(); ++y) {
                 const std::uint8_t* in = b.row(y);
                 uchar* out = image.scanLine(y);
@@ -49,13 +53,17 @@ QImage viewImage(const Bitmap& b) {
         }
         default: {
             // 32 bits carry an undefined top byte, and 15/16 bits expand by
-            // the bitmap's own rounding: one opaque 32-bit copy.
-            QImage image(b.width(), b.height(), QImage::Format_RGB32);
+            // the bitmap's own rounding: one 32-bit copy, opaque but where a
+            // mask marks pixels transparent.
+            const bool masked = b.maskRow(0) != nullptr;
+            QImage image(b.width(), b.height(),
+                         masked ? QImage::Format_ARGB32 : QImage::Format_RGB32);
             if (image.isNull()) return image;
             for (int y = 0; y < b.height(); ++y) {
                 auto* out = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
                 b.readColorValues(y, out);
-                for (int x = 0; x < b.width(); ++x) out[x] |= 0xff000000u;
+                const std::uint8_t* mask = b.maskRow(y);
+                for (int x = 0; x < b.width(); ++x) out[x] |= mask && mask[x] ? 0u : 0xff000000u;
             }
             return image;
         }

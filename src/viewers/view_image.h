@@ -11,7 +11,7 @@ namespace kararisu {
 // the image shares them and copies nothing: the caller keeps the bitmap alive
 // as long as the image. Other formats get one 8- or 32-bit copy. Colours are
 // those the bitmap's own pixelValue gives, so an index beyond the palette
-// shows black.
+// shows black. Transparent pixels have alpha 0.
 QImage viewImage(const Bitmap& bitmap);
 
 }  // namespace kararisu

@@ -84,10 +84,15 @@ Bitmap::Bitmap(const Bitmap& other)
       height_(other.height_),
       format_(other.format_),
       stride_(other.stride_),
-      palette_(other.palette_) {
+      palette_(other.palette_),
+      transparentEntries_(other.transparentEntries_) {
     const std::size_t bytes = byteSize();
     data_ = LargeBlock(bytes);
     if (bytes > 0) std::memcpy(data_.get(), other.data_.get(), bytes);
+    if (other.mask_.size() > 0) {
+        mask_ = LargeBlock(other.mask_.size());
+        std::memcpy(mask_.get(), other.mask_.get(), mask_.size());
+    }
 }
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {
@@ -104,9 +109,12 @@ Bitmap::Bitmap(Bitmap&& other) noexcept
       format_(other.format_),
       stride_(other.stride_),
       data_(std::move(other.data_)),
-      palette_(std::move(other.palette_)) {
+      palette_(std::move(other.palette_)),
+      transparentEntries_(other.transparentEntries_),
+      mask_(std::move(other.mask_)) {
     other.width_ = other.height_ = 0;
     other.stride_ = 0;
+    other.transparentEntries_.reset();
 }
 
 Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
@@ -116,8 +124,11 @@ Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
     stride_ = other.stride_;
     data_ = std::move(other.data_);
     palette_ = std::move(other.palette_);
+    transparentEntries_ = other.transparentEntries_;
+    mask_ = std::move(other.mask_);
     other.width_ = other.height_ = 0;
     other.stride_ = 0;
+    other.transparentEntries_.reset();
     return *this;
 }
 
@@ -218,6 +229,7 @@ void Bitmap::setPalette(Palette palette) {
     for (unsigned i = 0; i < limit; ++i)
         table[i] = nearestBruteForce(palette, palette_.at(i).value());
     palette_ = std::move(palette);
+    transparentEntries_.reset();
     for (int y = 0; y < height_; ++y) {
         if (format_ == PixelFormat::Bpp8) {
             std::uint8_t* r = row(y);
@@ -258,9 +270,12 @@ void Bitmap::setFormat(PixelFormat format) {
     if (format == PixelFormat::Bpp32) {
         Bitmap out(width_, height_, format);
         for (int y = 0; y < height_; ++y) readColorValues(y, out.row32(y));
+        if (hasTransparency())
+            for (int y = 0; y < height_; ++y) readTransparency(y, out.writableMaskRow(y));
         *this = std::move(out);
         return;
     }
+    const bool keepMask = !isPaletted(format) && !isPaletted(format_) && mask_.size() > 0;
     Bitmap out(width_, height_, format);
     if (isPaletted(format)) {
         const std::size_t limit = std::size_t{1} << storageBits(format);
@@ -294,6 +309,7 @@ void Bitmap::setFormat(PixelFormat format) {
             }
         }
     }
+    if (keepMask) out.mask_ = std::move(mask_);
     *this = std::move(out);
 }
 
@@ -301,15 +317,76 @@ void Bitmap::setSize(int width, int height) {
     if (width == width_ && height == height_) return;
     Bitmap out(width, height, format_);
     out.palette_ = palette_;
+    out.transparentEntries_ = transparentEntries_;
     const int h = std::min(height, height_);
     const std::size_t bytes = std::min(out.stride_, stride_);
     for (int y = 0; y < h; ++y) std::memcpy(out.row(y), row(y), bytes);
+    if (mask_.size() > 0) {
+        const std::size_t cols = std::size_t(std::min(width, width_));
+        for (int y = 0; y < h; ++y)
+            std::memcpy(out.writableMaskRow(y), mask_.get() + std::size_t(width_) * std::size_t(y),
+                        cols);
+    }
     *this = std::move(out);
+}
+
+bool Bitmap::hasTransparency() const {
+    return mask_.size() > 0 || (isPaletted(format_) && transparentEntries_.any());
+}
+
+bool Bitmap::isTransparent(int x, int y) const {
+    if (isPaletted(format_)) return transparentEntries_.test(index(x, y));
+    return mask_.size() > 0 && maskRow(y)[x] != 0;
+}
+
+void Bitmap::readTransparency(int y, std::uint8_t* out) const {
+    const std::size_t w = std::size_t(width_);
+    if (isPaletted(format_) && transparentEntries_.any()) {
+        for (int x = 0; x < width_; ++x) out[x] = transparentEntries_.test(index(x, y)) ? 1 : 0;
+    } else if (const std::uint8_t* m = maskRow(y)) {
+        for (std::size_t x = 0; x < w; ++x) out[x] = m[x] ? 1 : 0;
+    } else {
+        std::memset(out, 0, w);
+    }
+}
+
+void Bitmap::setTransparentEntry(unsigned index, bool transparent) {
+    if (isPaletted(format_) && index < 256) transparentEntries_.set(index, transparent);
+}
+
+int Bitmap::firstTransparentEntry() const {
+    if (!isPaletted(format_)) return -1;
+    for (unsigned i = 0; i < 256; ++i)
+        if (transparentEntries_.test(i)) return int(i);
+    return -1;
+}
+
+const std::uint8_t* Bitmap::maskRow(int y) const {
+    if (mask_.size() == 0) return nullptr;
+    return mask_.get() + std::size_t(width_) * std::size_t(y);
+}
+
+std::uint8_t* Bitmap::writableMaskRow(int y) {
+    if (mask_.size() == 0) {
+        const std::size_t bytes = std::size_t(width_) * std::size_t(height_);
+        if (bytes == 0 || isPaletted(format_)) return nullptr;
+        mask_ = LargeBlock(bytes);
+    }
+    return mask_.get() + std::size_t(width_) * std::size_t(y);
+}
+
+void Bitmap::clearTransparency() {
+    transparentEntries_.reset();
+    mask_ = LargeBlock();
 }
 
 bool operator==(const Bitmap& a, const Bitmap& b) {
     if (a.width_ != b.width_ || a.height_ != b.height_ || a.format_ != b.format_ ||
-        a.palette_ != b.palette_)
+        a.palette_ != b.palette_ || a.transparentEntries_ != b.transparentEntries_ ||
+        a.hasTransparency() != b.hasTransparency())
+        return false;
+    if (a.mask_.size() > 0 && b.mask_.size() > 0 &&
+        std::memcmp(a.mask_.get(), b.mask_.get(), a.mask_.size()) != 0)
         return false;
     // Compare pixels, not row padding.
     const std::size_t used = (static_cast<std::size_t>(a.width_) * storageBits(a.format_) + 7) / 8;

@@ -2,6 +2,7 @@
 // A device-independent bitmap held in memory: rows from the top, each row
 // padded to 4 bytes as in a BMP file, with a palette for 1, 4 and 8 bits.
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -91,6 +92,27 @@ class Bitmap {
     // Keeps the palette and the overlapping part of the picture; new area is 0.
     void setSize(int width, int height);
 
+    // Transparency, which PNG files and 32-bit BMPs with an alpha channel
+    // carry and BMP files written here do not. A pixel is transparent or
+    // not: a paletted bitmap marks whole entries, any other a mask of one
+    // byte a pixel (made when the first pixel is marked). Copies keep it;
+    // setFormat to 32 bits turns marked entries into the mask, setPalette
+    // and setFormat to a paletted format drop it.
+    bool hasTransparency() const;
+    bool isTransparent(int x, int y) const;
+    // Row y as 0 (opaque) or 1 (transparent) a pixel, width() of them.
+    void readTransparency(int y, std::uint8_t* out) const;
+    // Paletted bitmaps.
+    bool isTransparentEntry(unsigned index) const { return transparentEntries_.test(index & 255); }
+    void setTransparentEntry(unsigned index, bool transparent = true);
+    // The lowest transparent entry, or -1.
+    int firstTransparentEntry() const;
+    // Other bitmaps: the mask's row y (1 = transparent), or null when none
+    // was made; the writable row makes the mask (null for a paletted one).
+    const std::uint8_t* maskRow(int y) const;
+    std::uint8_t* writableMaskRow(int y);
+    void clearTransparency();
+
     friend bool operator==(const Bitmap& a, const Bitmap& b);
 
   private:
@@ -100,6 +122,8 @@ class Bitmap {
     std::size_t stride_ = 0;
     LargeBlock data_;
     Palette palette_;
+    std::bitset<256> transparentEntries_;
+    LargeBlock mask_;  // width x height bytes, or none
 };
 
 // Expands 5- and 6-bit channels to 8 bits, rounding to nearest.

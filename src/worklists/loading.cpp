@@ -7,16 +7,12 @@
 
 namespace kararisu {
 
-bool hasBmpSuffix(std::string_view path) {
+bool hasImageSuffix(std::string_view path) {
     if (path.size() < 3) return false;
-    std::string_view tail = path.substr(path.size() - 3);
-    const char want[] = "bmp";
-    for (std::size_t i = 0; i < 3; ++i) {
-        char c = tail[i];
+    std::string tail(path.substr(path.size() - 3));
+    for (char& c : tail)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-        if (c != want[i]) return false;
-    }
-    return true;
+    return tail == "bmp" || tail == "png";
 }
 
 std::string longFormOf(const std::string& path) {
@@ -48,14 +44,14 @@ Message loadFailureMessage(const std::string& path, const Problem& problem) {
             kRejectedCaption, MessageIcon::Exclamation, MessageButtons::Ok};
 }
 
-Outcome<BmpImage> readSourceBmp(const std::string& path) {
+Outcome<ImageFile> readSourceImage(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::file_status st = fs::status(path, ec);
     if (!ec && fs::exists(st)) {
         if (!fs::is_regular_file(st)) return Problem{ProblemKind::NotRegularFile, "not a file"};
         // The largest bitmap held is 4 bytes a pixel; a file's compression
-        // never needs more, and headers and colour table are small.
+        // never needs much more, and headers and colour table are small.
         constexpr std::uintmax_t kLargestFile = 4 * Bitmap::kMaxPixels + (std::uintmax_t{1} << 24);
         const std::uintmax_t size = fs::file_size(path, ec);
         if (!ec && size > kLargestFile)
@@ -63,13 +59,7 @@ Outcome<BmpImage> readSourceBmp(const std::string& path) {
                            "the file is too large to be a bitmap this program can hold"};
     }
     // A missing file is left to the reader, which says why it cannot be opened.
-    return readBmpFile(path);
-}
-
-Outcome<Bitmap> loadSourceBmp(const std::string& path) {
-    Outcome<BmpImage> r = readSourceBmp(path);
-    if (!r) return r.problem();
-    return std::move(r->bitmap);
+    return readImageFile(path);
 }
 
 }  // namespace kararisu

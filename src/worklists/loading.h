@@ -8,12 +8,13 @@
 
 #include "support/files.h"
 #include "support/messages.h"
-#include "worklists/bmp/bmp.h"
+#include "worklists/image_file.h"
 
 namespace kararisu {
 
-// True when the last three characters are "BMP" in any case.
-bool hasBmpSuffix(std::string_view path);
+// True when the last three characters are "BMP" or "PNG" in any case: the
+// files a drop or the command line takes (their content then decides).
+bool hasImageSuffix(std::string_view path);
 
 // An argument as an absolute, clean path: relative ones are taken against the
 // current folder; "." and ".." and doubled "/" are resolved by text, so the
@@ -28,19 +29,19 @@ inline constexpr const char* kRejectedSentence = "は有効なビットマップ
 inline constexpr const char* kOpenErrorCaption = "オープンエラー";
 inline constexpr const char* kNoMemoryCaption = "警告：メモリが足りません！";
 
-// What the program says about a BMP file it could not load: "オープンエラー"
+// What the program says about an image file it could not load: "オープンエラー"
 // with Retry and Cancel for a file that could not be read, the rejection
 // text with the reason for a file that is no valid bitmap, the shortage of
 // memory as such.
 Message loadFailureMessage(const std::string& path, const Problem& problem);
 
-// Reads a BMP file chosen, dropped or named by the user. Only regular files
-// are read, so a folder or a pipe with a BMP name is refused instead of
-// blocking the program, and a file far larger than any bitmap the program
-// can hold is refused before it is read. Problems that cannotRead() are
-// files that could not be read at all; the others are reasons the data is
-// not a valid bitmap (a folder or pipe is NotRegularFile).
-Outcome<BmpImage> readSourceBmp(const std::string& path);
-Outcome<Bitmap> loadSourceBmp(const std::string& path);
+// Reads an image file (BMP or PNG, by its content) chosen, dropped or named
+// by the user. Only regular files are read, so a folder or a pipe with an
+// image's name is refused instead of blocking the program, and a file far
+// larger than any bitmap the program can hold is refused before it is read.
+// Problems that cannotRead() are files that could not be read at all; the
+// others are reasons the data is not a valid image (a folder or pipe is
+// NotRegularFile).
+Outcome<ImageFile> readSourceImage(const std::string& path);
 
 }  // namespace kararisu

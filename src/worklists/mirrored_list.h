@@ -107,7 +107,8 @@ class ResultListSink : public ResultSink {
     void add(Result result) override {
         ResultRow row{fileNameOf(result.path), std::move(result.paletteName),
                       std::move(result.modeLabel)};
-        results_.append(makeImageEntry(result.path, std::move(result.bitmap)), std::move(row));
+        results_.append(makeImageEntry(result.path, std::move(result.bitmap), result.format),
+                        std::move(row));
     }
     const std::vector<ResultRow>& rows() const override { return results_.lines(); }
 

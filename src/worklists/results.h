@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "worklists/bitmap.h"
+#include "worklists/image_format.h"
 
 namespace kararisu {
 
@@ -23,6 +24,7 @@ struct Result {
     std::string path;
     std::string paletteName;
     std::string modeLabel;
+    ImageFormat format = ImageFormat::Bmp;  // its source's: what it is saved as by default
 };
 
 // Receives results one by one as they are finished, so a run stopped
@@ -50,7 +52,7 @@ class CollectingSink : public ResultSink {
 
 // The part of a path after its last "/".
 std::string fileNameOf(const std::string& path);
-// A file name without its last four characters (".bmp", ".gpl").
+// A file name without its last four characters (".bmp", ".png", ".gpl").
 std::string stemOf(const std::string& fileName);
 
 enum class NameForm { Individual, Unification };  // stem(k) or stem(PGk)

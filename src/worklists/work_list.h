@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "worklists/bitmap.h"
+#include "worklists/image_format.h"
 
 namespace kararisu {
 
@@ -23,6 +24,9 @@ struct ImageEntry {
     std::shared_ptr<const Bitmap> bitmap;
     std::string path;
     int depth = 0;  // DepthCode of the bitmap
+    // The format of the file a source came from, which its results are
+    // saved in unless the user chooses another; BMP for merge results.
+    ImageFormat format = ImageFormat::Bmp;
 };
 
 struct PaletteEntry {
@@ -35,9 +39,10 @@ struct PaletteEntry {
 };
 
 // An image entry over its own bitmap, its DepthCode derived from it.
-inline ImageEntry makeImageEntry(const std::string& path, Bitmap bitmap) {
+inline ImageEntry makeImageEntry(const std::string& path, Bitmap bitmap,
+                                 ImageFormat format = ImageFormat::Bmp) {
     const int depth = depthCode(bitmap.format());
-    return ImageEntry{std::make_shared<const Bitmap>(std::move(bitmap)), path, depth};
+    return ImageEntry{std::make_shared<const Bitmap>(std::move(bitmap)), path, depth, format};
 }
 
 template <typename Entry>

@@ -15,6 +15,7 @@
 #include "app/program.h"
 #include "gui/fake_platform.h"
 #include "worklists/bmp/bmp.h"
+#include "worklists/png/png.h"
 
 namespace kararisu::test {
 

@@ -78,12 +78,14 @@ class LoadingTest : public GuiTest {
 
 // --- the open dialog
 
-TEST_F(LoadingTest, DialogIsAskedForSeveralBmpFilesFromOpenFolder) {
+TEST_F(LoadingTest, DialogIsAskedForSeveralImageFilesFromOpenFolder) {
     start();
     main().ui().OpenButton->click();
     ASSERT_EQ(platform.openRequests.size(), 1u);
     const FileDialogRequest& r = platform.openRequests[0];
-    EXPECT_EQ(r.filter, "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp");
+    EXPECT_EQ(
+        r.filter,
+        "画像ファイル (*.bmp *.png)|*.bmp;*.png|ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG画像 (*.png)|*.png");
     EXPECT_TRUE(r.multiSelect);
     EXPECT_TRUE(r.preview);
     EXPECT_EQ(r.fileName, "");
@@ -185,6 +187,22 @@ TEST_F(LoadingTest, DropTakesBmpInAnyCaseAndNamesTheRest) {
     EXPECT_EQ(m.caption, kRejected);
     EXPECT_EQ(m.icon, MessageIcon::Exclamation);
     EXPECT_EQ(m.buttons, MessageButtons::Ok);
+}
+
+TEST_F(LoadingTest, DropAndCommandLineTakePngByNameAndReadEachFileByItsContent) {
+    savePng(smallBitmap(PixelFormat::Bpp4), path("a.png")).take("a.png");
+    savePng(smallBitmap(PixelFormat::Bpp24), path("B.PNG")).take("B.PNG");
+    const std::string bmpInside = bmp("c.png", PixelFormat::Bpp8);
+    const std::string bad = junk("d.png");
+    start({path("a.png"), bad});
+    EXPECT_EQ(onlyMessage().text, "d.png\n" + kSentence);
+    drop({path("B.PNG"), bmpInside});
+    expectInStep({"a.png", "B.PNG", "c.png"});
+    const SourceList& s = main().lists().sources;
+    EXPECT_EQ(s.at(0).format, ImageFormat::Png);
+    EXPECT_EQ(s.at(0).depth, 1);
+    EXPECT_EQ(s.at(1).format, ImageFormat::Png);
+    EXPECT_EQ(s.at(2).format, ImageFormat::Bmp);
 }
 
 TEST_F(LoadingTest, TwoFailuresInOneDropShareOneMessageInDropOrder) {

@@ -15,6 +15,7 @@
 #include "palette/palette_file.h"
 #include "support/file_bytes.h"
 #include "support/scoped_env.h"
+#include "worklists/image_file.h"
 
 using namespace kararisu;
 using namespace kararisu::test;
@@ -266,7 +267,7 @@ TEST_F(SaveTest, SaveAsOffersTheNameAndSkipsACancelledImage) {
     main().S3Click();
     ASSERT_EQ(platform.saveRequests.size(), 2u);
     FileDialogRequest want;
-    want.filter = "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp";
+    want.filter = "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG画像 (*.png)|*.png";
     want.folder = platform.saveRequests[0].folder;
     want.fileName = "a.bmp";
     want.defaultSuffix = "bmp";
@@ -276,6 +277,34 @@ TEST_F(SaveTest, SaveAsOffersTheNameAndSkipsACancelledImage) {
     EXPECT_EQ(platform.saveRequests[1].fileName, "c.bmp");
     EXPECT_EQ(bytesOf(outFile("chosen.bmp")), bytesOf(*entry(2).bitmap));
     EXPECT_EQ(main().SaveFolder, out);
+}
+
+TEST_F(SaveTest, APngResultIsSavedAsPngUnlessTheUserChoosesBmp) {
+    main().resultSink().add(
+        Result{result(3), path("src/p.png"), "p(1)", "ノーマル256", ImageFormat::Png});
+    addResult(path("src/b.bmp"), result(4));
+    selectRows({0, 1});
+    auto formatOf = [](const std::string& file) { return readImageFile(file).take(file).format; };
+    platform.folderAnswers = {out};
+    main().F1Click();
+    EXPECT_EQ(formatOf(outFile("p.png")), ImageFormat::Png);
+    EXPECT_EQ(formatOf(outFile("b.bmp")), ImageFormat::Bmp);
+    EXPECT_EQ(readImageFile(outFile("p.png")).take("p").bitmap, *entry(0).bitmap);
+    // Save as: the result's format is offered first; a typed extension wins
+    // over the filter, and a name without one takes the filter's format.
+    platform.saveAnswers = {outFile("typed.bmp"), outFile("plain")};
+    platform.saveFilterAnswers = {"PNG画像 (*.png)", "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)"};
+    main().S3Click();
+    ASSERT_EQ(platform.saveRequests.size(), 2u);
+    EXPECT_EQ(platform.saveRequests[0].filter, "PNG画像 (*.png)|*.png|ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp");
+    EXPECT_EQ(platform.saveRequests[0].defaultSuffix, "png");
+    EXPECT_EQ(platform.saveRequests[1].filter, "ﾋﾞｯﾄﾏｯﾌﾟ (*.bmp)|*.bmp|PNG画像 (*.png)|*.png");
+    EXPECT_EQ(formatOf(outFile("typed.bmp")), ImageFormat::Bmp);
+    EXPECT_EQ(formatOf(outFile("plain")), ImageFormat::Bmp);
+    // Over the source: in the source's format.
+    selectRows({0});
+    main().S2Click();
+    EXPECT_EQ(formatOf(path("src/p.png")), ImageFormat::Png);
 }
 
 TEST_F(SaveTest, OverwriteReplacesTheSourceOnDiskAndLeavesTheSourceEntry) {

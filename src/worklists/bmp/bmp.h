@@ -21,6 +21,11 @@ struct BmpFileInfo {
     std::int64_t width = 0;
     std::int64_t height = 0;  // as stored; negative means top-down
     bool topDown = false;
+    // A 32-bit file whose bit fields declare an alpha channel: pixels whose
+    // alpha is below 128 are transparent (unless every alpha is 0, as
+    // writers that fill the channel with nothing leave it), and this many
+    // had an alpha neither 0 nor 255.
+    std::uint64_t partialAlpha = 0;
 };
 
 struct BmpImage {
@@ -35,7 +40,8 @@ Outcome<BmpImage> decodeBmp(std::span<const std::uint8_t> bytes);
 Outcome<BmpImage> readBmpFile(const std::string& path);
 // From a pipe or any descriptor without a size (standard input): no more is
 // read than the headers say the picture can use, within the size limits.
-Outcome<BmpImage> readBmpStream(int fd);
+// `already` holds the first bytes when they were read from fd before.
+Outcome<BmpImage> readBmpStream(int fd, std::span<const std::uint8_t> already = {});
 Outcome<Bitmap> loadBmp(const std::string& path);
 
 // The file bytes of a bitmap: bottom-up, colour table for 1, 4 and 8 bits,

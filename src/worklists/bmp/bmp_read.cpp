@@ -323,6 +323,9 @@ Outcome<BmpImage> decode(std::span<const std::uint8_t> b) {
     r.bitmap = Bitmap(w, hh, f);
     if (bits <= 8) r.bitmap.setPaletteEntries(Palette(table));
     const Mask mr(masks[0]), mg(masks[1]), mb(masks[2]);
+    const bool alphaDeclared = bits == 32 && (compression == 3 || compression == 6) && masks[3];
+    const Mask ma(alphaDeclared ? masks[3] : 0);
+    bool alphaUsed = false;
     for (int y = 0; y < hh && w > 0; ++y) {
         const std::uint8_t* src = p + pixelsAt + fileStride * std::size_t(topDown ? y : hh - 1 - y);
         if (bits == 2) {
@@ -341,11 +344,17 @@ Outcome<BmpImage> decode(std::span<const std::uint8_t> b) {
                 const std::uint32_t v = get32(src + 4 * x);
                 o[x] = standard ? (v & 0xffffff)
                                 : Rgb{mr.extract(v), mg.extract(v), mb.extract(v)}.value();
+                if (ma.mask == 0) continue;
+                const std::uint8_t a = ma.extract(v);
+                if (a != 0) alphaUsed = true;
+                if (a != 0 && a != 255) ++r.info.partialAlpha;
+                if (a < 128) r.bitmap.writableMaskRow(y)[x] = 1;
             }
         } else {
             std::memcpy(r.bitmap.row(y), src, std::min(fileStride, r.bitmap.stride()));
         }
     }
+    if (alphaDeclared && !alphaUsed) r.bitmap.clearTransparency();
     return r;
 }
 
@@ -365,11 +374,17 @@ namespace {
 // much as they say the picture can use, so padding after the pixels is never
 // read, and a stream without end costs no more than the largest picture the
 // limits allow.
-Outcome<BmpImage> readBmpFrom(int fd, std::uint64_t fileSize) {
+// `already` holds the first bytes, read from fd before (at most kHeadBytes).
+Outcome<BmpImage> readBmpFrom(int fd, std::uint64_t fileSize,
+                              std::span<const std::uint8_t> already = {}) {
     std::uint8_t head[kHeadBytes];
-    const Outcome<std::size_t> got = readFully(
-        fd, std::span<std::uint8_t>(head, std::min<std::uint64_t>(kHeadBytes, fileSize)));
+    const std::size_t known = std::min(already.size(), kHeadBytes);
+    std::copy(already.begin(), already.begin() + std::ptrdiff_t(known), head);
+    Outcome<std::size_t> got = readFully(
+        fd, std::span<std::uint8_t>(head + known,
+                                    std::min<std::uint64_t>(kHeadBytes, fileSize) - known));
     if (!got) return got.problem();
+    *got += known;
     const std::uint64_t wanted =
         std::min(fileSize, bytesWanted(std::span<const std::uint8_t>(head, *got)));
     if (wanted > std::numeric_limits<std::size_t>::max())
@@ -395,8 +410,8 @@ Outcome<BmpImage> readBmpFile(const std::string& path) {
     return readBmpFrom(file->get(), fileSize);
 }
 
-Outcome<BmpImage> readBmpStream(int fd) {
-    return readBmpFrom(fd, std::numeric_limits<std::uint64_t>::max());
+Outcome<BmpImage> readBmpStream(int fd, std::span<const std::uint8_t> already) {
+    return readBmpFrom(fd, std::numeric_limits<std::uint64_t>::max(), already);
 }
 
 Outcome<Bitmap> loadBmp(const std::string& path) {
