@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -47,6 +48,32 @@ TEST(LongForm, AbsoluteAndClean) {
     EXPECT_EQ(longFormOf("/"), "/");
     std::string longPath = "/" + std::string(300, 'p') + "/" + std::string(200, 'q') + ".bmp";
     EXPECT_EQ(longFormOf(longPath), longPath);  // never cut
+}
+
+// What file managers pass for %U, and what a person may type.
+TEST(PathOfArgument, FileUrisBecomeTheirDecodedPaths) {
+    EXPECT_EQ(pathOfArgument("file:///tmp/a%20b.bmp"), "/tmp/a b.bmp");
+    EXPECT_EQ(pathOfArgument("FILE:///tmp/x.BMP"), "/tmp/x.BMP");
+    EXPECT_EQ(pathOfArgument("file:/tmp/one%2fslash.bmp"), "/tmp/one/slash.bmp");
+    EXPECT_EQ(pathOfArgument("file://localhost/tmp/%E7%B5%B5.bmp"), "/tmp/\xe7\xb5\xb5.bmp");
+    char host[256] = {};
+    ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+    EXPECT_EQ(pathOfArgument(std::string("file://") + host + "/tmp/h.bmp"), "/tmp/h.bmp");
+    // bytes that are no UTF-8 stay the bytes the file system holds
+    EXPECT_EQ(pathOfArgument("file:///tmp/%e9t%C3%A9.bmp"), "/tmp/\xe9t\xc3\xa9.bmp");
+    EXPECT_EQ(pathOfArgument("file:///tmp/q.bmp?x=1#top"), "/tmp/q.bmp");
+    // a stray or cut-off escape is kept as it stands
+    EXPECT_EQ(pathOfArgument("file:///tmp/100%.bmp"), "/tmp/100%.bmp");
+    EXPECT_EQ(pathOfArgument("file:///tmp/a%2"), "/tmp/a%2");
+    EXPECT_EQ(pathOfArgument("file:///tmp/%zz.bmp"), "/tmp/%zz.bmp");
+}
+
+TEST(PathOfArgument, EverythingElseStaysAsItIs) {
+    for (const char* kept :
+         {"a b.bmp", "/tmp/a%20b.bmp", "file:relative.bmp", "file:", "fil", "./file:///x.bmp",
+          "file://elsewhere.example/tmp/a.bmp", "file://host-without-path",
+          "file:///tmp/nul%00.bmp", "https://example.org/a.bmp", ""})
+        EXPECT_EQ(pathOfArgument(kept), kept);
 }
 
 TEST(FolderOf, NoTrailingSlashButRootStays) {

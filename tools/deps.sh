@@ -2,11 +2,11 @@
 # Installs the Debian packages a step needs, only those that are missing.
 # usage: tools/deps.sh build|cli|test|fuzz   (cli: the batch tool alone)
 set -euo pipefail
-cli=(cmake g++ make pkg-config)
+cli=(cmake g++ make pkg-config libspng-dev zlib1g-dev)
 build=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libfontconfig-dev
        libspng-dev zlib1g-dev
        fonts-morisawa-bizud-gothic fonts-ipafont-gothic)
-test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils help2man)
+test=(libgtest-dev libbenchmark-dev python3-pil desktop-file-utils help2man xvfb openbox x11-utils xdotool)
 fuzz=(clang libclang-rt-14-dev)
 want=("${build[@]}")
 case "${1:-build}" in

@@ -3,9 +3,7 @@
 #include "app/Mainform.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLayout>
-#include <QScreen>
 
 #include "app/application.h"
 #include "app/main_controls.h"
@@ -16,6 +14,7 @@
 #include "viewers/Mpform.h"
 #include "viewers/Ppform.h"
 #include "widgets/fonts.h"
+#include "widgets/window_place.h"
 #include "worklists/loading.h"
 
 namespace kararisu {
@@ -203,14 +202,11 @@ void TMain::buildPopups() {
 }
 
 void TMain::FormCreate(const std::vector<std::string>& arguments) {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize room = screen->geometry().size();
-        const QSize size = sizeHint();
-        move((room.width() - size.width()) / 2, (room.height() - size.height()) / 2);
-    }
+    placeCentred(*this);
     lists_.clear();
     ListExtent = 0;
-    OpenFolder = SaveFolder = programFolder();
+    OpenFolder = startingOpenFolder();
+    SaveFolder = programFolder();
     if (!arguments.empty()) loadCommandLine(arguments);
     setAcceptDrops(true);
 }

@@ -30,6 +30,11 @@ class TMPreForm;
 class TGPreForm;
 class TPalAddDlg;
 
+// Where the open dialog starts until a file is chosen in it: the current
+// folder, unless that is the program's own (where a menu or file manager may
+// have started it); otherwise the pictures folder, or home without one.
+std::string startingOpenFolder();
+
 // The secondary windows, created after the main window; null until then.
 struct SecondaryWindows {
     TGenSetDlg* GenSetDlg = nullptr;

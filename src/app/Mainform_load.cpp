@@ -1,22 +1,38 @@
 // Loading images into the "before" list: the open dialog, dropped files and
 // the command line.
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
+#include <filesystem>
 
 #include "app/Mainform.h"
 #include "app/application.h"
 #include "app/main_controls.h"
 #include "app/problem_texts.h"
 #include "app/save_texts.h"
+#include "palette/palette_file.h"
 #include "support/platform.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
 
 namespace kararisu {
+
+std::string startingOpenFolder() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path current = fs::current_path(ec);
+    if (!ec && !fs::equivalent(current, fs::path(programFolder()), ec) && fs::is_directory(current))
+        return current.string();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists())
+        return QFile::encodeName(pictures).toStdString();
+    return QFile::encodeName(QDir::homePath()).toStdString();
+}
 
 // One accepted file: its entry, its line in the "before" list and its item
 // in the source viewer's selector, in one step.
@@ -107,7 +123,7 @@ void TMain::loadCommandLine(const std::vector<std::string>& arguments) {
     std::vector<std::string> rejected;
     for (const std::string& argument : arguments) {
         try {
-            loadChecked(longFormOf(argument), rejected);
+            loadChecked(longFormOf(pathOfArgument(argument)), rejected);
         } catch (const ProblemError& e) {
             // Reported, and start-up goes on with the other files.
             reporter_.show(generalErrorMessage(problemText(e)));
@@ -130,7 +146,7 @@ void TMain::dropEvent(QDropEvent* event) {
     if (!mime || !mime->hasUrls()) return;
     std::vector<std::string> paths;
     for (const QUrl& url : mime->urls())
-        if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+        if (url.isLocalFile()) paths.push_back(pathOfArgument(url.toEncoded().toStdString()));
     if (paths.empty()) return;
     event->acceptProposedAction();
     runCommand([&] { DropFiles(paths); });

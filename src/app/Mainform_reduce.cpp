@@ -32,14 +32,13 @@ void TMain::G1Click() {
 
     RunInputGuard guard;
     // The targets share the sources' pixels, so nothing is copied; the run
-    // holds them as long as it reads them.
+    // holds them as long as it reads them, and the results keep them as
+    // their source images.
     std::vector<ReductionTarget> targets;
-    std::vector<std::shared_ptr<const Bitmap>> held;
     const TargetList& list = lists_.targets;
     for (int i = 0; i < list.size(); ++i) {
         const ImageEntry& e = list.at(i);
-        held.push_back(e.bitmap);
-        targets.push_back(ReductionTarget{list.line(i), e.path, e.bitmap.get(), {}});
+        targets.push_back(ReductionTarget{list.line(i), e.path, e.bitmap.get(), {}, e.format, e.bitmap});
     }
     settings.mode = dialog->reductionMode();
     const ReductionSettings chosen = settings;

@@ -1,8 +1,7 @@
 // カラリス: the desktop program. Every argument names an image to open;
-// --version or --help alone prints the version or the help without opening
-// a window.
+// --help and --version are answered on the terminal, before Qt starts, so
+// they need no display.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,33 +11,30 @@
 #include "support/version.h"
 
 int main(int argc, char** argv) {
-    // Answered before Qt starts, so it works without a display.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("kararisu %s\n", kararisu::kVersion);
-        return 0;
+    using kararisu::CommandLine;
+    const CommandLine line = kararisu::parseCommandLine({argv + 1, argv + argc});
+    switch (line.action) {
+        case CommandLine::Action::Help:
+            std::fputs(kararisu::kHelpText, stdout);
+            return 0;
+        case CommandLine::Action::Version:
+            std::printf("kararisu %s\n", kararisu::kVersion);
+            return 0;
+        case CommandLine::Action::Refuse:
+            std::fprintf(stderr, "kararisu: unknown option '%s' (see kararisu --help)\n%s",
+                         line.refused.c_str(), kararisu::kUsageLine);
+            return 2;
+        case CommandLine::Action::Run:
+            break;
     }
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(
-            "usage: kararisu [FILE...]\n"
-            "\n"
-            "Opens the window of カラリス, which reduces the colours of BMP images (to one\n"
-            "of 27 targets: each image by itself, all on one reference palette, or all on\n"
-            "a given palette), shows the results and their palettes, saves paletted BMPs\n"
-            "and palette files, and merges palettes. Each FILE is opened at start.\n"
-            "The window is in Japanese whatever the locale. kararisu-cli runs the same\n"
-            "engines from scripts.\n"
-            "\n"
-            "  --help     print this help\n"
-            "  --version  print the version\n",
-            stdout);
-        return 0;
-    }
-    kararisu::Application app(argc, argv);
+    // Qt sees only the program's name, so no file name is taken for one of
+    // its options.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    kararisu::Application app(qtArgc, qtArgv);
     kararisu::QtPlatform platform;
     app.setErrorPlatform(&platform);
-    // Qt has taken its own options out of argv by now.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return kararisu::runProgram(platform, arguments, [&](kararisu::Program& program) {
+    return kararisu::runProgram(platform, line.files, [&](kararisu::Program& program) {
         platform.setOwner(&program.main());
     });
 }

@@ -7,6 +7,56 @@
 
 namespace kararisu {
 
+const char* const kUsageLine =
+    "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n";
+
+const char* const kHelpText =
+    "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n"
+    "\n"
+    "Opens the window of カラリス, which reduces the colours of BMP images (to one\n"
+    "of 27 targets: each image by itself, all on one reference palette, or all on\n"
+    "a given palette), shows the results and their palettes, saves paletted BMPs\n"
+    "and palette files, and merges palettes. The window is in Japanese whatever\n"
+    "the locale.\n"
+    "\n"
+    "Each FILE is opened at start: a path (a relative one is taken against the\n"
+    "current folder) or a file:// URI, as file managers pass them. Files that are\n"
+    "no valid BMP image are named in one message before the window opens.\n"
+    "\n"
+    "options:\n"
+    "  -h, --help   print this help and exit\n"
+    "  --version    print the version and exit\n"
+    "  --           take every later argument as a file name\n"
+    "\n"
+    "Qt's own command-line options are not taken; its environment variables\n"
+    "(QT_QPA_PLATFORM, QT_SCALE_FACTOR, ...) are. kararisu-cli runs the same\n"
+    "engines from scripts (kararisu-cli --help).\n"
+    "Exit status: 0 when the main window is closed, 1 when start-up failed,\n"
+    "2 usage error.\n";
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    bool options = true;
+    for (const std::string& a : arguments) {
+        if (!options || a.size() < 2 || a[0] != '-') {
+            line.files.push_back(a);
+        } else if (a == "--") {
+            options = false;
+        } else {
+            if (line.action != CommandLine::Action::Run) continue;
+            if (a == "--help" || a == "-h") {
+                line.action = CommandLine::Action::Help;
+            } else if (a == "--version") {
+                line.action = CommandLine::Action::Version;
+            } else {
+                line.action = CommandLine::Action::Refuse;
+                line.refused = a;
+            }
+        }
+    }
+    return line;
+}
+
 Program::Program(Platform& platform, const std::vector<std::string>& arguments)
     : main_(std::make_unique<TMain>(platform, arguments)) {
     WorkLists& lists = main_->lists();

@@ -40,6 +40,23 @@ class Program {
     std::unique_ptr<TPalAddDlg> palAddDlg_;
 };
 
+// What the command line asks for. Every argument names an image to open,
+// but for --help (-h) and --version, answered on the terminal without a
+// window; "--" ends the options, and any other argument beginning with "-"
+// (but "-" itself) is refused. The first option that is not "--" decides.
+struct CommandLine {
+    enum class Action { Run, Help, Version, Refuse };
+    Action action = Action::Run;
+    std::vector<std::string> files;
+    std::string refused;  // the refused argument
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+// What --help prints, and the line a refusal ends with.
+extern const char* const kHelpText;
+extern const char* const kUsageLine;
+
 // The program from start to end: creates the windows, shows the main window
 // and runs the event loop until it closes. created is called once the
 // windows exist, before the main window is shown. An error during start-up

@@ -156,19 +156,18 @@ std::string withPaletteFolder(std::string help) {
 bool ensureFolder(Console& console, const std::string& folder) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::is_directory(folder, ec)) return true;
-    if (fs::exists(fs::symlink_status(folder, ec))) {
+    // Made first and looked at after: another run may be making it too.
+    const bool made = fs::create_directories(folder, ec);
+    std::error_code ignored;
+    if (fs::is_directory(folder, ignored)) {
+        if (made) console.detail("made the folder " + printable(folder));
+        return true;
+    }
+    if (fs::exists(fs::symlink_status(folder, ignored)))
         console.error(printable(folder) + ": is not a folder");
-        return false;
-    }
-    fs::create_directories(folder, ec);
-    if (ec || !fs::is_directory(folder)) {
-        console.error(printable(folder) + ": cannot make the folder: " +
-                      (ec ? ec.message() : std::string("a file is in the way")));
-        return false;
-    }
-    console.detail("made the folder " + printable(folder));
-    return true;
+    else
+        console.error(printable(folder) + ": cannot make the folder: " + ec.message());
+    return false;
 }
 
 bool mayWriteFileTo(Console& console) {

@@ -1,12 +1,11 @@
 #include "palette/Padlg.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QShowEvent>
 
 #include "palette/palette_dialogs.h"
 #include "support/platform.h"
 #include "widgets/fonts.h"
+#include "widgets/window_place.h"
 #include "widgets/window_ref.h"
 
 namespace kararisu {
@@ -130,10 +129,7 @@ void TPalAddDlg::showEvent(QShowEvent* event) {
 }
 
 void TPalAddDlg::FormShow() {
-    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    placeCentred(*this);
     MenuButton1->setChecked(true);  // its rule applies when it was not checked
     BasePalListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     PlusPalListBox->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "reduce/dialog_place.h"
 #include "widgets/fonts.h"
+#include "widgets/window_place.h"
 
 namespace kararisu {
 

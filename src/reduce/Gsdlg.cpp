@@ -10,11 +10,11 @@
 #include <QStackedWidget>
 
 #include "palette/palette_dialogs.h"
-#include "reduce/dialog_place.h"
 #include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
 #include "support/platform.h"
 #include "widgets/fonts.h"
+#include "widgets/window_place.h"
 #include "widgets/window_ref.h"
 
 namespace kararisu {

@@ -10,7 +10,6 @@
 #include <algorithm>
 
 #include "reduce/Gsdlg.h"
-#include "reduce/dialog_place.h"
 #include "reduce/glyph_choice_box.h"
 #include "reduce/up_down.h"
 #include "widgets/fonts.h"

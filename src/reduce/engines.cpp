@@ -237,7 +237,7 @@ RunOutcome individualReduction(const std::vector<ReductionTarget>& targets,
             const ReductionTarget& t = targets[i];
             const std::string name =
                 paletteNameFor(run.sink.rows(), stemOf(t.name), NameForm::Individual, label);
-            run.sink.add({std::move(result), t.path, name, label, t.format});
+            run.sink.add({std::move(result), t.path, name, label, t.format, t.shared});
         });
     });
     if (outcome == RunOutcome::Completed) runEnd(run);
@@ -299,7 +299,8 @@ RunOutcome referenceUnification(const std::vector<ReductionTarget>& targets, std
     outcome = guarded(run, [&] {
         walk(targets, run, [&](std::size_t i, const Bitmap& image) {
             Bitmap result = reduceOnto(image, mode, chosen, nullptr, settings.dither, clear);
-            run.sink.add({std::move(result), targets[i].path, name, label, targets[i].format});
+            run.sink.add({std::move(result), targets[i].path, name, label, targets[i].format,
+                          targets[i].shared});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });
@@ -357,7 +358,8 @@ RunOutcome paletteUnification(const std::vector<ReductionTarget>& targets,
             } else {
                 mapOntoPalette(image, result);
             }
-            run.sink.add({std::move(result), targets[i].path, name, label, targets[i].format});
+            run.sink.add({std::move(result), targets[i].path, name, label, targets[i].format,
+                          targets[i].shared});
             m.setPosition(static_cast<int>(1000 * (i + 1) / count));
         });
     });

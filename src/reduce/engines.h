@@ -29,6 +29,9 @@ struct ReductionTarget {
     // has reported why).
     std::function<std::unique_ptr<Bitmap>()> load;
     ImageFormat format = ImageFormat::Bmp;  // of the source file; the results keep it
+    // The desktop program's: the entry's bitmap (image points into it),
+    // held for the run and handed to the results as their source image.
+    std::shared_ptr<const Bitmap> shared{};
 };
 
 struct ReductionSettings {

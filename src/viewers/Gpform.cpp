@@ -16,6 +16,7 @@ TGPreForm::TGPreForm(ResultList& results, const GlyphList& glyphs, Platform& pla
     C1->insertSeparator(C2);
     connect(P1, &QAction::triggered, this, [this] { GPreImageClick(); });
     connect(&palette_, &TPPreForm::closed, this, [this] { PaletteShown = 0; });
+    offerComparison();
 }
 
 void TGPreForm::GPreImageClick() {

@@ -1,7 +1,8 @@
 #pragma once
 // The result image viewer, one window created hidden at start-up: the
 // shared image viewer over ResultList, which also opens the palette viewer
-// on the shown result. Its selector GenBox mirrors the list.
+// on the shown result and shows a result's source image in its place
+// (before and after). Its selector GenBox mirrors the list.
 
 #include "viewers/image_viewer.h"
 

@@ -9,6 +9,7 @@
 #include "viewers/viewer_window.h"
 #include "widgets/fonts.h"
 #include "widgets/glyphs.h"
+#include "widgets/window_place.h"
 
 namespace kararisu {
 
@@ -263,7 +264,7 @@ void TPPreForm::HButtonClick() {
 void TPPreForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
-    centreOnScreen(*this);
+    placeCentred(*this);
     RefreshPalette();
 }
 

@@ -5,8 +5,6 @@
 
 #include <QMenu>
 #include <QMenuBar>
-#include <QPaintEvent>
-#include <QPainter>
 #include <QScrollBar>
 #include <QToolButton>
 #include <algorithm>
@@ -29,39 +27,6 @@ constexpr int kScrollStep = 10;
 const QColor kWindowGrey(128, 128, 128);
 
 }  // namespace
-
-ImageView::ImageView(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-}
-
-void ImageView::setImage(QImage image) {
-    image_ = std::move(image);
-    update();
-}
-
-void ImageView::paintEvent(QPaintEvent* event) {
-    QPainter p(this);
-    const QRect r = event->rect();
-    if (image_.isNull()) {
-        p.fillRect(r, kWindowGrey);
-        return;
-    }
-    // Transparent pixels show a checkerboard of 8-pixel squares behind them.
-    if (image_.hasAlphaChannel()) p.fillRect(r, checkerboard());
-    p.drawImage(r, image_, r);
-}
-
-const QBrush& ImageView::checkerboard() {
-    static const QBrush brush = [] {
-        QImage tile(16, 16, QImage::Format_RGB32);
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x)
-                tile.setPixel(x, y, ((x < 8) == (y < 8)) ? 0xffffffffu : 0xffccccccu);
-        return QBrush(tile);
-    }();
-    return brush;
-}
 
 ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QString& name,
                          const QString& prefix)
@@ -87,6 +52,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
     C2 = C1->addAction(QStringLiteral("色数を調べる(&C)"));
     C1->addSeparator();
     Close1 = C1->addAction(QStringLiteral("閉じる(&X)"));
+    buildViewMenu();
     I1 = MainMenu1->addAction(QStringLiteral("画像情報(&I)"));
     connect(C1, &QMenu::aboutToShow, this, [this] { C1Click(); });
     connect(U1, &QAction::triggered, this, [this] { UpButtonClick(); });
@@ -101,6 +67,7 @@ ImageViewer::ImageViewer(Platform& platform, const GlyphList& glyphs, const QStr
     ScrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ScrollBox->viewport()->setAutoFillBackground(true);
     ScrollBox->viewport()->setMouseTracking(true);
+    ScrollBox->installEventFilter(this);
     ScrollBox->viewport()->installEventFilter(this);
     auto* content = new QWidget;
     content->setMouseTracking(true);
@@ -143,7 +110,7 @@ void ImageViewer::openEntry(int k, const QString& prefix) {
     if (k < 0 || k >= count()) return;
     hide();
     ShowEntry(k);
-    setWindowTitle(prefix + Selector->itemText(k));
+    setCaption(prefix + Selector->itemText(k));
     Selector->setCurrentIndex(k);
     show();
     activateWindow();
@@ -158,16 +125,18 @@ void ImageViewer::showEntry(int k, bool select) {
     if (k < 0 || k >= count()) return;
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     const ImageEntry& entry = entryAt(k);
-    setWindowTitle(prefix_ + Selector->itemText(k));
     setWindowIcon(glyphs_.icon(entry.depth));
     // The list's bitmap never changes, so sharing it is the copy; the
     // picture is made once here, and the previous one goes with it.
     Picture->setImage(QImage());
+    resetView();
     viewBitmap_ = entry.bitmap;
+    original_ = entry.source;
     Picture->setImage(viewImage(*viewBitmap_));
+    Picture->setZoom(1);
+    setCaption(prefix_ + Selector->itemText(k));
     painted_ = false;
     const int bw = viewBitmap_->width(), bh = viewBitmap_->height();
-    Picture->resize(bw, bh);
     setScrolling(false);
     const int cw = bw > kMaxClientWidth ? kMaxClientWidth : std::max(PW, bw);
     const int ch = bh > kMaxClientHeight ? kMaxClientHeight : bh < PH ? bh + PH : bh;
@@ -178,6 +147,7 @@ void ImageViewer::showEntry(int k, bool select) {
         Panel1->hide();
     if (select) Selector->setCurrentIndex(k);
     placeImage(QPoint(bw < cw ? (cw - bw) / 2 : 0, bh < PH ? PH : 0));
+    updateViewActions();
     UpdateButtons();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the source and the result viewer share: one window showing one entry
-// of an image list at natural size, one screen pixel per image pixel.
+// of an image list, at natural size (one screen pixel per image pixel) when
+// the entry is shown.
 //
 // The window is sized to the image (a client area of at most 640 x 480)
 // and centred at every show. A navigation strip (Panel1: the arrows and
@@ -8,8 +9,14 @@
 // while the mouse is within its height of the top; an image lower than the
 // strip keeps it shown above itself. Scroll bars come on after the first
 // paint, so sizing never sees them.
+//
+// The image may be zoomed (menu "表示", Ctrl + the wheel about the mouse,
+// Ctrl++, Ctrl+-, Ctrl+0) through the steps of viewers/zoom.h, or fitted to
+// the window; the window keeps its size, and the caption shows the zoom
+// when it is not 100 %. The result viewer can show a result's source image
+// in its place (before and after) while Space is held or its menu item is
+// ticked.
 
-#include <QBrush>
 #include <QImage>
 #include <QScrollArea>
 #include <QWidget>
@@ -19,6 +26,7 @@
 
 #include "reduce/work_area.h"
 #include "viewers/glyph_combo.h"
+#include "viewers/image_view.h"
 #include "widgets/list_mirrors.h"
 #include "worklists/work_list.h"
 
@@ -26,26 +34,13 @@ class QAction;
 class QFrame;
 class QMenu;
 class QMenuBar;
+class QKeyEvent;
 class QToolButton;
+class QWheelEvent;
 
 namespace kararisu {
 
 class Platform;
-
-// The image itself: paints the exposed part of its picture and nothing else.
-class ImageView : public QWidget {
-  public:
-    explicit ImageView(QWidget* parent);
-    void setImage(QImage image);
-    const QImage& image() const { return image_; }
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    static const QBrush& checkerboard();
-    QImage image_;
-};
 
 class ImageViewer : public QWidget {
     Q_OBJECT
@@ -60,6 +55,12 @@ class ImageViewer : public QWidget {
     QAction* D1;
     QAction* C2;
     QAction* Close1;
+    QMenu* V1;              // "表示(&V)"
+    QAction* Z1;            // "拡大(&I)", Ctrl++
+    QAction* Z2;            // "縮小(&O)", Ctrl+-
+    QAction* Z3;            // "等倍(&N)", Ctrl+0
+    QAction* Z4;            // "ウィンドウに合わせる(&W)"
+    QAction* B1 = nullptr;  // "元絵と比べる(&B)", where the viewer offers it
     QAction* I1;
     QScrollArea* ScrollBox;  // the client area
     ImageView* Picture;      // MPreImage / GPreImage
@@ -84,6 +85,24 @@ class ImageViewer : public QWidget {
     virtual void C1Click();
     virtual void C2Click();
     virtual void I1Click();
+
+    // The zoom commands. Steps keep the image point under the mouse where
+    // it is (under the middle of the client area when the mouse is not over
+    // it); natural size and the fit keep the middle. The fit follows the
+    // window's size until another zoom or entry is chosen.
+    void zoomIn();
+    void zoomOut();
+    void zoomNatural();
+    void zoomToFit();
+    // The zoom, keeping the image point under anchor (client coordinates).
+    void zoomAbout(double zoom, QPoint anchor);
+    double zoom() const { return Picture->zoom(); }
+    bool fitting() const { return fitting_; }
+
+    // Before and after: the shown result's source image in its place, at the
+    // same zoom and scroll; held by Space, latched by B1.
+    bool canCompare() const;
+    bool comparing() const { return Picture->showingStandIn(); }
 
     // CW x CH: the client area without the scroll bars.
     QSize clientSize() const;
@@ -110,6 +129,8 @@ class ImageViewer : public QWidget {
     // A press on the caption bar (where the platform reports it), the menu
     // bar or a scroll bar.
     virtual void framePressed() {}
+    // Adds B1 to the view menu: the viewer's entries may have a source image.
+    void offerComparison();
 
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -127,19 +148,36 @@ class ImageViewer : public QWidget {
     void applyMinimum();
     void setScrolling(bool on);
     bool isClientPart(const QObject* o) const;
+    bool isKeyPart(const QObject* o) const;
     void relayout();
     void placeImage(QPoint at);
     void showStrip();
     void hideStrip();
     void mouseMovedOver(QWidget* source, QPoint position);
     void firstPaint();
+    // Image viewer zoom (image_viewer_zoom.cpp).
+    void buildViewMenu();
+    void setCaption(const QString& caption);
+    void updateCaption();
+    void updateViewActions();
+    void resetView();
+    QPoint zoomAnchor() const;
+    bool wheelZoom(QWidget* source, QWheelEvent* event);
+    bool spaceKey(QKeyEvent* event);
+    void applyComparison();
+    void layOut(bool backToCorner);
 
     const GlyphList& glyphs_;
     QString prefix_;
     std::shared_ptr<const Bitmap> viewBitmap_;  // ViewBitmap: the shown entry's
+    std::shared_ptr<const Bitmap> original_;    // the shown result's source image, or none
     QSize sized_{246, 216};                     // the window's size as the viewer last set it
+    QString caption_;                           // the caption without the zoom
     bool painted_ = false;
     bool layingOut_ = false;
+    bool fitting_ = false;
+    bool spaceHeld_ = false;
+    int wheelAngle_ = 0;  // the wheel's turn not yet used for a step
     WorkArea::Hook memoryHook_;
 };
 

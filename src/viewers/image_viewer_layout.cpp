@@ -6,9 +6,12 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "viewers/viewer_window.h"
+#include "viewers/zoom.h"
+#include "widgets/window_place.h"
 
 namespace kararisu {
 
@@ -54,10 +57,11 @@ void ImageViewer::setClientSize(int cw, int ch) {
 }
 
 // The frame the window manager adds counts toward the smallest outer size,
-// and is known once the window has been shown; the viewer's own sizing may
+// and is known once the window has been framed; the viewer's own sizing may
 // go below the minimum for a tiny image.
 void ImageViewer::applyMinimum() {
-    const QSize frame = frameGeometry().size() - size();
+    const QMargins m = expectedFrame(*this);
+    const QSize frame(m.left() + m.right(), m.top() + m.bottom());
     setMinimumSize(std::min(kMinOuterWidth - frame.width(), sized_.width()),
                    std::min(kMinOuterHeight - frame.height(), sized_.height()));
 }
@@ -78,10 +82,28 @@ void ImageViewer::placeImage(QPoint at) {
 }
 
 // The window was resized after the first paint: centre what fits, keep the
-// strip over an image lower than it, and go back to the top-left corner
-// when the image is at least as tall as the client area.
+// strip over an image lower than it, and at natural size go back to the
+// top-left corner when the image is at least as tall as the client area
+// (zoomed, the view stays where the user took it). A fitted image is
+// fitted to the new size.
 void ImageViewer::relayout() {
     if (!painted_ || layingOut_ || !viewBitmap_) return;
+    if (fitting_) {
+        const QSize room = areaSize();
+        const double fit =
+            fitZoom(viewBitmap_->width(), viewBitmap_->height(), room.width(), room.height());
+        if (fit != zoom()) {
+            zoomAbout(fit, ScrollBox->viewport()->rect().center());
+            return;
+        }
+    }
+    layOut(zoom() == 1);
+}
+
+// Places the picture in the client area as it now is; the image's height
+// on screen decides about the strip, as the bitmap's does at natural size.
+void ImageViewer::layOut(bool backToCorner) {
+    if (layingOut_ || !viewBitmap_) return;
     layingOut_ = true;
     // Placing the image may switch a scroll bar on or off, which changes
     // the client area once more.
@@ -90,7 +112,7 @@ void ImageViewer::relayout() {
         const int iw = Picture->width(), ih = Picture->height();
         const int left = iw < c.width() ? (c.width() - iw) / 2 : 0;
         int top = 0;
-        if (viewBitmap_->height() < PH) {
+        if (ih < PH) {
             if (c.height() - PH > ih + 1) {
                 top = (c.height() - ih) / 2;
                 Panel1->hide();
@@ -101,7 +123,7 @@ void ImageViewer::relayout() {
         } else {
             if (c.height() > ih) {
                 top = (c.height() - ih) / 2;
-            } else {
+            } else if (backToCorner) {
                 ScrollBox->horizontalScrollBar()->setValue(0);
                 ScrollBox->verticalScrollBar()->setValue(0);
             }
@@ -133,7 +155,7 @@ void ImageViewer::hideStrip() {
 void ImageViewer::mouseMovedOver(QWidget* source, QPoint position) {
     if (!viewBitmap_) return;
     const int y = source->mapTo(ScrollBox->viewport(), position).y();
-    const int bh = viewBitmap_->height();
+    const int bh = Picture->height();
     if (source == Picture) {
         if (bh <= PH) return;
         if (y < PH)
@@ -162,7 +184,7 @@ void ImageViewer::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     applyMinimum();
-    centreOnScreen(*this);
+    placeCentred(*this);
     UpdateButtons();
 }
 
@@ -172,6 +194,7 @@ void ImageViewer::hideEvent(QHideEvent* event) {
     // shares go until the next entry is shown.
     if (event->spontaneous()) return;
     Picture->setImage(QImage());
+    resetView();
     viewBitmap_.reset();
 }
 
@@ -185,6 +208,11 @@ void ImageViewer::keyPressEvent(QKeyEvent* event) {
 
 bool ImageViewer::isClientPart(const QObject* o) const {
     return o == Picture || o == ScrollBox->widget() || o == ScrollBox->viewport();
+}
+
+// Whatever holds the keyboard focus in the window.
+bool ImageViewer::isKeyPart(const QObject* o) const {
+    return o == this || o == ScrollBox || o == Selector || isClientPart(o);
 }
 
 bool ImageViewer::eventFilter(QObject* watched, QEvent* event) {
@@ -220,10 +248,25 @@ bool ImageViewer::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
             break;
+        case QEvent::Wheel:
+            if (isClientPart(watched))
+                return wheelZoom(static_cast<QWidget*>(watched), static_cast<QWheelEvent*>(event));
+            break;
         case QEvent::KeyPress:
             if (watched == Selector && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
                 close();
                 return true;
+            }
+            if (isKeyPart(watched)) return spaceKey(static_cast<QKeyEvent*>(event));
+            break;
+        case QEvent::KeyRelease:
+            if (isKeyPart(watched)) return spaceKey(static_cast<QKeyEvent*>(event));
+            break;
+        case QEvent::WindowDeactivate:
+            // A Space let go in another window is never reported here.
+            if (watched == this && spaceHeld_) {
+                spaceHeld_ = false;
+                applyComparison();
             }
             break;
         default:

@@ -3,20 +3,10 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <QToolButton>
 #include <QWidget>
 
 namespace kararisu {
-
-void centreOnScreen(QWidget& window) {
-    QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect room = screen->geometry();
-    const QSize outer = window.frameGeometry().size();
-    window.move(room.topLeft() +
-                QPoint((room.width() - outer.width()) / 2, (room.height() - outer.height()) / 2));
-}
 
 void useDesktopColours(QWidget& widget) {
     QPalette colours = QGuiApplication::palette();

@@ -8,10 +8,6 @@ class QWidget;
 
 namespace kararisu {
 
-// Centres the window on its screen: per axis half of (screen size - outer
-// size), the fraction dropped.
-void centreOnScreen(QWidget& window);
-
 // The desktop's own colours for a strip or menu bar on a window painted in
 // another colour: set in full, so nothing is taken from the window.
 void useDesktopColours(QWidget& widget);

@@ -1,5 +1,7 @@
 #include "worklists/loading.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -24,6 +26,64 @@ std::string longFormOf(const std::string& path) {
     std::string out = p.lexically_normal().string();
     while (out.size() > 1 && out.back() == '/') out.pop_back();
     return out;
+}
+
+namespace {
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = lower(c);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+bool isThisMachine(std::string_view host) {
+    if (host.empty() || sameIgnoringCase(host, "localhost")) return true;
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 && sameIgnoringCase(host, name);
+}
+
+}  // namespace
+
+std::string pathOfArgument(const std::string& argument) {
+    constexpr std::string_view kScheme = "file:";
+    std::string_view rest = argument;
+    if (!sameIgnoringCase(rest.substr(0, kScheme.size()), kScheme)) return argument;
+    rest.remove_prefix(kScheme.size());
+    // A query or a fragment is no part of the path.
+    rest = rest.substr(0, rest.find_first_of("?#"));
+    if (rest.substr(0, 2) == "//") {
+        rest.remove_prefix(2);
+        const std::size_t slash = rest.find('/');
+        if (slash == std::string_view::npos || !isThisMachine(rest.substr(0, slash)))
+            return argument;
+        rest.remove_prefix(slash);
+    }
+    if (rest.empty() || rest[0] != '/') return argument;
+    std::string path;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        const int high = rest[i] == '%' && i + 2 < rest.size() ? hexDigit(rest[i + 1]) : -1;
+        const int low = high >= 0 ? hexDigit(rest[i + 2]) : -1;
+        if (low < 0) {
+            path += rest[i];
+            continue;
+        }
+        const char byte = char(high * 16 + low);
+        if (byte == '\0') return argument;
+        path += byte;
+        i += 2;
+    }
+    return path;
 }
 
 std::string rejectedMessage(const std::vector<std::string>& names) {

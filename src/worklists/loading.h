@@ -21,6 +21,12 @@ bool hasImageSuffix(std::string_view path);
 // path names what the user typed even through symbolic links.
 std::string longFormOf(const std::string& path);
 
+// A file named on the command line or dropped: a file:// URI (what file
+// managers pass) becomes the path it names, percent-decoded; anything else
+// is a path as it stands. A URI naming another machine, or whose decoded
+// path would hold a NUL, stays as it is (and is then not found).
+std::string pathOfArgument(const std::string& argument);
+
 // "name\n" for each rejected file, then the closing sentence; empty when none.
 std::string rejectedMessage(const std::vector<std::string>& names);
 

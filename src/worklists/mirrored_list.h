@@ -107,8 +107,9 @@ class ResultListSink : public ResultSink {
     void add(Result result) override {
         ResultRow row{fileNameOf(result.path), std::move(result.paletteName),
                       std::move(result.modeLabel)};
-        results_.append(makeImageEntry(result.path, std::move(result.bitmap), result.format),
-                        std::move(row));
+        ImageEntry entry = makeImageEntry(result.path, std::move(result.bitmap), result.format);
+        entry.source = std::move(result.source);
+        results_.append(std::move(entry), std::move(row));
     }
     const std::vector<ResultRow>& rows() const override { return results_.lines(); }
 

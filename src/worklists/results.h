@@ -4,6 +4,7 @@
 // turns each Result into a ResultList entry and a GenListView row; the batch
 // tool writes it to a file.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ struct Result {
     std::string paletteName;
     std::string modeLabel;
     ImageFormat format = ImageFormat::Bmp;  // its source's: what it is saved as by default
+    // The image it was reduced from, where the caller shares it (the
+    // desktop program's targets); none for merges and images a run read.
+    std::shared_ptr<const Bitmap> source{};
 };
 
 // Receives results one by one as they are finished, so a run stopped

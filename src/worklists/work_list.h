@@ -27,6 +27,10 @@ struct ImageEntry {
     // The format of the file a source came from, which its results are
     // saved in unless the user chooses another; BMP for merge results.
     ImageFormat format = ImageFormat::Bmp;
+    // A result's: the image it was reduced from, shared with the source
+    // entry (and kept when that is deleted); none for other entries and for
+    // merged palettes.
+    std::shared_ptr<const Bitmap> source{};
 };
 
 struct PaletteEntry {

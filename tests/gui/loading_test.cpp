@@ -10,6 +10,7 @@
 
 #include "gui/gui_fixture.h"
 #include "palette/palette_file.h"
+#include "support/scoped_env.h"
 #include "viewers/Mpform.h"
 #include "worklists/loading.h"
 #include "worklists/results.h"
@@ -89,8 +90,32 @@ TEST_F(LoadingTest, DialogIsAskedForSeveralImageFilesFromOpenFolder) {
     EXPECT_TRUE(r.multiSelect);
     EXPECT_TRUE(r.preview);
     EXPECT_EQ(r.fileName, "");
-    EXPECT_EQ(r.folder, programFolder());
+    EXPECT_EQ(r.folder, main().OpenFolder);
     EXPECT_EQ(main().lists().sources.size(), 0);  // cancelled
+}
+
+// Started from a terminal, the dialog opens where the user stands; started
+// in the program's own folder (as some launchers do), in the pictures
+// folder or home.
+TEST_F(LoadingTest, DialogStartsInTheCurrentFolderUnlessItIsTheProgramsOwn) {
+    const QString cwd = QDir::currentPath();
+    const std::string home = path("home");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(home + "/Pictures")));
+    ScopedEnv homeEnv("HOME", home.c_str());
+    ScopedEnv config("XDG_CONFIG_HOME", (home + "/.config").c_str());
+    QDir::setCurrent(dir.path());
+    start();
+    EXPECT_EQ(main().OpenFolder, dir.path().toStdString());
+    program.reset();
+    QDir::setCurrent(QString::fromStdString(programFolder()));
+    start();
+    EXPECT_EQ(main().OpenFolder, home + "/Pictures");
+    program.reset();
+    QDir(QString::fromStdString(home + "/Pictures")).removeRecursively();
+    start();
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(main().OpenFolder, home);
+    EXPECT_EQ(main().SaveFolder, programFolder());
 }
 
 TEST_F(LoadingTest, DialogLoadsChosenFilesInOrderAndRemembersFolder) {
@@ -236,6 +261,20 @@ TEST_F(LoadingTest, DropDoesNotMoveOpenFolderAndIgnoresOtherUrls) {
     EXPECT_TRUE(platform.messages.empty());
 }
 
+// What file managers drop, with a host part that names this machine.
+TEST_F(LoadingTest, DroppedUrisAreDecodedToTheirFiles) {
+    start();
+    const std::string spaced = bmp("a b.bmp");
+    QMimeData mime;
+    mime.setUrls(
+        {QUrl(QStringLiteral("file://localhost") +
+              QUrl::fromLocalFile(QString::fromStdString(spaced)).path(QUrl::FullyEncoded))});
+    EXPECT_TRUE(deliver(mime));
+    expectInStep({"a b.bmp"});
+    EXPECT_EQ(entryPaths(), std::vector<std::string>{spaced});
+    EXPECT_TRUE(platform.messages.empty());
+}
+
 TEST_F(LoadingTest, LongPathsAreNeverCut) {
     start();
     std::string folder = dir.path().toStdString();
@@ -264,6 +303,21 @@ TEST_F(LoadingTest, CommandLineLoadsAbsoluteCleanPaths) {
     // the viewer, made after the main window, copied the lines
     EXPECT_EQ(viewerNames(), lines());
     EXPECT_TRUE(platform.messages.empty());
+}
+
+// As a menu entry with %U passes them.
+TEST_F(LoadingTest, CommandLineTakesFileUris) {
+    const std::string spaced = bmp("画像 1.bmp");
+    const std::string uri =
+        QUrl::fromLocalFile(QString::fromStdString(spaced)).toEncoded().toStdString();
+    ASSERT_NE(uri.find("%20"), std::string::npos);
+    start({uri, "file:///nowhere/gone%20away.bmp"});
+    EXPECT_EQ(lines(), std::vector<std::string>{"画像 1.bmp"});
+    EXPECT_EQ(entryPaths(), std::vector<std::string>{spaced});
+    // the missing one is named by its decoded path
+    ASSERT_EQ(platform.messages.size(), 1u);
+    EXPECT_NE(platform.messages[0].text.find("/nowhere/gone away.bmp"), std::string::npos)
+        << platform.messages[0].text;
 }
 
 TEST_F(LoadingTest, CommandLineMessageComesBeforeTheWindowIsShown) {
@@ -299,7 +353,8 @@ TEST_F(LoadingTest, CommandLineFileThatCannotBeOpenedIsReportedAndStartUpGoesOn)
 
 TEST_F(LoadingTest, CommandLineDoesNotMoveOpenFolder) {
     start({bmp("x.bmp")});
-    EXPECT_EQ(main().OpenFolder, programFolder());
+    EXPECT_EQ(main().OpenFolder, startingOpenFolder());
+    EXPECT_NE(main().OpenFolder, dir.path().toStdString());
     EXPECT_EQ(main().SaveFolder, programFolder());
 }
 

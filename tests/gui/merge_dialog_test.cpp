@@ -3,6 +3,7 @@
 // whose results equal the batch tool's on the same inputs.
 #include <QApplication>
 #include <QScreen>
+#include <QWindow>
 #include <QTimer>
 #include <fstream>
 #include <functional>
@@ -124,8 +125,12 @@ TEST_F(MergeDialogTest, OffersPalettedSourcesThenResultsNotListedYet) {
     main().resultSink().add(Result{smallBitmap(PixelFormat::Bpp4), "y.bmp", "y(1)", "グレー16"});
     merge([&](TPalAddDlg& d) {
         EXPECT_TRUE(d.isModal());
+        // Centred with its frame (where the window manager's windows carry one).
         const QRect screen = d.screen()->geometry();
-        EXPECT_EQ(d.pos(), QPoint((screen.width() - 433) / 2, (screen.height() - 306) / 2));
+        const QRect outer = d.windowHandle()->frameGeometry();
+        EXPECT_EQ(d.size(), QSize(433, 306));
+        EXPECT_EQ(outer.topLeft(), QPoint((screen.width() - outer.width()) / 2,
+                                          (screen.height() - outer.height()) / 2));
         EXPECT_EQ(items(d.BasePalListBox),
                   (std::vector<std::string>{"four.bmp", "Eight.bmp", "y(1)"}));
         EXPECT_EQ(items(d.PlusPalListBox), items(d.BasePalListBox));

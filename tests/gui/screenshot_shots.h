@@ -28,8 +28,10 @@ bool shootReduce(QApplication& app, Program& program, const QString& prefix);
 // OUT_PREFIX-text12.png).
 bool shootSave(Program& program, const std::string& folder, const QString& prefix);
 
-// The image viewers on a large and a small image with the strip shown, and
-// the palette viewer reading out a colour (OUT_PREFIX-source-*.png, ...).
+// The image viewers on a large and a small image with the strip shown, the
+// palette viewer reading out a colour, a 16-colour result zoomed and against
+// its source, and a fit (OUT_PREFIX-source-*.png, ..., -zoom-*.png,
+// -compare-*.png).
 bool shootViewers(QApplication& app, Program& program, const std::string& folder,
                   const QString& prefix);
 

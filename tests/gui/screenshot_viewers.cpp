@@ -1,12 +1,21 @@
 // Pictures of the three viewers: each image viewer on a large and a small
-// image, the strip shown under the mouse, and the palette viewer of an
-// 8-bit result with a value read out in both bases.
+// image, the strip shown under the mouse, the palette viewer of an 8-bit
+// result with a value read out in both bases, and a picture reduced to 16
+// colours at 100 % and 800 % (with the grid), against its source, and a
+// large image fitted to the window.
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <cmath>
 #include <cstdio>
 
+#include "app/main_controls.h"
 #include "app/program.h"
 #include "gui/screenshot_shots.h"
+#include "reduce/Gsdlg.h"
+#include "reduce/glyph_choice_box.h"
 #include "viewers/Gpform.h"
 #include "viewers/Mpform.h"
 #include "viewers/Ppform.h"
@@ -43,6 +52,25 @@ Bitmap paletted(int w, int h) {
     b.setPaletteEntries(Palette(entries));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) b.setIndex(x, y, unsigned((x / 8 + (y / 8) * 16) % 256));
+    return b;
+}
+
+// A sky from orange to violet over dark hills, with a sun: gradients that
+// 16 colours band.
+Bitmap sunset(int w, int h) {
+    Bitmap b(w, h, PixelFormat::Bpp24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = b.row(y) + 3 * x;
+            const double t = double(y) / h;
+            int r = int(250 - 120 * t), g = int(170 - 130 * t), bl = int(60 + 120 * t);
+            const double dx = x - 0.65 * w, dy = y - 0.55 * h;
+            if (dx * dx + dy * dy < 0.02 * w * w) r = 255, g = 236, bl = 150;
+            const double hill =
+                0.72 * h + 0.08 * h * std::sin(x * 6.0 / w) + 0.04 * h * std::sin(x * 17.0 / w);
+            if (y > hill) r = int(40 + 30 * (1 - t)), g = int(30 + 50 * (1 - t)), bl = 50;
+            p[0] = std::uint8_t(bl), p[1] = std::uint8_t(g), p[2] = std::uint8_t(r);
+        }
     return b;
 }
 
@@ -98,6 +126,35 @@ bool shootViewers(QApplication& app, Program& program, const std::string& folder
     ok = shot(app, w.PPreForm, prefix + "-palette-decimal.png") && ok;
     w.PPreForm->HButton->click();
     w.PPreForm->close();
+
+    // A run of "１６色" on one picture, so the result knows its source.
+    const int drawn = sources.size();
+    sources.append(makeImageEntry(folder + "/夕焼け.bmp", sunset(480, 360)), "夕焼け.bmp");
+    m.ui().MotoListBox->clearSelection();
+    m.ui().MotoListBox->item(drawn)->setSelected(true);
+    m.MotoListBoxMouseUp();
+    TGenSetDlg& d = *w.GenSetDlg;
+    QTimer::singleShot(0, [&] {
+        d.ColorBox->setCurrentIndex(4);
+        d.ColorBoxChange();
+        d.MenuButton1->click();
+        d.OKButton->click();
+    });
+    m.G1Click();
+    const int reduced = m.lists().results.size() - 1;
+    w.GPreForm->openEntry(reduced, QStringLiteral("減色後:"));
+    ok = shot(app, w.GPreForm, prefix + "-zoom-100.png") && ok;
+    w.GPreForm->zoomAbout(8, QPoint(244, 192));  // the sun's rim against the sky
+    ok = shot(app, w.GPreForm, prefix + "-zoom-800.png") && ok;
+    w.GPreForm->B1->trigger();
+    ok = shot(app, w.GPreForm, prefix + "-compare-800.png") && ok;
+    w.GPreForm->zoomNatural();
+    ok = shot(app, w.GPreForm, prefix + "-compare-100.png") && ok;
+    w.GPreForm->close();
+    w.MPreForm->openEntry(first, QStringLiteral("元絵:"));
+    w.MPreForm->zoomToFit();
+    ok = shot(app, w.MPreForm, prefix + "-zoom-fit.png") && ok;
+    w.MPreForm->close();
     return ok;
 }
 
