@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "reduce/engines.h"
-#include "worklists/image_file.h"
 #include "app/secondary_windows.h"
+#include "reduce/engines.h"
 #include "widgets/window_ref.h"
+#include "worklists/image_file.h"
 #include "worklists/mirrored_list.h"
 
 namespace kararisu {

@@ -8,8 +8,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
-#include <optional>
 #include <filesystem>
+#include <optional>
 
 #include "app/Mainform.h"
 #include "app/application.h"
