@@ -2,11 +2,8 @@
 # Picture quality, time and peak memory of the reduction on real photos,
 # beside ImageMagick (convert +dither -colors N) and pngquant (--nofs N)
 # when they are installed (absent tools are skipped).
-#   photos: the colour pictures Debian's python3-skimage ships as data
-#   (fetched with apt-get download and unpacked into a scratch folder, not
-#   installed), converted to 24-bit BMP with python3-pil: astronaut
-#   (0.26 MP), hubble_deep_field (0.87 MP), retina scaled to 2000x2000
-#   (4 MP) and motorcycle_left scaled to 4224x2850 (12 MP).
+#   photos: those of bench/photos.sh unless named (kept in $BENCH_PHOTOS
+#   when set, made afresh otherwise).
 # PSNR over all pixels and the three channels against the source; time is
 # the best of RUNS runs (default 3) of the whole process, memory the largest
 # peak resident set. pngquant reads and writes PNG (converted outside the
@@ -34,23 +31,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 photos=("$@")
 if [ ${#photos[@]} -eq 0 ]; then
-  (cd "$work" && apt-get download -q python3-skimage >/dev/null 2>&1)
-  dpkg-deb -x "$work"/python3-skimage_*.deb "$work/deb"
-  data=$(find "$work/deb" -type d -path '*skimage/data' | head -1)
-  /usr/bin/python3 - "$data" "$work" <<'PY'
-import sys
-from PIL import Image
-data, out = sys.argv[1], sys.argv[2]
-for name, src, size in [("astronaut", "astronaut.png", None),
-                        ("hubble", "hubble_deep_field.jpg", None),
-                        ("retina4mp", "retina.jpg", (2000, 2000)),
-                        ("motorcycle12mp", "motorcycle_left.png", (4224, 2850))]:
-    im = Image.open(f"{data}/{src}").convert("RGB")
-    if size:
-        im = im.resize(size, Image.LANCZOS)
-    im.save(f"{out}/{name}.bmp")
-PY
-  photos=("$work/astronaut.bmp" "$work/hubble.bmp" "$work/retina4mp.bmp" "$work/motorcycle12mp.bmp")
+  mapfile -t photos < <(bench/photos.sh "${BENCH_PHOTOS:-$work/photos}")
 fi
 
 # best seconds and largest peak RSS (KiB) of RUNS runs of a command
