@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <spng.h>
+#include <chrono>
 #include <cstdio>
 
 #include "worklists/bmp/bmp.h"
@@ -25,8 +26,11 @@ int main(int argc, char** argv) {
     }
     using kararisu::PngCompression;
     const Variant variants[] = {
-        {"own choice (none, level 9, default strategy)", PngCompression{}},
-        {"none, level 6", PngCompression{SPNG_FILTER_CHOICE_NONE, 6, Z_DEFAULT_STRATEGY}},
+        {"own choice (none, level 6, default strategy)", PngCompression{}},
+        {"none, level 1", PngCompression{SPNG_FILTER_CHOICE_NONE, 1, Z_DEFAULT_STRATEGY}},
+        {"none, level 3", PngCompression{SPNG_FILTER_CHOICE_NONE, 3, Z_DEFAULT_STRATEGY}},
+        {"none, level 9", PngCompression{SPNG_FILTER_CHOICE_NONE, 9, Z_DEFAULT_STRATEGY}},
+        {"none, level 9, run-length strategy", PngCompression{SPNG_FILTER_CHOICE_NONE, 9, Z_RLE}},
         {"none, level 9, filtered strategy",
          PngCompression{SPNG_FILTER_CHOICE_NONE, 9, Z_FILTERED}},
         {"sub, level 9", PngCompression{SPNG_FILTER_CHOICE_SUB, 9, Z_DEFAULT_STRATEGY}},
@@ -37,8 +41,10 @@ int main(int argc, char** argv) {
     try {
         const kararisu::Bitmap picture = kararisu::loadBmp(argv[1]).take(argv[1]);
         for (const Variant& v : variants) {
+            const auto start = std::chrono::steady_clock::now();
             const auto bytes = kararisu::encodePng(picture, v.how).take(argv[1]);
-            std::printf("%10zu  %s\n", bytes.size(), v.name);
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            std::printf("%10zu  %6.3f s  %s\n", bytes.size(), took.count(), v.name);
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
