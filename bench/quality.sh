@@ -6,9 +6,8 @@
 #   pictures, made reproducibly from Debian packages (fetched with
 #   apt-get download and unpacked into a scratch folder, not installed) and
 #   converted to 24-bit BMP with python3-pil:
-#   photos from python3-skimage's data: astronaut (0.26 MP),
-#   hubble_deep_field (0.87 MP), retina scaled to 2000x2000 (4 MP) and
-#   motorcycle_left scaled to 4224x2850 (12 MP);
+#   photos: those of bench/photos.sh (kept in $BENCH_PHOTOS when set, made
+#   afresh otherwise);
 #   artwork: skimage's logo.png laid on white (0.25 MP, flat colours with
 #   smooth edges), and sway-backgrounds' Sway_Wallpaper_Blue_1366x768.png
 #   (1 MP, flat areas and gradients);
@@ -46,6 +45,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 pictures=("$@")
 if [ ${#pictures[@]} -eq 0 ]; then
+  mapfile -t pictures < <(bench/photos.sh "${BENCH_PHOTOS:-$work/photos}")
   (cd "$work" && apt-get download -q python3-skimage sway-backgrounds >/dev/null 2>&1)
   dpkg-deb -x "$work"/python3-skimage_*.deb "$work/deb"
   dpkg-deb -x "$work"/sway-backgrounds_*.deb "$work/deb"
@@ -55,14 +55,6 @@ import sys
 import numpy as np
 from PIL import Image
 data, sway, out = sys.argv[1:4]
-for name, src, size in [("astronaut", "astronaut.png", None),
-                        ("hubble", "hubble_deep_field.jpg", None),
-                        ("retina4mp", "retina.jpg", (2000, 2000)),
-                        ("motorcycle12mp", "motorcycle_left.png", (4224, 2850))]:
-    im = Image.open(f"{data}/{src}").convert("RGB")
-    if size:
-        im = im.resize(size, Image.LANCZOS)
-    im.save(f"{out}/{name}.bmp")
 logo = Image.open(f"{data}/logo.png").convert("RGBA")
 white = Image.new("RGBA", logo.size, (255, 255, 255, 255))
 Image.alpha_composite(white, logo).convert("RGB").save(f"{out}/logo.bmp")
@@ -73,10 +65,7 @@ rgb = np.stack([255 * (0.15 + 0.7 * x), 255 * (0.2 + 0.6 * y * y),
                 255 * (0.5 + 0.4 * np.sin(3.0 * x + 2.0 * y))], axis=2)
 Image.fromarray(np.clip(rgb + 0.5, 0, 255).astype(np.uint8)).save(f"{out}/gradient.bmp")
 PY
-  pictures=()
-  for n in astronaut hubble retina4mp motorcycle12mp logo sway gradient; do
-    pictures+=("$work/$n.bmp")
-  done
+  pictures+=("$work/logo.bmp" "$work/sway.bmp" "$work/gradient.bmp")
 fi
 
 # best seconds and largest peak RSS (KiB) of RUNS runs of a command

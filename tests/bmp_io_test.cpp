@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 #include "support/required_inputs.h"
 #include "worklists/bmp/bmp.h"
@@ -62,9 +63,97 @@ TEST(BmpRoundTrip, EveryFormatAndOddWidthReadsBackIdentical) {
             const Bitmap b = randomBitmap(w, 5, f, seed++);
             const fs::path file = dir.path / "rt.bmp";
             saveBmp(b, file).take(file);
+            // The rows written straight from the picture make the bytes
+            // the file's image in memory has.
+            std::ifstream in(file, std::ios::binary);
+            const std::vector<std::uint8_t> written((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_EQ(written, encodeBmp(b)) << formatName(f) << " width " << w;
             const Bitmap back = loadBmp(file).take(file);
             EXPECT_EQ(back.format(), f) << formatName(f);
             EXPECT_TRUE(back == b) << formatName(f) << " width " << w;
+        }
+    }
+}
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) b[at + std::size_t(k)] = std::uint8_t(v >> (8 * k));
+}
+
+// The file stored top-down: the height negated, the rows in the other order.
+Bytes topDown(const Bitmap& b) {
+    Bytes bytes = encodeBmp(b);
+    put32(bytes, 22, std::uint32_t(-b.height()));
+    const std::size_t at = bytes.size() - b.byteSize(), stride = b.stride();
+    for (int y = 0; y < b.height(); ++y)
+        std::copy(b.row(y), b.row(y) + stride, bytes.begin() + std::ptrdiff_t(at + stride * y));
+    return bytes;
+}
+
+// `gap` bytes between the colour table and the pixels.
+Bytes withGap(const Bitmap& b, std::size_t gap) {
+    Bytes bytes = encodeBmp(b);
+    const std::size_t at = bytes.size() - b.byteSize();
+    bytes.insert(bytes.begin() + std::ptrdiff_t(at), gap, 0xee);
+    put32(bytes, 2, std::uint32_t(bytes.size()));
+    put32(bytes, 10, std::uint32_t(at + gap));
+    return bytes;
+}
+
+Outcome<BmpImage> throughPipe(const Bytes& bytes) {
+    int fds[2];
+    if (::pipe(fds) != 0) return Problem::fromErrno(errno);
+    std::thread writer([&] {
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
+            if (n <= 0) break;  // the reader stopped early
+            done += std::size_t(n);
+        }
+        ::close(fds[1]);
+    });
+    Outcome<BmpImage> r = readBmpStream(fds[0]);
+    ::close(fds[0]);
+    writer.join();
+    return r;
+}
+
+}  // namespace
+
+// Memory, a file on disk (its rows read straight into the picture) and a
+// pipe give the same picture or the same refusal.
+TEST(BmpRead, MemoryFileAndPipeReadAlike) {
+    TempDir dir;
+    std::vector<std::pair<std::string, Bytes>> cases;
+    unsigned seed = 7;
+    for (PixelFormat f : kAll)
+        cases.push_back({formatName(f), encodeBmp(randomBitmap(37, 41, f, seed++))});
+    const Bitmap photo = randomBitmap(33, 40, PixelFormat::Bpp24, seed++);
+    cases.push_back({"top-down", topDown(photo)});
+    cases.push_back({"gap before the pixels", withGap(photo, 5000)});
+    // More rows than one gathered read takes.
+    cases.push_back({"tall", encodeBmp(randomBitmap(3, 2100, PixelFormat::Bpp8, seed++))});
+    Bytes cut = encodeBmp(photo);
+    cut.resize(cut.size() - 150);
+    cases.push_back({"cut in the pixels", cut});
+    Bytes beyond = withGap(photo, 5000);
+    beyond.resize(3000);
+    cases.push_back({"pixels beyond the end", beyond});
+    for (const auto& [name, bytes] : cases) {
+        const fs::path file = dir.path / "alike.bmp";
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        const Outcome<BmpImage> memory = decodeBmp(bytes);
+        for (const Outcome<BmpImage>& other : {readBmpFile(file), throughPipe(bytes)}) {
+            ASSERT_EQ(memory.ok(), other.ok()) << name;
+            if (!memory) {
+                EXPECT_EQ(memory.problem(), other.problem()) << name;
+                continue;
+            }
+            EXPECT_TRUE(memory->bitmap == other->bitmap) << name;
+            EXPECT_EQ(memory->info.topDown, other->info.topDown) << name;
         }
     }
 }

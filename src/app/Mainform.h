@@ -4,16 +4,16 @@
 // for the whole life of the program; every control that shows a list is
 // registered with it and follows each change (worklists/mirrored_list.h).
 //
-// The window is split by command family: construction and layout
-// (Mainform.cpp), the command table (Mainform_commands.cpp), the enabling
-// rules and options (Mainform_enabling.cpp), then loading, deleting,
-// saving, reducing, merging and viewing, a file each.
+// Split by command family: layout (Mainform.cpp), the command table, the
+// enabling rules and options, then loading, deleting, saving, reducing,
+// merging and viewing (Mainform_*.cpp), a file each.
 
 #include <QMainWindow>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/secondary_windows.h"
 #include "reduce/engines.h"
 #include "widgets/window_ref.h"
 #include "worklists/image_file.h"
@@ -23,27 +23,6 @@ namespace kararisu {
 
 class ListInput;
 struct MainControls;
-class TGenSetDlg;
-class TGenMoniDlg;
-class TPPreForm;
-class TMPreForm;
-class TGPreForm;
-class TPalAddDlg;
-
-// Where the open dialog starts until a file is chosen in it: the current
-// folder, unless that is the program's own (where a menu or file manager may
-// have started it); otherwise the pictures folder, or home without one.
-std::string startingOpenFolder();
-
-// The secondary windows, created after the main window; null until then.
-struct SecondaryWindows {
-    TGenSetDlg* GenSetDlg = nullptr;
-    TGenMoniDlg* GenMoniDlg = nullptr;
-    TPPreForm* PPreForm = nullptr;
-    TMPreForm* MPreForm = nullptr;
-    TGPreForm* GPreForm = nullptr;
-    TPalAddDlg* PalAddDlg = nullptr;
-};
 
 class TMain : public QMainWindow {
     Q_OBJECT
@@ -117,8 +96,7 @@ class TMain : public QMainWindow {
     };
     std::vector<CommandRow> commandTable();
 
-    // The status bar's simple text.
-    QString statusText() const;
+    QString statusText() const;  // the status bar's simple text
     int selectedLines() const;
     int selectedRows() const;
 
@@ -145,7 +123,6 @@ class TMain : public QMainWindow {
     // Enabling rules (Mainform_enabling.cpp).
     void enableSourceCommands(bool lines);
     void enableResultCommands(bool rows);
-
     // Loading (Mainform_load.cpp).
     void addSource(const std::string& path, ImageFile image);
     void recomputeExtent();

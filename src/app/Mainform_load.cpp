@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "app/Mainform.h"
 #include "app/application.h"
@@ -57,30 +58,33 @@ void TMain::Open1Click() {
         request.fileName.clear();
         request.multiSelect = true;
         request.preview = true;
+        const std::vector<std::string> files = platform_.openFiles(windowRef(this), request);
+        if (files.empty()) return;
+        std::optional<ProblemError> refused;
         try {
-            const std::vector<std::string> files = platform_.openFiles(windowRef(this), request);
-            if (files.empty()) return;
             for (const std::string& chosen : files) {
                 const std::string path = longFormOf(chosen);
                 OpenFolder = folderOf(path);
-                addSource(path, readSourceImage(path).take(path));
+                Outcome<ImageFile> image = readSourceImage(path);
+                if (!image) {
+                    refused.emplace(image.problem(), path);
+                    break;  // the rest of the choice is not processed
+                }
+                addSource(path, std::move(*image));
             }
-            recomputeExtent();
-            return;
-        } catch (const ProblemError& e) {
-            // The files before it stay loaded and listed.
-            recomputeExtent();
-            // Not a bitmap: the general error display reports it; the rest of
-            // the choice is not processed.
-            if (!e.problem().cannotRead()) throw;
-            Message m{problemText(e), kOpenErrorCaption, MessageIcon::Stop,
-                      MessageButtons::RetryCancel};
-            if (reporter_.show(m) != Answer::Retry) return;
         } catch (...) {
             // Anything else ends the command too, after the same bookkeeping.
             recomputeExtent();
             throw;
         }
+        // The files before a refused one stay loaded and listed.
+        recomputeExtent();
+        if (!refused) return;
+        // Not a bitmap: the general error display reports it.
+        if (!refused->problem().cannotRead()) throw *refused;
+        Message m{problemText(*refused), kOpenErrorCaption, MessageIcon::Stop,
+                  MessageButtons::RetryCancel};
+        if (reporter_.show(m) != Answer::Retry) return;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QTranslator>
 #include <functional>
+#include <string>
 
 #include "support/platform.h"
 
@@ -33,6 +34,11 @@ void showGeneralError(const std::string& what);
 // Runs one command; an error it raises is shown by the general error display
 // and ends only that command.
 void runCommand(const std::function<void()>& command);
+
+// Where the open dialog starts until a file is chosen in it: the current
+// folder, unless that is the program's own (where a menu or file manager may
+// have started it); otherwise the pictures folder, or home without one.
+std::string startingOpenFolder();
 
 // Qt's own texts (dialog labels, message-box buttons) in Japanese, whatever
 // the locale; false when Qt's Japanese catalogue is not installed.

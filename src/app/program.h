@@ -30,7 +30,12 @@ class Program {
     const SecondaryWindows& windows() const { return main_->windows(); }
 
   private:
-    // Declared in creation order; destroyed the other way round.
+    // Declared in creation order; destroyed the other way round. These
+    // pointers own the windows. The settings dialog and the monitor also
+    // have the main window as their Qt parent, so that they stay above it,
+    // but they are deleted here before it: their mirrors detach from lists
+    // the main window holds, which are gone by the time a Qt parent deletes
+    // its children.
     std::unique_ptr<TMain> main_;
     std::unique_ptr<TGenSetDlg> genSetDlg_;
     std::unique_ptr<TGenMoniDlg> genMoniDlg_;

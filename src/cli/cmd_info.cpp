@@ -34,23 +34,6 @@ const OptionSpec kText{"text"};
 const OptionSpec kJson{"json"};
 const OptionSpec* const kOptions[] = {&kText, &kJson};
 
-const char* compressionText(std::uint32_t c) {
-    switch (c) {
-        case 0:
-            return "none";
-        case 1:
-            return "RLE8";
-        case 2:
-            return "RLE4";
-        case 3:
-            return "bit fields";
-        case 6:
-            return "alpha bit fields";
-        default:
-            return "other";
-    }
-}
-
 int pngBitsPerPixel(const PngFileInfo& png) {
     const int channels = png.colorType == 2   ? 3
                          : png.colorType == 4 ? 2
@@ -96,7 +79,7 @@ int runInfo(Console& console, const std::vector<std::string>& args) {
         const bool png = r->format == ImageFormat::Png;
         const int bitsInFile = png ? pngBitsPerPixel(r->png) : r->bmp.fileBitCount;
         const char* compression = png ? (r->png.interlaced ? "deflate, interlaced" : "deflate")
-                                      : compressionText(r->bmp.compression);
+                                      : bmpCompressionDescription(r->bmp.compression);
         const std::uint64_t clear = transparentPixels(b);
         if (text) {
             console.result(
@@ -115,11 +98,10 @@ int runInfo(Console& console, const std::vector<std::string>& args) {
                                .str());
         } else {
             console.result(printable(path) + "\t" + std::to_string(b.width()) + " x " +
-                           std::to_string(b.height()) + "\t" +
-                           std::to_string(bitsInFile) + " bpp in file\tformat " +
-                           formatName(b.format()) + "\tDepthCode " +
-                           std::to_string(depthCode(b.format())) + "\tcompression " +
-                           compression + "\t" + imageFormatName(r->format) +
+                           std::to_string(b.height()) + "\t" + std::to_string(bitsInFile) +
+                           " bpp in file\tformat " + formatName(b.format()) + "\tDepthCode " +
+                           std::to_string(depthCode(b.format())) + "\tcompression " + compression +
+                           "\t" + imageFormatName(r->format) +
                            (clear ? "\t" + std::to_string(clear) + " transparent" : ""));
         }
     }

@@ -1,6 +1,7 @@
 #include "reduce/mcut.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bit>
 #include <condition_variable>
@@ -207,19 +208,26 @@ bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
                 continue;
             }
             const auto [right, left] = partitionStep(a.data(), r.lo, r.hi);
+            // A part the pool has no room for is sorted here, after the lock
+            // is let go, so the other threads are not kept waiting for it.
+            std::array<Range, 2> unpooled{};
+            std::size_t unpooledCount = 0;
             {
                 std::lock_guard<std::mutex> hold(lock);
                 for (Range q : {right, left}) {
                     if (width(q) <= 1) continue;
                     if (pool.size() < pool.capacity()) {
                         pool.push_back(q);
-                    } else if (!sortRange(a.data(), q, stacks[k])) {
-                        ok = false;  // no room left in the pool: sort it here
+                    } else {
+                        unpooled[unpooledCount++] = q;
                     }
                 }
                 --partitioning;
             }
             changed.notify_all();
+            for (std::size_t i = 0; i < unpooledCount; ++i) {
+                if (!sortRange(a.data(), unpooled[i], stacks[k])) ok = false;
+            }
         }
     };
     inParts(parts, parts, worker);

@@ -143,12 +143,12 @@ Outcome<Target> targetOf(const std::string& path, WriteMode mode) {
     return t;
 }
 
-// Mode, owner, bytes, flushed to the disk.
-Outcome<void> fill(int fd, const Target& t, std::span<const std::uint8_t> bytes) {
+// Mode, owner, content, flushed to the disk.
+Outcome<void> fill(int fd, const Target& t, const ContentWriter& content) {
     if (::fchmod(fd, t.mode) != 0) return Problem::fromErrno(errno);
     // Only a privileged process may give a file away; others keep their own.
     if (t.owner) (void)!::fchown(fd, t.owner->first, t.owner->second);
-    if (Outcome<void> written = writeFully(fd, bytes); !written) return written;
+    if (Outcome<void> written = content(fd); !written) return written;
     if (::fsync(fd) != 0) return Problem::fromErrno(errno);
     return {};
 }
@@ -188,7 +188,7 @@ int publishNamed(const std::string& temp, const std::string& target, WriteMode m
     return 0;
 }
 
-Outcome<void> writeNamed(const Target& t, std::span<const std::uint8_t> bytes, WriteMode mode) {
+Outcome<void> writeNamed(const Target& t, const ContentWriter& content, WriteMode mode) {
     installCleanup();
     std::string temp = t.folder + "/.kararisu-XXXXXX";
     std::optional<RegisteredTemp> registered;
@@ -204,7 +204,7 @@ Outcome<void> writeNamed(const Target& t, std::span<const std::uint8_t> bytes, W
         ::unlink(temp.c_str());
         return problem;
     };
-    if (Outcome<void> filled = fill(fd.get(), t, bytes); !filled) return fail(filled.problem());
+    if (Outcome<void> filled = fill(fd.get(), t, content); !filled) return fail(filled.problem());
     if (fd.close() != 0) return fail(Problem::fromErrno(errno));
     if (const int err = publishNamed(temp, t.path, mode)) return fail(existsOr(err));
     return {};
@@ -214,31 +214,40 @@ bool refusesUnnamedFiles(int err) {
     return err == EOPNOTSUPP || err == EISDIR || err == EINVAL;
 }
 
+ContentWriter bytesWriter(std::span<const std::uint8_t> bytes) {
+    return [bytes](int fd) { return writeFully(fd, bytes); };
+}
+
 }  // namespace
 
 Outcome<void> writeFileViaNamedTemp(const std::string& path, std::span<const std::uint8_t> bytes,
                                     WriteMode mode) {
     Outcome<Target> target = targetOf(path, mode);
     if (!target) return target.problem();
-    return writeNamed(*target, bytes, mode);
+    return writeNamed(*target, bytesWriter(bytes), mode);
 }
 
 Outcome<void> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                   WriteMode mode) {
+    return writeContentAtomically(path, bytesWriter(bytes), mode);
+}
+
+Outcome<void> writeContentAtomically(const std::string& path, const ContentWriter& content,
+                                     WriteMode mode) {
     Outcome<Target> target = targetOf(path, mode);
     if (!target) return target.problem();
     const Target& t = *target;
     UniqueFd fd(::open(t.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, t.mode));
     if (!fd.valid()) {
-        if (refusesUnnamedFiles(errno)) return writeNamed(t, bytes, mode);
+        if (refusesUnnamedFiles(errno)) return writeNamed(t, content, mode);
         return Problem::fromErrno(errno);
     }
-    if (Outcome<void> filled = fill(fd.get(), t, bytes); !filled) return filled;
+    if (Outcome<void> filled = fill(fd.get(), t, content); !filled) return filled;
     if (mode == WriteMode::CreateOnly) {
         const int err = linkUnnamed(fd.get(), t.path);
         if (err == 0) return {};
         if (err == EEXIST) return existsOr(err);
-        return writeNamed(t, bytes, mode);  // the unnamed file cannot be named here
+        return writeNamed(t, content, mode);  // the unnamed file cannot be named here
     }
     // A name that cannot replace anything, then the one rename that does.
     SignalsHeld held;
@@ -246,7 +255,7 @@ Outcome<void> writeFileAtomically(const std::string& path, std::span<const std::
         const std::string temp = randomName(t.folder);
         const int err = linkUnnamed(fd.get(), temp);
         if (err == EEXIST) continue;
-        if (err != 0) return writeNamed(t, bytes, mode);
+        if (err != 0) return writeNamed(t, content, mode);
         if (::rename(temp.c_str(), t.path.c_str()) != 0) {
             const int renameErr = errno;
             ::unlink(temp.c_str());

@@ -6,6 +6,7 @@
 // named temporary is used instead and removed on SIGINT, SIGTERM and SIGHUP.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -27,6 +28,13 @@ enum class WriteMode {
 
 Outcome<void> writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                   WriteMode mode = WriteMode::Replace);
+
+// Writes a file's content to a descriptor, from wherever it lies (a
+// picture's rows), so that no copy of the whole file is built. It may be
+// called a second time, on a fresh file, when the first place refused.
+using ContentWriter = std::function<Outcome<void>(int fd)>;
+Outcome<void> writeContentAtomically(const std::string& path, const ContentWriter& content,
+                                     WriteMode mode = WriteMode::Replace);
 
 // The same through a named temporary file only: what happens where unnamed
 // files are refused (callable directly so that it can be tested).

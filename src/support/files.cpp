@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <vector>
 
 namespace kararisu {
 
@@ -61,6 +64,61 @@ Outcome<void> writeFully(int fd, std::span<const std::uint8_t> bytes) {
         }
         done += static_cast<std::size_t>(n);
     }
+    return {};
+}
+
+namespace {
+
+// Moves `pieces` on by `done` bytes (a partial transfer): whole pieces are
+// dropped, the first one left is shortened.
+void advance(std::vector<iovec>& pieces, std::size_t& first, std::size_t done) {
+    while (first < pieces.size() && done >= pieces[first].iov_len) {
+        done -= pieces[first].iov_len;
+        ++first;
+    }
+    if (first < pieces.size() && done > 0) {
+        pieces[first].iov_base = static_cast<std::uint8_t*>(pieces[first].iov_base) + done;
+        pieces[first].iov_len -= done;
+    }
+}
+
+// Runs `transfer` (readv or writev) until every piece is done or it reports
+// no progress; returns the bytes moved.
+template <typename Transfer>
+Outcome<std::size_t> gathered(std::span<const iovec> given, Transfer transfer) {
+    std::vector<iovec> pieces(given.begin(), given.end());
+    std::size_t first = 0, total = 0;
+    while (first < pieces.size()) {
+        if (pieces[first].iov_len == 0) {
+            ++first;
+            continue;
+        }
+        const int count = int(std::min<std::size_t>(pieces.size() - first, IOV_MAX));
+        const ssize_t n = transfer(pieces.data() + first, count);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Problem::fromErrno(errno);
+        }
+        if (n == 0) break;
+        total += std::size_t(n);
+        advance(pieces, first, std::size_t(n));
+    }
+    return total;
+}
+
+}  // namespace
+
+Outcome<std::size_t> readFullyInto(int fd, std::span<const iovec> pieces) {
+    return gathered(pieces, [fd](const iovec* v, int n) { return ::readv(fd, v, n); });
+}
+
+Outcome<void> writeFullyFrom(int fd, std::span<const iovec> pieces) {
+    Outcome<std::size_t> n =
+        gathered(pieces, [fd](const iovec* v, int count) { return ::writev(fd, v, count); });
+    if (!n) return n.problem();
+    std::size_t wanted = 0;
+    for (const iovec& piece : pieces) wanted += piece.iov_len;
+    if (*n < wanted) return Problem{ProblemKind::IoError, "the file could not be written whole"};
     return {};
 }
 

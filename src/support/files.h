@@ -1,6 +1,8 @@
 #pragma once
 // File descriptors and paths at the level of POSIX calls.
 
+#include <sys/uio.h>
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -39,6 +41,11 @@ Outcome<UniqueFd> openForReading(const std::string& path, std::uint64_t* size = 
 Outcome<std::size_t> readFully(int fd, std::span<std::uint8_t> buffer);
 // Writes all of `bytes`, resuming after interruptions.
 Outcome<void> writeFully(int fd, std::span<const std::uint8_t> bytes);
+
+// The same for pieces lying apart in memory (the rows of a picture), in as
+// few calls as the system allows. The reader returns the bytes read.
+Outcome<std::size_t> readFullyInto(int fd, std::span<const iovec> pieces);
+Outcome<void> writeFullyFrom(int fd, std::span<const iovec> pieces);
 
 // The folder of a path, without a trailing "/" (the root stays "/"); empty
 // for a bare file name.

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QUrl>
 
+#include "app/application.h"
 #include "gui/gui_fixture.h"
 #include "palette/palette_file.h"
 #include "support/scoped_env.h"

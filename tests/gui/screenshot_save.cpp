@@ -1,4 +1,5 @@
-// Pictures of saving as a person meets it: the folder chooser with a typed
+// Pictures of opening and saving as a person meets them: the open dialog,
+// the folder chooser with a typed
 // new folder and its creation question, the save dialog, the overwrite
 // question, and the lists' 12-pixel text enlarged.
 #include <QDialogButtonBox>
@@ -76,9 +77,18 @@ bool shootSave(Program& program, const std::string& folder, const QString& prefi
     });
     qt.chooseFolder(WindowRef(), kSaveFolderCaption, folder);
 
+    // The open dialog as the open command shows it: pictures of both formats.
+    FileDialogRequest open;
+    open.filter = kImageOpenFilter;
+    open.folder = folder;
+    open.multiSelect = true;
+    open.preview = true;
+    whenUp(ok, prefix + "-open-dialog.png", [](QWidget* w) { w->close(); });
+    qt.openFiles(WindowRef(), open);
+
     // The save dialog as save as opens it.
     FileDialogRequest r;
-    r.filter = kBitmapFilter;
+    r.filter = imageSaveFilter(ImageFormat::Bmp);
     r.folder = folder;
     r.fileName = "photo.bmp";
     r.defaultSuffix = "bmp";

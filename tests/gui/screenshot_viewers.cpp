@@ -155,6 +155,31 @@ bool shootViewers(QApplication& app, Program& program, const std::string& folder
     w.MPreForm->zoomToFit();
     ok = shot(app, w.MPreForm, prefix + "-zoom-fit.png") && ok;
     w.MPreForm->close();
+
+    // The same picture cut out as an oval with a clear outside, reduced to
+    // 256 colours: the transparent entry shows the checkerboard.
+    Bitmap cutOut = sunset(480, 360);
+    for (int y = 0; y < cutOut.height(); ++y)
+        for (int x = 0; x < cutOut.width(); ++x) {
+            const double dx = (x - 240) / 230.0, dy = (y - 180) / 170.0;
+            cutOut.writableMaskRow(y)[x] = dx * dx + dy * dy > 1 ? 1 : 0;
+        }
+    const int clear = sources.size();
+    sources.append(makeImageEntry(folder + "/切り抜き.png", std::move(cutOut), ImageFormat::Png),
+                   "切り抜き.png");
+    m.ui().MotoListBox->clearSelection();
+    m.ui().MotoListBox->item(clear)->setSelected(true);
+    m.MotoListBoxMouseUp();
+    QTimer::singleShot(0, [&] {
+        d.ColorBox->setCurrentIndex(0);
+        d.ColorBoxChange();
+        d.MenuButton1->click();
+        d.OKButton->click();
+    });
+    m.G1Click();
+    w.GPreForm->openEntry(m.lists().results.size() - 1, QStringLiteral("減色後:"));
+    ok = shot(app, w.GPreForm, prefix + "-transparent-result.png") && ok;
+    w.GPreForm->close();
     return ok;
 }
 

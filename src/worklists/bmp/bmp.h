@@ -13,6 +13,32 @@
 
 namespace kararisu {
 
+// The file header, then one of the bitmap headers, told apart by their size.
+inline constexpr std::uint32_t kBmpFileHeaderSize = 14;
+inline constexpr std::uint32_t kBmpCoreHeaderSize = 12;      // OS/2 1.x
+inline constexpr std::uint32_t kBmpOs2ShortHeaderSize = 16;  // OS/2 2.x, cut after the bit count
+inline constexpr std::uint32_t kBmpInfoHeaderSize = 40;
+inline constexpr std::uint32_t kBmpV2HeaderSize = 52;   // with the colour masks
+inline constexpr std::uint32_t kBmpV3HeaderSize = 56;   // and the alpha mask
+inline constexpr std::uint32_t kBmpOs2HeaderSize = 64;  // OS/2 2.x
+inline constexpr std::uint32_t kBmpV4HeaderSize = 108;
+inline constexpr std::uint32_t kBmpV5HeaderSize = 124;
+
+// The compressions of the info header.
+inline constexpr std::uint32_t kBmpUncompressed = 0;
+inline constexpr std::uint32_t kBmpRle8 = 1;
+inline constexpr std::uint32_t kBmpRle4 = 2;
+inline constexpr std::uint32_t kBmpBitFields = 3;
+inline constexpr std::uint32_t kBmpJpeg = 4;
+inline constexpr std::uint32_t kBmpPng = 5;
+inline constexpr std::uint32_t kBmpAlphaBitFields = 6;
+
+// A compression's name as the format's documents write it ("BITFIELDS",
+// "unknown" for codes beyond them), and as the batch tool describes it
+// ("bit fields", "other").
+const char* bmpCompressionName(std::uint32_t compression);
+const char* bmpCompressionDescription(std::uint32_t compression);
+
 // What the file said, for `info`.
 struct BmpFileInfo {
     std::uint32_t headerSize = 0;

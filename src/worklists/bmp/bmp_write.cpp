@@ -1,6 +1,10 @@
+// The BMP writer: the headers and colour table are built in a small buffer;
+// the pixel rows go to the file straight from the picture, bottom row first.
+#include <climits>
 #include <cstring>
 
 #include "support/atomic_file.h"
+#include "support/files.h"
 #include "worklists/bmp/bmp.h"
 
 namespace kararisu {
@@ -16,9 +20,9 @@ void put32(std::span<std::uint8_t> out, std::size_t at, std::uint32_t v) {
     put16(out, at + 2, v >> 16);
 }
 
-// The file's bytes in a buffer from `make(size)`.
-template <typename Buffer, typename Make>
-Buffer encode(const Bitmap& bitmap, Make make) {
+// Everything before the pixel rows: file header, info header, the bit
+// fields of 5-6-5 and the colour table.
+std::vector<std::uint8_t> headBytes(const Bitmap& bitmap) {
     const PixelFormat f = bitmap.format();
     const bool paletted = isPaletted(f);
     // The colour table holds the palette as it is; a paletted bitmap without
@@ -26,20 +30,20 @@ Buffer encode(const Bitmap& bitmap, Make make) {
     std::size_t colours = paletted ? bitmap.palette().size() : 0;
     if (paletted && colours == 0) colours = std::size_t{1} << storageBits(f);
     const bool masks = f == PixelFormat::Bpp16;
-    const std::size_t headerEnd = 14 + 40 + (masks ? 12 : 0);
+    const std::size_t headerEnd = kBmpFileHeaderSize + kBmpInfoHeaderSize + (masks ? 12 : 0);
     const std::size_t offset = headerEnd + 4 * colours;
     const std::size_t imageSize = bitmap.byteSize();
-    Buffer out = make(offset + imageSize);
+    std::vector<std::uint8_t> out(offset, 0);
     out[0] = 'B';
     out[1] = 'M';
-    put32(out, 2, std::uint32_t(out.size()));
+    put32(out, 2, std::uint32_t(offset + imageSize));
     put32(out, 10, std::uint32_t(offset));
-    put32(out, 14, 40);
+    put32(out, 14, kBmpInfoHeaderSize);
     put32(out, 18, std::uint32_t(bitmap.width()));
     put32(out, 22, std::uint32_t(bitmap.height()));  // bottom-up
     put16(out, 26, 1);
     put16(out, 28, std::uint32_t(storageBits(f)));
-    put32(out, 30, masks ? 3 : 0);
+    put32(out, 30, masks ? kBmpBitFields : kBmpUncompressed);
     put32(out, 34, std::uint32_t(imageSize));
     put32(out, 38, 2835);  // 72 dpi
     put32(out, 42, 2835);
@@ -55,7 +59,32 @@ Buffer encode(const Bitmap& bitmap, Make make) {
         out[headerEnd + 4 * i + 1] = c.g;
         out[headerEnd + 4 * i + 2] = c.r;
     }
+    return out;
+}
+
+// The head, then the rows from the bottom up, a batch of rows to a call.
+Outcome<void> writeBmpTo(int fd, const Bitmap& bitmap, const std::vector<std::uint8_t>& head) {
+    constexpr int kBatch = IOV_MAX;
+    std::vector<iovec> pieces;
+    pieces.reserve(kBatch);
+    pieces.push_back({const_cast<std::uint8_t*>(head.data()), head.size()});
     const std::size_t stride = bitmap.stride();
+    for (int y = bitmap.height() - 1; y >= 0 && stride > 0; --y) {
+        pieces.push_back({const_cast<std::uint8_t*>(bitmap.row(y)), stride});
+        if (pieces.size() == kBatch) {
+            if (Outcome<void> done = writeFullyFrom(fd, pieces); !done) return done;
+            pieces.clear();
+        }
+    }
+    return writeFullyFrom(fd, pieces);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
+    std::vector<std::uint8_t> out = headBytes(bitmap);
+    const std::size_t offset = out.size(), stride = bitmap.stride();
+    out.resize(offset + bitmap.byteSize());
     for (int y = 0; y < bitmap.height() && stride > 0; ++y) {
         std::uint8_t* dst = out.data() + offset + stride * std::size_t(bitmap.height() - 1 - y);
         std::memcpy(dst, bitmap.row(y), stride);
@@ -63,20 +92,11 @@ Buffer encode(const Bitmap& bitmap, Make make) {
     return out;
 }
 
-}  // namespace
-
-std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
-    return encode<std::vector<std::uint8_t>>(
-        bitmap, [](std::size_t n) { return std::vector<std::uint8_t>(n, 0); });
-}
-
 Outcome<void> saveBmp(const Bitmap& bitmap, const std::string& path, WriteMode mode) {
-    // A large picture's file is built in a large block: zero-filled and
-    // backed by big pages.
     try {
-        const LargeVector<std::uint8_t> bytes = encode<LargeVector<std::uint8_t>>(
-            bitmap, [](std::size_t n) { return LargeVector<std::uint8_t>(n); });
-        return writeFileAtomically(path, bytes, mode);
+        const std::vector<std::uint8_t> head = headBytes(bitmap);
+        return writeContentAtomically(
+            path, [&](int fd) { return writeBmpTo(fd, bitmap, head); }, mode);
     } catch (const std::bad_alloc&) {
         return Problem::outOfMemory("not enough memory to build the file");
     }
