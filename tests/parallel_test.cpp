@@ -29,7 +29,8 @@ class RationedThreads : public ThreadFactory {
     std::jthread start(std::function<void()> work) override {
         ++asked;
         if (allowed_-- <= 0)
-            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
         return std::jthread(std::move(work));
     }
     int asked = 0;
@@ -96,9 +97,9 @@ std::vector<std::uint8_t> reduced(const Bitmap& picture, bool refine, Dither dit
     RunContext run{monitor, reporter, sink, work, false};
     std::vector<ReductionTarget> targets = {{"a.bmp", "a.bmp", &picture, {}}};
     const ModeInfo& mode = modeInfo(0);
-    EXPECT_EQ(individualReduction(targets, {0, mode.colorCount, mode.schemeName, refine, dither},
-                                  run),
-              RunOutcome::Completed);
+    EXPECT_EQ(
+        individualReduction(targets, {0, mode.colorCount, mode.schemeName, refine, dither}, run),
+        RunOutcome::Completed);
     EXPECT_TRUE(reporter.messages.empty());
     return sink.results().empty() ? std::vector<std::uint8_t>{}
                                   : encodeBmp(sink.results().front().bitmap);
@@ -110,8 +111,9 @@ TEST(Parallel, ReductionsAndCountsAreTheSameOnTheCallingThreadAlone) {
         bool refine;
         Dither dither;
     };
-    for (const Case c : {Case{false, Dither::None}, Case{true, Dither::None},
-                         Case{false, Dither::FloydSteinberg}, Case{false, Dither::Ordered}}) {
+    for (const Case c :
+         {Case{false, Dither::None}, Case{true, Dither::None}, Case{false, Dither::FloydSteinberg},
+          Case{false, Dither::Ordered}, Case{true, Dither::Auto}}) {
         const std::vector<std::uint8_t> shared = reduced(picture, c.refine, c.dither);
         RationedThreads none(0);
         ScopedThreadFactory use(none);

@@ -20,7 +20,7 @@ namespace {
 
 const char* kReduceHelpText =
     "usage: kararisu-cli reduce [--mode M] [--colors N] [--reference FILE | --palette FILE]\n"
-    "                           [--refine] [--dither fs|ordered] -o DIR [--force]\n"
+    "                           [--refine] [--dither auto|fs|ordered] -o DIR [--force]\n"
     "                           [--format png|bmp] [--save-palette [--format F]]\n"
     "                           [--progress|--no-progress] [--json] FILE...\n"
     "\n"
@@ -45,10 +45,12 @@ const char* kReduceHelpText =
     "  --refine         refine the palette of the adaptive modes (0, 1, 2, 4, 25,\n"
     "                   26) after the median cut: a closer picture, other bytes;\n"
     "                   the mode label gets \"+HQ\"\n"
-    "  --dither fs|ordered\n"
-    "                   dither when matching pixels onto the palette: fs is\n"
-    "                   Floyd-Steinberg error diffusion, ordered an 8x8 Bayer\n"
-    "                   pattern; the mode label gets \"+D\"\n"
+    "  --dither auto|fs|ordered\n"
+    "                   dither when matching pixels onto the palette: auto is\n"
+    "                   error diffusion only where the picture is smooth enough\n"
+    "                   for the palette to show bands (the desktop program's),\n"
+    "                   fs plain Floyd-Steinberg error diffusion everywhere,\n"
+    "                   ordered an 8x8 Bayer pattern; the mode label gets \"+D\"\n"
     "  -o DIR           the folder the results are written to, made (with its\n"
     "                   parents) when missing; -o - writes the one result of a\n"
     "                   single FILE to standard output\n"
@@ -129,9 +131,9 @@ const OptionSpec kFormat{"format", 0, true};
 const OptionSpec kProgress{"progress"};
 const OptionSpec kNoProgress{"no-progress"};
 const OptionSpec kJson{"json"};
-const OptionSpec* const kOptions[] = {&kMode,   &kColors,      &kReference, &kPalette, &kOutput,
-                                      &kRefine, &kDither,      &kForce,     &kSavePalette,
-                                      &kFormat, &kProgress,    &kNoProgress, &kJson};
+const OptionSpec* const kOptions[] = {
+    &kMode,  &kColors,      &kReference, &kPalette,  &kOutput,     &kRefine, &kDither,
+    &kForce, &kSavePalette, &kFormat,    &kProgress, &kNoProgress, &kJson};
 
 // The one result of `reduce -o -`, as a file of `format` (once its source
 // has been read, what it held) on standard output.
@@ -194,8 +196,15 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
         } else if (a.is(kRefine)) {
             refine = true;
         } else if (a.is(kDither)) {
-            if (v != "fs" && v != "ordered") return usage("--dither takes fs or ordered");
-            dither = v == "fs" ? Dither::FloydSteinberg : Dither::Ordered;
+            if (v == "auto") {
+                dither = Dither::Auto;
+            } else if (v == "fs") {
+                dither = Dither::FloydSteinberg;
+            } else if (v == "ordered") {
+                dither = Dither::Ordered;
+            } else {
+                return usage("--dither takes auto, fs or ordered");
+            }
         } else if (a.is(kForce)) {
             force = true;
         } else if (a.is(kSavePalette)) {
@@ -236,8 +245,7 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     } else if (colors >= 0) {
         return usage("--colors is only for modes 25 and 26");
     }
-    if (std::count(files.begin(), files.end(), kStandardStream) +
-            (reference == kStandardStream) >
+    if (std::count(files.begin(), files.end(), kStandardStream) + (reference == kStandardStream) >
         1)
         return usage("standard input (-) can be read only once");
     const bool toStdout = folder == kStandardStream;
@@ -302,15 +310,15 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     if (toStdout) {
         sink = (stdoutSink = std::make_unique<StandardOutputSink>(console, stdoutFormat)).get();
     } else {
-        sink = (folderSink = std::make_unique<OutputFolder>(
-                    folder,
-                    OutputOptions{.replace = force,
-                                  .savePalettes = savePalettes,
-                                  .paletteFormat = format,
-                                  .renumber = {},
-                                  .imageFormat = imageFormat},
-                    printer))
-                   .get();
+        sink =
+            (folderSink = std::make_unique<OutputFolder>(folder,
+                                                         OutputOptions{.replace = force,
+                                                                       .savePalettes = savePalettes,
+                                                                       .paletteFormat = format,
+                                                                       .renumber = {},
+                                                                       .imageFormat = imageFormat},
+                                                         printer))
+                .get();
     }
     WorkArea work(&reporter);
     SilentMonitor silent;
@@ -335,8 +343,10 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
         outcome = individualReduction(targets, settings, run);
     }
     terminal.hide();
-    const bool failed = (folderSink && folderSink->failed()) || (stdoutSink && stdoutSink->failed());
-    const bool ok = outcome == RunOutcome::Completed && !rejected && !failed && !reporter.reported();
+    const bool failed =
+        (folderSink && folderSink->failed()) || (stdoutSink && stdoutSink->failed());
+    const bool ok =
+        outcome == RunOutcome::Completed && !rejected && !failed && !reporter.reported();
     return ok ? 0 : 1;
 }
 
