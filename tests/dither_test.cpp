@@ -103,7 +103,7 @@ TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {
     std::vector<ReductionTarget> t = {{"g.bmp", "/x/g.bmp", &grey, {}}};
     // The 16 system colours have no grey of 100: a mix of two greys.
     ReductionSettings system{3, 0, "システム", false, Dither::FloydSteinberg};
-    ASSERT_EQ(individualReduction(t, system, ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, system, ctx), RunEnd::Completed);
     const Result& r = sink.results().back();
     EXPECT_EQ(r.modeLabel, "システム0+D");
     std::set<std::uint32_t> used;
@@ -112,7 +112,7 @@ TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {
     EXPECT_GE(used.size(), 2u);
     // A one-colour picture in an adaptive mode stays exact.
     ReductionSettings normal{0, 256, "ノーマル", true, Dither::Ordered};
-    ASSERT_EQ(individualReduction(t, normal, ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, normal, ctx), RunEnd::Completed);
     EXPECT_EQ(sink.results().back().modeLabel, "ノーマル256+HQ+D");
     EXPECT_EQ(sink.results().back().bitmap.pixelValue(7, 7), 0x646464u);
     // A given palette: black and white only.
@@ -122,7 +122,7 @@ TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {
     entry.label = "ノーマル2";
     entry.origin = PaletteOrigin::SourceImage;
     ReductionSettings given{0, 256, "ノーマル", false, Dither::FloydSteinberg};
-    ASSERT_EQ(paletteUnification(t, entry, "bw.bmp", given, ctx), RunOutcome::Completed);
+    ASSERT_EQ(paletteUnification(t, entry, "bw.bmp", given, ctx), RunEnd::Completed);
     const Result& u = sink.results().back();
     EXPECT_EQ(u.modeLabel, "ノーマル2+D");
     EXPECT_EQ(u.paletteName, "bw(PG1)");

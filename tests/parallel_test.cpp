@@ -29,7 +29,8 @@ class RationedThreads : public ThreadFactory {
     std::jthread start(std::function<void()> work) override {
         ++asked;
         if (allowed_-- <= 0)
-            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
         return std::jthread(std::move(work));
     }
     int asked = 0;
@@ -96,9 +97,9 @@ std::vector<std::uint8_t> reduced(const Bitmap& picture, bool refine, Dither dit
     RunContext run{monitor, reporter, sink, work, false};
     std::vector<ReductionTarget> targets = {{"a.bmp", "a.bmp", &picture, {}}};
     const ModeInfo& mode = modeInfo(0);
-    EXPECT_EQ(individualReduction(targets, {0, mode.colorCount, mode.schemeName, refine, dither},
-                                  run),
-              RunOutcome::Completed);
+    EXPECT_EQ(
+        individualReduction(targets, {0, mode.colorCount, mode.schemeName, refine, dither}, run),
+        RunEnd::Completed);
     EXPECT_TRUE(reporter.messages.empty());
     return sink.results().empty() ? std::vector<std::uint8_t>{}
                                   : encodeBmp(sink.results().front().bitmap);
@@ -124,10 +125,10 @@ TEST(Parallel, ReductionsAndCountsAreTheSameOnTheCallingThreadAlone) {
     }
     test::RecordingReporter reporter;
     WorkArea work(&reporter);
-    const std::optional<std::uint64_t> shared = countDistinctColors(picture, work);
+    const Outcome<std::uint64_t> shared = countDistinctColors(picture, work);
     RationedThreads none(0);
     ScopedThreadFactory use(none);
-    EXPECT_EQ(countDistinctColors(picture, work), shared);
+    EXPECT_EQ(countDistinctColors(picture, work), *shared);
 }
 
 }  // namespace

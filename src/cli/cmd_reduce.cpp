@@ -129,9 +129,9 @@ const OptionSpec kFormat{"format", 0, true};
 const OptionSpec kProgress{"progress"};
 const OptionSpec kNoProgress{"no-progress"};
 const OptionSpec kJson{"json"};
-const OptionSpec* const kOptions[] = {&kMode,   &kColors,      &kReference, &kPalette, &kOutput,
-                                      &kRefine, &kDither,      &kForce,     &kSavePalette,
-                                      &kFormat, &kProgress,    &kNoProgress, &kJson};
+const OptionSpec* const kOptions[] = {
+    &kMode,  &kColors,      &kReference, &kPalette,  &kOutput,     &kRefine, &kDither,
+    &kForce, &kSavePalette, &kFormat,    &kProgress, &kNoProgress, &kJson};
 
 // The one result of `reduce -o -`, as a file of `format` (once its source
 // has been read, what it held) on standard output.
@@ -236,8 +236,7 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     } else if (colors >= 0) {
         return usage("--colors is only for modes 25 and 26");
     }
-    if (std::count(files.begin(), files.end(), kStandardStream) +
-            (reference == kStandardStream) >
+    if (std::count(files.begin(), files.end(), kStandardStream) + (reference == kStandardStream) >
         1)
         return usage("standard input (-) can be read only once");
     const bool toStdout = folder == kStandardStream;
@@ -302,15 +301,15 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     if (toStdout) {
         sink = (stdoutSink = std::make_unique<StandardOutputSink>(console, stdoutFormat)).get();
     } else {
-        sink = (folderSink = std::make_unique<OutputFolder>(
-                    folder,
-                    OutputOptions{.replace = force,
-                                  .savePalettes = savePalettes,
-                                  .paletteFormat = format,
-                                  .renumber = {},
-                                  .imageFormat = imageFormat},
-                    printer))
-                   .get();
+        sink =
+            (folderSink = std::make_unique<OutputFolder>(folder,
+                                                         OutputOptions{.replace = force,
+                                                                       .savePalettes = savePalettes,
+                                                                       .paletteFormat = format,
+                                                                       .renumber = {},
+                                                                       .imageFormat = imageFormat},
+                                                         printer))
+                .get();
     }
     WorkArea work(&reporter);
     SilentMonitor silent;
@@ -320,7 +319,7 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     RunMonitor& monitor = progress ? static_cast<RunMonitor&>(terminal) : silent;
     RunContext run{monitor, reporter, *sink, work, false};
 
-    RunOutcome outcome;
+    RunOutcome outcome = RunEnd::Rejected;
     if (!palette.empty()) {
         const Outcome<PaletteInput> input = loadPaletteInput(palette);
         if (!input) {
@@ -335,8 +334,9 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
         outcome = individualReduction(targets, settings, run);
     }
     terminal.hide();
-    const bool failed = (folderSink && folderSink->failed()) || (stdoutSink && stdoutSink->failed());
-    const bool ok = outcome == RunOutcome::Completed && !rejected && !failed && !reporter.reported();
+    const bool failed =
+        (folderSink && folderSink->failed()) || (stdoutSink && stdoutSink->failed());
+    const bool ok = outcome == RunEnd::Completed && !rejected && !failed && !reporter.reported();
     return ok ? 0 : 1;
 }
 
