@@ -13,7 +13,7 @@ _kararisu_cli() {
     fi
     case $prev in
         --mode) mapfile -t COMPREPLY < <(compgen -W "$(seq 0 26)" -- "$cur"); return ;;
-        --dither) mapfile -t COMPREPLY < <(compgen -W "fs ordered" -- "$cur"); return ;;
+        --dither) mapfile -t COMPREPLY < <(compgen -W "auto fs ordered" -- "$cur"); return ;;
         --format) mapfile -t COMPREPLY < <(compgen -W "kararisu gimp jasc riff act hex" -- "$cur"); return ;;
         --depth) COMPREPLY=(32); return ;;
         -o | --output) compopt -o filenames; mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;

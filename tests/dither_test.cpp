@@ -9,6 +9,7 @@
 #include "reduce/dither.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
+#include "reduce/survey.h"
 #include "support/cli_runner.h"
 #include "support/pictures.h"
 #include "support/recording_monitor.h"
@@ -31,12 +32,49 @@ std::size_t countOf(const Bitmap& b, unsigned index) {
     return n;
 }
 
+// A picture with smooth areas, edges and fine texture, of two bands.
+Bitmap photoLike(int w, int h) {
+    Bitmap b(w, h, PixelFormat::Bpp32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int r = (x * 255) / w, g = (y * 200) / h + ((x / 40 + y / 40) % 2) * 40;
+            const int t = int((std::uint32_t(x * 7919 + y * 104729) * 2654435761u) >> 28);
+            b.row32(y)[x] = rgb(r, std::min(g, 255), x > w / 2 ? 60 + t : 120).value();
+        }
+    return b;
+}
+
+std::uint64_t hashOfIndices(const Bitmap& b) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) h = (h ^ b.index(x, y)) * 1099511628211ull;
+    return h;
+}
+
+std::vector<Rgb> spreadPalette(int n) {
+    std::vector<Rgb> p;
+    for (int i = 0; i < n; ++i) p.push_back(rgb((i * 53) % 256, (i * 97) % 256, (i * 31) % 256));
+    return p;
+}
+
+TEST(Dither, FloydSteinbergGivesTheSameIndicesAsEver) {
+    const Bitmap picture = photoLike(301, 530);
+    Bitmap four(picture.width(), picture.height(), PixelFormat::Bpp4);
+    four.setPaletteEntries(Palette(spreadPalette(16)));
+    ditherOntoPalette(picture, four, Dither::FloydSteinberg);
+    Bitmap eight(picture.width(), picture.height(), PixelFormat::Bpp8);
+    eight.setPaletteEntries(Palette(spreadPalette(256)));
+    ditherOntoPalette(picture, eight, Dither::FloydSteinberg);
+    EXPECT_EQ(hashOfIndices(four), 10665537232983294339u);
+    EXPECT_EQ(hashOfIndices(eight), 14522368164723064566u);
+}
+
 TEST(Dither, APaletteHoldingEveryColourLeavesThePictureAsItIs) {
     std::vector<Rgb> colours;
     for (int i = 0; i < 16; ++i) colours.push_back(rgb(i * 16, 255 - i * 9, (i * 77) % 256));
     // Tall enough for several bands; an odd width for the 4-bit rows.
     const Bitmap picture = test::picture(colours, 37, 700);
-    for (Dither method : {Dither::FloydSteinberg, Dither::Ordered}) {
+    for (Dither method : {Dither::FloydSteinberg, Dither::Ordered, Dither::Auto}) {
         for (PixelFormat f : {PixelFormat::Bpp4, PixelFormat::Bpp8}) {
             Bitmap out(picture.width(), picture.height(), f);
             std::vector<Rgb> entries = colours;
@@ -93,6 +131,83 @@ TEST(Dither, ErrorDiffusionKeepsTheMeanOfAGradient) {
     EXPECT_LT(worst, 2.0);
 }
 
+Bitmap matched(const Bitmap& picture, const std::vector<Rgb>& entries, Dither method) {
+    Bitmap out(picture.width(), picture.height(), PixelFormat::Bpp4);
+    out.setPaletteEntries(Palette(entries));
+    if (method == Dither::None) {
+        mapOntoPalette(picture, out);
+    } else {
+        ditherOntoPalette(picture, out, method);
+    }
+    return out;
+}
+
+const std::vector<Rgb> kGreys = [] {
+    std::vector<Rgb> levels;
+    for (int i = 0; i < 16; ++i) levels.push_back(rgb(i * 17, i * 17, i * 17));
+    return levels;
+}();
+
+TEST(AutoDither, FlatAreasOfThePalettesColoursStayCleanBesideAnEdge) {
+    // Entry grey 34 on the left; on the right a grey far from every entry.
+    Bitmap picture(64, 300, PixelFormat::Bpp32);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 64; ++x) picture.row32(y)[x] = x < 32 ? 0x222222u : 0x8c8c8cu;
+    const std::vector<Rgb> entries = {rgb(0, 0, 0), rgb(34, 34, 34), rgb(255, 255, 255)};
+    const Bitmap automatic = matched(picture, entries, Dither::Auto);
+    const Bitmap plain = matched(picture, entries, Dither::FloydSteinberg);
+    std::size_t leaked = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 32; ++x) {
+            ASSERT_EQ(automatic.index(x, y), 1u) << x << "," << y;
+            leaked += plain.index(x, y) != 1u;
+        }
+    EXPECT_GT(leaked, 0u);  // where plain error diffusion carries the edge's error
+    // The grey between two entries is still a mix of them.
+    std::set<unsigned> right;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 40; x < 64; ++x) right.insert(automatic.index(x, y));
+    EXPECT_EQ(right, (std::set<unsigned>{1, 2}));
+}
+
+TEST(AutoDither, BusyPicturesAreMatchedWithoutNoise) {
+    // Texture of large steps everywhere: no pixel gets a dithered entry.
+    Bitmap picture(97, 300, PixelFormat::Bpp32);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 97; ++x) {
+            const auto noise =
+                std::uint32_t((std::uint32_t(x * 7919 + y * 104729) * 2654435761u) >> 25);
+            picture.row32(y)[x] = ((x + y) % 2 ? 0x303030u : 0xb0b0b0u) + noise * 0x010101u;
+        }
+    EXPECT_EQ(matched(picture, kGreys, Dither::Auto), matched(picture, kGreys, Dither::None));
+}
+
+TEST(AutoDither, SmoothGradientsAreDitheredTowardsTheirMean) {
+    // A slow ramp onto 16 greys: nearest matching leaves bands whose means
+    // are off by up to half a step; the diffusion brings every 8 columns'
+    // mean much closer.
+    Bitmap ramp(256, 64, PixelFormat::Bpp32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x) ramp.row32(y)[x] = std::uint32_t(x * 0x010101);
+    auto worstMean = [&](const Bitmap& out) {
+        double worst = 0;
+        for (int x0 = 0; x0 < 256; x0 += 8) {
+            double sum = 0, want = 0;
+            for (int y = 0; y < 64; ++y)
+                for (int x = x0; x < x0 + 8; ++x) {
+                    sum += out.pixelValue(x, y) & 0xff;
+                    want += x;
+                }
+            worst = std::max(worst, std::abs(sum - want) / (8.0 * 64.0));
+        }
+        return worst;
+    };
+    const double banded = worstMean(matched(ramp, kGreys, Dither::None));
+    const double dithered = worstMean(matched(ramp, kGreys, Dither::Auto));
+    EXPECT_GT(banded, 4.0);
+    EXPECT_LT(dithered, banded / 2) << dithered;
+}
+
 TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {
     const Bitmap grey = flat(40, 30, rgb(100, 100, 100));
     test::RecordingMonitor monitor;
@@ -140,7 +255,7 @@ TEST_F(CliOptions, RefineAndDitherFlags) {
             p[0] = std::uint8_t(x * 5), p[1] = std::uint8_t(y * 7), p[2] = std::uint8_t(x * y);
         }
     saveBmp(b, file("a.bmp")).take(file("a.bmp"));
-    const test::CliRun r = test::runCli("reduce --mode 4 --refine --dither fs --no-progress -o " +
+    const test::CliRun r = test::runCli("reduce --mode 4 --refine --dither auto --no-progress -o " +
                                         quoted("out") + " " + quoted("a.bmp"));
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("a.bmp\ta(1)\tノーマル16+HQ+D\t4\t"), std::string::npos) << r.out;
@@ -150,7 +265,7 @@ TEST_F(CliOptions, RefineAndDitherFlags) {
         test::runCli("reduce --dither blue -o " + quoted("out") + " " + quoted("a.bmp")).status, 2);
     const test::CliRun help = test::runCli("reduce --help");
     EXPECT_NE(help.out.find("--refine"), std::string::npos);
-    EXPECT_NE(help.out.find("--dither fs|ordered"), std::string::npos);
+    EXPECT_NE(help.out.find("--dither auto|fs|ordered"), std::string::npos);
 }
 
 }  // namespace

@@ -112,6 +112,57 @@ TEST(Refine, MeasuresExactlyWhereBinsHoldManyColoursNearTheirBorders) {
     }
 }
 
+// The median cut's colours of a picture, and the same refined by the plain
+// k-means alone.
+struct Refined {
+    std::vector<Rgb> chosen, plain;
+};
+Refined refinedBoth(const Bitmap& b, const std::vector<ColorTally>& t, std::size_t n) {
+    Refined r{std::vector<Rgb>(n, Rgb{}), {}};
+    std::vector<ColorTally> cut = t;
+    WorkArea work;
+    EXPECT_TRUE(medianCut(std::int64_t(b.width()) * b.height(), cut, r.chosen, work));
+    r.plain = r.chosen;
+    refinePalette(t, r.plain, 0, n);
+    refineChosen(t, 25, r.chosen);
+    return r;
+}
+
+TEST(Refine, FlatColoursAreTriedAsFixedEntriesAndKeptOnlyWhenCloser) {
+    // Flat colours in stripes, each edge a blend, as in a drawing.
+    constexpr int kStripes = 40, kWide = 30, kBlend = 2, kHigh = 60;
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> level(0, 255);
+    std::vector<Rgb> flat;
+    for (int i = 0; i < kStripes; ++i) flat.push_back(rgb(level(rng), level(rng), level(rng)));
+    Bitmap art(kStripes * kWide, kHigh, PixelFormat::Bpp32);
+    for (int y = 0; y < kHigh; ++y)
+        for (int x = 0; x < art.width(); ++x) {
+            const int stripe = x / kWide, into = x % kWide;
+            Rgb c = flat[std::size_t(stripe)];
+            if (into >= kWide - kBlend && stripe + 1 < kStripes) {
+                const Rgb n = flat[std::size_t(stripe + 1)];
+                const int f = (into - (kWide - kBlend)) * kHigh + y, all = kBlend * kHigh;
+                auto mix = [&](int a, int b) {
+                    return std::uint8_t((a * (all - f) + b * f) / all);
+                };
+                c = Rgb{mix(c.r, n.r), mix(c.g, n.g), mix(c.b, n.b)};
+            }
+            art.row32(y)[x] = c.value();
+        }
+    const std::vector<ColorTally> artTally = tallyOf(art);
+    for (std::size_t n : {16u, 64u, 200u}) {
+        const Refined r = refinedBoth(art, artTally, n);
+        EXPECT_LE(paletteError(artTally, r.chosen), paletteError(artTally, r.plain)) << n;
+    }
+    // On a photo-like picture fixing its flat patch does not help: refined
+    // as ever.
+    const Bitmap photo = photoLike(160, 120, 9);
+    const std::vector<ColorTally> photoTally = tallyOf(photo);
+    const Refined p = refinedBoth(photo, photoTally, 64);
+    EXPECT_EQ(p.chosen, p.plain);
+}
+
 TEST(Refine, MedianCutPalettesOfEveryAdaptiveModeOnAPhotoLikePicture) {
     const Bitmap photo = photoLike(320, 240, 3);
     const std::vector<ColorTally> t = tallyOf(photo);

@@ -137,6 +137,23 @@ TEST(TransparentReduction, DitheredPixelsNeverTakeTheEntry) {
         expectOnlyTransparentPixelsOn(image, reduceOne(image, settingsFor(4, 0, d)), 15);
 }
 
+TEST(TransparentReduction, DiffusionCarriesNoErrorThroughTransparentPixels) {
+    // The hidden colours differ; the opaque pixels, their palette and
+    // every colour they take must not.
+    const Bitmap dark = withClearRows(ramp(300), 30, 20, {0, 7, 8, 19}, rgb(1, 2, 3));
+    Bitmap bright = withClearRows(ramp(300), 30, 20, {0, 7, 8, 19}, rgb(250, 250, 5));
+    for (int x = 0; x < 30; x += 3) bright.row32(7)[x] = rgb(0, 255, 0).value();
+    for (Dither d : {Dither::FloydSteinberg, Dither::Auto}) {
+        const Bitmap a = reduceOne(dark, settingsFor(4, 0, d));
+        const Bitmap b = reduceOne(bright, settingsFor(4, 0, d));
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 30; ++x) {
+                if (dark.isTransparent(x, y)) continue;
+                ASSERT_EQ(a.pixelValue(x, y), b.pixelValue(x, y)) << int(d) << " " << x << "," << y;
+            }
+    }
+}
+
 TEST(TransparentReduction, WithoutTransparentPixelsTheResultIsTheSameAsEver) {
     const Bitmap plain = test::picture(ramp(700), 35, 20);
     Bitmap marked = plain;

@@ -66,7 +66,7 @@ class TMain : public QMainWindow {
     // --- options and closing
     void B1Click();
     void H1Click();  // settings.refine follows the check mark
-    void E1Click();  // settings.dither: Floyd–Steinberg while ticked
+    void E1Click();  // settings.dither: the automatic error diffusion while ticked
     void T1Click();
     void Exit1Click();
 

@@ -93,7 +93,7 @@ void TMain::H1Click() {
 }
 
 void TMain::E1Click() {
-    settings.dither = ui_->E1->isChecked() ? Dither::FloydSteinberg : Dither::None;
+    settings.dither = ui_->E1->isChecked() ? Dither::Auto : Dither::None;
 }
 
 void TMain::T1Click() {

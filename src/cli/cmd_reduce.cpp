@@ -20,7 +20,7 @@ namespace {
 
 const char* kReduceHelpText =
     "usage: kararisu-cli reduce [--mode M] [--colors N] [--reference FILE | --palette FILE]\n"
-    "                           [--refine] [--dither fs|ordered] -o DIR [--force]\n"
+    "                           [--refine] [--dither auto|fs|ordered] -o DIR [--force]\n"
     "                           [--format png|bmp] [--save-palette [--format F]]\n"
     "                           [--progress|--no-progress] [--json] FILE...\n"
     "\n"
@@ -45,10 +45,12 @@ const char* kReduceHelpText =
     "  --refine         refine the palette of the adaptive modes (0, 1, 2, 4, 25,\n"
     "                   26) after the median cut: a closer picture, other bytes;\n"
     "                   the mode label gets \"+HQ\"\n"
-    "  --dither fs|ordered\n"
-    "                   dither when matching pixels onto the palette: fs is\n"
-    "                   Floyd-Steinberg error diffusion, ordered an 8x8 Bayer\n"
-    "                   pattern; the mode label gets \"+D\"\n"
+    "  --dither auto|fs|ordered\n"
+    "                   dither when matching pixels onto the palette: auto is\n"
+    "                   error diffusion only where the picture is smooth enough\n"
+    "                   for the palette to show bands (the desktop program's),\n"
+    "                   fs plain Floyd-Steinberg error diffusion everywhere,\n"
+    "                   ordered an 8x8 Bayer pattern; the mode label gets \"+D\"\n"
     "  -o DIR           the folder the results are written to, made (with its\n"
     "                   parents) when missing; -o - writes the one result of a\n"
     "                   single FILE to standard output\n"
@@ -194,8 +196,15 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
         } else if (a.is(kRefine)) {
             refine = true;
         } else if (a.is(kDither)) {
-            if (v != "fs" && v != "ordered") return usage("--dither takes fs or ordered");
-            dither = v == "fs" ? Dither::FloydSteinberg : Dither::Ordered;
+            if (v == "auto") {
+                dither = Dither::Auto;
+            } else if (v == "fs") {
+                dither = Dither::FloydSteinberg;
+            } else if (v == "ordered") {
+                dither = Dither::Ordered;
+            } else {
+                return usage("--dither takes auto, fs or ordered");
+            }
         } else if (a.is(kForce)) {
             force = true;
         } else if (a.is(kSavePalette)) {

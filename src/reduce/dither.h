@@ -12,7 +12,9 @@
 
 namespace kararisu {
 
-enum class Dither { None, FloydSteinberg, Ordered };
+// Auto: error diffusion only where the picture is smooth enough for the
+// palette's error to show as bands (dither_auto.cpp).
+enum class Dither { None, FloydSteinberg, Ordered, Auto };
 
 // Every pixel of dst (paletted, of image's size) becomes an index into dst's
 // palette. The rows are cut into bands by the picture's height alone, so the

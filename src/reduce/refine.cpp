@@ -5,8 +5,6 @@
 #include <memory>
 #include <optional>
 
-#include "reduce/fixed_palettes.h"
-#include "reduce/modes.h"
 #include "reduce/refine_assign.h"
 #include "reduce/refine_points.h"
 #include "worklists/color_match.h"
@@ -310,16 +308,6 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
         moveEntries(all, sums, entries, first, count,
                     [&](std::size_t, std::uint32_t v) { return nearest(v); });
     return report;
-}
-
-void refineChosen(std::span<const ColorTally> tallies, int mode, std::vector<Rgb>& chosen) {
-    if (chosen.empty()) return;
-    const std::size_t first = modeInfo(mode).firstChosenEntry();
-    std::vector<Rgb> entries = buildPalette(mode, chosen).entries();
-    if (first + chosen.size() > entries.size()) return;
-    refinePalette(tallies, entries, first, chosen.size());
-    std::copy(entries.begin() + std::ptrdiff_t(first),
-              entries.begin() + std::ptrdiff_t(first + chosen.size()), chosen.begin());
 }
 
 }  // namespace kararisu

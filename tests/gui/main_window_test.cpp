@@ -337,8 +337,8 @@ TEST_F(MainWindowTest, RightClickOpensThePopupOnTheSelectionAsItIs) {
 }
 
 TEST_F(MainWindowTest, AModeLabelTooWideForItsColumnIsItsTooltip) {
-    main().resultSink().add(Result{smallBitmap(PixelFormat::Bpp8), path("a.bmp"), "a(1)",
-                                   "ノーマル256+HQ+D"});
+    main().resultSink().add(
+        Result{smallBitmap(PixelFormat::Bpp8), path("a.bmp"), "a(1)", "ノーマル256+HQ+D"});
     EXPECT_EQ(main().ui().GenListView->topLevelItem(0)->toolTip(2), "ノーマル256+HQ+D");
 }
 
@@ -428,7 +428,7 @@ TEST_F(MainWindowTest, QualityOptionsStartOffAndFeedTheRunSettings) {
     EXPECT_TRUE(m.settings.refine);
     EXPECT_EQ(m.settings.dither, Dither::None);
     m.ui().E1->trigger();
-    EXPECT_EQ(m.settings.dither, Dither::FloydSteinberg);
+    EXPECT_EQ(m.settings.dither, Dither::Auto);
     m.ui().H1->trigger();
     m.ui().E1->trigger();
     EXPECT_FALSE(m.ui().H1->isChecked());

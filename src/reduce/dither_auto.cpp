@@ -1,0 +1,139 @@
+// The error diffusion that dithers only where it helps. Full-strength
+// diffusion everywhere turns the palette's small, smooth errors into noise
+// on flat areas, and drags an edge's error over to its other side. Here each
+// pixel's strength comes from the picture itself: where the picture is
+// smooth (it departs little from the mean of its eight neighbours), the
+// nearest entry's error would show as bands and is passed on; where it is
+// busy (edges, texture), the error is noise the eye does not see, and the
+// strength falls to nothing. A pixel whose colour the palette holds takes
+// its entry and passes nothing on, so flat areas of the palette's own
+// colours stay clean. Serpentine rows and clamped colours as in
+// Floyd–Steinberg's.
+#include <cstdlib>
+
+#include "reduce/dither_tables.h"
+
+namespace kararisu::dithering {
+
+namespace {
+
+// Strength in 256ths: full up to kSmooth of departure from the
+// neighbours' mean (in levels, over the three channels), none from kBusy
+// on.
+constexpr int kSmooth = 2;
+constexpr int kBusy = 8;
+// Of a smooth pixel's error three quarters are passed on (in 256ths): the
+// rest would come back as noise around the gradient's bands.
+constexpr int kKeep = 192;
+// The most error a channel takes in, so that a colour the palette cannot
+// reach does not gather error without end.
+constexpr int kMostIn = 48;
+
+std::uint32_t distance2(Rgb p, const int (&c)[3]) {
+    const int dr = c[0] - p.r, dg = c[1] - p.g, db = c[2] - p.b;
+    return std::uint32_t(dr * dr + dg * dg + db * db);
+}
+
+struct Rows {
+    std::vector<std::uint32_t> above, here, below;
+};
+
+// How far the pixel departs from the mean of its eight neighbours, over the
+// three channels (edges of the picture repeat their pixels).
+int departure(const Rows& rows, int x, int w) {
+    const int l = std::max(x - 1, 0), r = std::min(x + 1, w - 1);
+    const std::uint32_t around[8] = {rows.above[std::size_t(l)], rows.above[std::size_t(x)],
+                                     rows.above[std::size_t(r)], rows.here[std::size_t(l)],
+                                     rows.here[std::size_t(r)],  rows.below[std::size_t(l)],
+                                     rows.below[std::size_t(x)], rows.below[std::size_t(r)]};
+    const std::uint32_t c = rows.here[std::size_t(x)];
+    int total = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        int sum = 0;
+        for (const std::uint32_t a : around) sum += channelOf(a, shift);
+        total += std::abs(8 * channelOf(c, shift) - sum);
+    }
+    return (total + 4) / 8;
+}
+
+int strengthOf(int departure) {
+    if (departure <= kSmooth) return 256;
+    if (departure >= kBusy) return 0;
+    return 256 * (kBusy - departure) / (kBusy - kSmooth);
+}
+
+}  // namespace
+
+void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
+                           const CellTable& nearest, int first, int last) {
+    const int w = image.width(), h = image.height();
+    const bool masked = image.hasTransparency();
+    Rows rows{std::vector<std::uint32_t>(std::size_t(w)),
+              std::vector<std::uint32_t>(std::size_t(w)),
+              std::vector<std::uint32_t>(std::size_t(w))};
+    std::vector<std::uint8_t> clear(std::size_t(w), 0);
+    std::vector<int> strength(std::size_t(w), 0);
+    // Errors in sixteenths, three per pixel, with a pixel of room either side.
+    std::vector<int> cur(3 * std::size_t(w + 2), 0), next(3 * std::size_t(w + 2), 0);
+    const int start = std::max(0, first - kWarmRows);
+    image.readColorValues(std::max(start - 1, 0), rows.above.data());
+    image.readColorValues(start, rows.here.data());
+    for (int y = start; y < last; ++y) {
+        const bool write = y >= first;
+        image.readColorValues(std::min(y + 1, h - 1), rows.below.data());
+        if (masked) image.readTransparency(y, clear.data());
+        for (int x = 0; x < w; ++x)
+            strength[std::size_t(x)] =
+                clear[std::size_t(x)] ? 0 : strengthOf(departure(rows, x, w));
+        std::uint8_t* out = dst.row(y);
+        const int dir = (y & 1) ? -1 : 1;
+        int x = dir > 0 ? 0 : w - 1;
+        for (int n = 0; n < w; ++n, x += dir) {
+            const std::uint32_t c = rows.here[std::size_t(x)];
+            const int src[3] = {channelOf(c, 16), channelOf(c, 8), channelOf(c, 0)};
+            const int s = strength[std::size_t(x)];
+            // Transparent and busy pixels take their nearest entry and
+            // pass nothing on.
+            if (s == 0) {
+                if (write) put(dst, out, x, y, nearest(src[0], src[1], src[2]));
+                continue;
+            }
+            int* e = cur.data() + 3 * std::size_t(x + 1);
+            int t[3];
+            for (int ch = 0; ch < 3; ++ch) {
+                const int in = std::clamp((s * e[ch] + 2048) >> 12, -kMostIn, kMostIn);
+                t[ch] = clamp8(src[ch] + in);
+            }
+            // A colour the palette holds takes its entry and drops the
+            // error it was given: flat areas of the palette's own colours
+            // stay clean beside an edge.
+            if (t[0] != src[0] || t[1] != src[1] || t[2] != src[2]) {
+                const unsigned own = nearest(src[0], src[1], src[2]);
+                if (distance2(pal[own], src) == 0) {
+                    if (write) put(dst, out, x, y, own);
+                    continue;
+                }
+            }
+            const unsigned k = nearest(t[0], t[1], t[2]);
+            if (write) put(dst, out, x, y, k);
+            const Rgb p = pal[k];
+            const int share = (s * kKeep + 128) >> 8;
+            const int err[3] = {(t[0] - p.r) * share, (t[1] - p.g) * share, (t[2] - p.b) * share};
+            int* ahead = e + 3 * dir;
+            int* below = next.data() + 3 * std::size_t(x + 1);
+            for (int ch = 0; ch < 3; ++ch) {
+                // In 256ths of the sixteenths: rounded back to sixteenths.
+                ahead[ch] += (7 * err[ch] + 128) >> 8;
+                below[ch - 3 * dir] += (3 * err[ch] + 128) >> 8;
+                below[ch] += (5 * err[ch] + 128) >> 8;
+                below[ch + 3 * dir] += (err[ch] + 128) >> 8;
+            }
+        }
+        cur.swap(next);
+        std::fill(next.begin(), next.end(), 0);
+        rows.above.swap(rows.here);
+        rows.here.swap(rows.below);
+    }
+}
+
+}  // namespace kararisu::dithering
