@@ -135,7 +135,8 @@ Bitmap matched(const Bitmap& picture, const std::vector<Rgb>& entries, Dither me
     Bitmap out(picture.width(), picture.height(), PixelFormat::Bpp4);
     out.setPaletteEntries(Palette(entries));
     if (method == Dither::None) {
-        mapOntoPalette(picture, out);
+        WorkArea work;
+        EXPECT_TRUE(mapOntoPalette(picture, out, work));
     } else {
         ditherOntoPalette(picture, out, method);
     }
