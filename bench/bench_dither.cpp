@@ -25,10 +25,10 @@ const Case& photo(benchmark::State& state) {
         cached.picture = bench::photoImage(w, h);
         WorkArea work;
         ColorSurvey survey;
-        survey.count(cached.picture, work);
+        (void)survey.count(cached.picture, work);
         LargeVector<ColorTally> tallies = survey.tallies();
         std::vector<Rgb> chosen(256);
-        medianCut(std::int64_t(w) * h, tallies, chosen, work);
+        (void)medianCut(std::int64_t(w) * h, tallies, chosen, work);
         cached.palette = buildPalette(0, chosen);
     }
     return cached;

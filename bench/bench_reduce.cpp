@@ -29,7 +29,7 @@ void BM_Survey(benchmark::State& state) {
     for (auto _ : state) {
         WorkArea work;
         ColorSurvey survey;
-        survey.count(b, work);
+        (void)survey.count(b, work);
         LargeVector<ColorTally> t = survey.tallies();
         distinct = t.size();
         benchmark::DoNotOptimize(t.data());
@@ -42,12 +42,12 @@ void BM_TallySortAndMedianCut(benchmark::State& state) {
     const Bitmap& b = image(state);
     WorkArea work;
     ColorSurvey survey;
-    survey.count(b, work);
+    (void)survey.count(b, work);
     const LargeVector<ColorTally> tallies = survey.tallies();
     std::vector<Rgb> palette(256);
     for (auto _ : state) {
         LargeVector<ColorTally> t = tallies;
-        medianCut(std::int64_t(b.width()) * b.height(), t, palette, work);
+        (void)medianCut(std::int64_t(b.width()) * b.height(), t, palette, work);
         benchmark::DoNotOptimize(palette.data());
     }
     state.counters["colours"] = double(tallies.size());
@@ -57,16 +57,16 @@ void BM_MatchDistinctColours(benchmark::State& state) {
     const Bitmap& b = image(state);
     WorkArea work;
     ColorSurvey first;
-    first.count(b, work);
+    (void)first.count(b, work);
     LargeVector<ColorTally> t = first.tallies();
     std::vector<Rgb> chosen(256);
-    medianCut(std::int64_t(b.width()) * b.height(), t, chosen, work);
+    (void)medianCut(std::int64_t(b.width()) * b.height(), t, chosen, work);
     Bitmap dst(b.width(), b.height(), PixelFormat::Bpp8);
     dst.setPaletteEntries(buildPalette(0, chosen));
     for (auto _ : state) {
         state.PauseTiming();
         ColorSurvey survey;
-        survey.count(b, work);
+        (void)survey.count(b, work);
         state.ResumeTiming();
         survey.matchInto(b, dst);
         benchmark::DoNotOptimize(dst.row(0));
@@ -79,10 +79,10 @@ void refineFromCut(benchmark::State& state, std::size_t colours) {
     const Bitmap& b = image(state);
     WorkArea work;
     ColorSurvey survey;
-    survey.count(b, work);
+    (void)survey.count(b, work);
     LargeVector<ColorTally> t = survey.tallies();
     std::vector<Rgb> chosen(colours);
-    medianCut(std::int64_t(b.width()) * b.height(), t, chosen, work);
+    (void)medianCut(std::int64_t(b.width()) * b.height(), t, chosen, work);
     for (auto _ : state) {
         std::vector<Rgb> entries = chosen;
         refinePalette(survey.tallies(), entries, 0, entries.size());
@@ -91,8 +91,12 @@ void refineFromCut(benchmark::State& state, std::size_t colours) {
     state.counters["colours"] = double(survey.tallies().size());
 }
 
-void BM_Refine256(benchmark::State& state) { refineFromCut(state, 256); }
-void BM_Refine16(benchmark::State& state) { refineFromCut(state, 16); }
+void BM_Refine256(benchmark::State& state) {
+    refineFromCut(state, 256);
+}
+void BM_Refine16(benchmark::State& state) {
+    refineFromCut(state, 16);
+}
 
 void reduceWhole(benchmark::State& state, int mode, const char* scheme) {
     const Bitmap& b = image(state);
@@ -106,14 +110,18 @@ void reduceWhole(benchmark::State& state, int mode, const char* scheme) {
         WorkArea work(&reporter);
         RunContext run{monitor, reporter, sink, work, false};
         std::vector<ReductionTarget> targets = {{"photo.bmp", "photo.bmp", &b, {}}};
-        individualReduction(targets, {mode, 256, scheme}, run);
+        (void)individualReduction(targets, {mode, 256, scheme}, run);
         benchmark::DoNotOptimize(sink.results().data());
     }
     state.SetItemsProcessed(state.iterations() * b.width() * b.height());
 }
 
-void BM_ReduceMode0(benchmark::State& state) { reduceWhole(state, 0, "ノーマル"); }
-void BM_ReduceMode5(benchmark::State& state) { reduceWhole(state, 5, "グレー"); }
+void BM_ReduceMode0(benchmark::State& state) {
+    reduceWhole(state, 0, "ノーマル");
+}
+void BM_ReduceMode5(benchmark::State& state) {
+    reduceWhole(state, 5, "グレー");
+}
 
 void sizes(benchmark::internal::Benchmark* b) {
     b->Args({1000, 1000})->Args({2000, 2000})->Args({4000, 3000})->Unit(benchmark::kMillisecond);

@@ -135,7 +135,8 @@ Bitmap matched(const Bitmap& picture, const std::vector<Rgb>& entries, Dither me
     Bitmap out(picture.width(), picture.height(), PixelFormat::Bpp4);
     out.setPaletteEntries(Palette(entries));
     if (method == Dither::None) {
-        mapOntoPalette(picture, out);
+        WorkArea work;
+        EXPECT_TRUE(mapOntoPalette(picture, out, work));
     } else {
         ditherOntoPalette(picture, out, method);
     }
@@ -218,7 +219,7 @@ TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {
     std::vector<ReductionTarget> t = {{"g.bmp", "/x/g.bmp", &grey, {}}};
     // The 16 system colours have no grey of 100: a mix of two greys.
     ReductionSettings system{3, 0, "システム", false, Dither::FloydSteinberg};
-    ASSERT_EQ(individualReduction(t, system, ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, system, ctx), RunEnd::Completed);
     const Result& r = sink.results().back();
     EXPECT_EQ(r.modeLabel, "システム0+D");
     std::set<std::uint32_t> used;
@@ -227,7 +228,7 @@ TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {
     EXPECT_GE(used.size(), 2u);
     // A one-colour picture in an adaptive mode stays exact.
     ReductionSettings normal{0, 256, "ノーマル", true, Dither::Ordered};
-    ASSERT_EQ(individualReduction(t, normal, ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, normal, ctx), RunEnd::Completed);
     EXPECT_EQ(sink.results().back().modeLabel, "ノーマル256+HQ+D");
     EXPECT_EQ(sink.results().back().bitmap.pixelValue(7, 7), 0x646464u);
     // A given palette: black and white only.
@@ -237,7 +238,7 @@ TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {
     entry.label = "ノーマル2";
     entry.origin = PaletteOrigin::SourceImage;
     ReductionSettings given{0, 256, "ノーマル", false, Dither::FloydSteinberg};
-    ASSERT_EQ(paletteUnification(t, entry, "bw.bmp", given, ctx), RunOutcome::Completed);
+    ASSERT_EQ(paletteUnification(t, entry, "bw.bmp", given, ctx), RunEnd::Completed);
     const Result& u = sink.results().back();
     EXPECT_EQ(u.modeLabel, "ノーマル2+D");
     EXPECT_EQ(u.paletteName, "bw(PG1)");

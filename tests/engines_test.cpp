@@ -40,7 +40,7 @@ TEST(IndividualReduction, FewColoursBecomeThePaletteInValueOrder) {
     Bitmap b = picture(40, 10, colours);
     Harness run;
     std::vector<ReductionTarget> t = {{"a.bmp", "/x/a.bmp", &b, {}}};
-    ASSERT_EQ(individualReduction(t, settingsFor(0), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, settingsFor(0), run.ctx), RunEnd::Completed);
     ASSERT_EQ(run.sink.results().size(), 1u);
     const Result& r = run.sink.results()[0];
     EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp8);
@@ -63,7 +63,7 @@ TEST(IndividualReduction, SixteenColoursFitSeventeenAreCut) {
     Bitmap fits = picture(16, 1, std::vector<Rgb>(colours.begin(), colours.begin() + 16));
     Bitmap over = picture(17, 1, colours);
     std::vector<ReductionTarget> t = {{"f.bmp", "f.bmp", &fits, {}}, {"o.bmp", "o.bmp", &over, {}}};
-    ASSERT_EQ(individualReduction(t, settingsFor(4), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, settingsFor(4), run.ctx), RunEnd::Completed);
     const Bitmap& a = run.sink.results()[0].bitmap;
     const Bitmap& c = run.sink.results()[1].bitmap;
     EXPECT_EQ(a.format(), PixelFormat::Bpp4);
@@ -81,13 +81,13 @@ TEST(IndividualReduction, FreeCountModes) {
     Harness run;
     Bitmap two = picture(2, 1, {rgb(10, 10, 10), rgb(240, 240, 240)});
     std::vector<ReductionTarget> t = {{"t.bmp", "t.bmp", &two, {}}};
-    ASSERT_EQ(individualReduction(t, settingsFor(25, 1), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, settingsFor(25, 1), run.ctx), RunEnd::Completed);
     const Bitmap& one = run.sink.results()[0].bitmap;
     EXPECT_EQ(one.palette().at(0), rgb(240, 240, 240));  // the middle of a run of two
     for (int i = 1; i < 256; ++i) EXPECT_EQ(one.palette().at(i), rgb(0, 0, 0));
     EXPECT_EQ(run.sink.results()[0].modeLabel, "任意色１1");
 
-    ASSERT_EQ(individualReduction(t, settingsFor(26, 0), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, settingsFor(26, 0), run.ctx), RunEnd::Completed);
     const Bitmap& sys = run.sink.results()[1].bitmap;
     EXPECT_EQ(sys.palette(), buildPalette(26, {}));
     // (240,240,240) is nearest to the system white, (10,10,10) to black.
@@ -104,7 +104,7 @@ TEST(IndividualReduction, ScaleWithSystemColoursIsMatchedOnTheFullScaleFirst) {
     Bitmap b = picture(2, 1, {rgb(250, 0, 250), rgb(0, 0, 254)});
     Harness run;
     std::vector<ReductionTarget> t = {{"g.bmp", "g.bmp", &b, {}}};
-    ASSERT_EQ(individualReduction(t, settingsFor(6), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, settingsFor(6), run.ctx), RunEnd::Completed);
     const Bitmap& r = run.sink.results()[0].bitmap;
     EXPECT_EQ(r.palette(), buildPalette(6, {}));
     EXPECT_EQ(r.pixelValue(0, 0), 0xa7a7a7u);
@@ -120,7 +120,7 @@ TEST(IndividualReduction, SizeZeroIsSkippedAndMonitorSequence) {
                                       {"e.bmp", "e.bmp", &empty, {}},
                                       {"f.bmp", "f.bmp", &flat, {}},
                                       {"c.bmp", "c.bmp", &c, {}}};
-    ASSERT_EQ(individualReduction(t, settingsFor(5), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, settingsFor(5), run.ctx), RunEnd::Completed);
     ASSERT_EQ(run.sink.results().size(), 2u);
     ASSERT_EQ(run.reporter.messages.size(), 2u);
     EXPECT_EQ(run.reporter.messages[0].text,
@@ -164,7 +164,7 @@ TEST(IndividualReduction, AdaptiveStepsAndTheSingleEmptyImage) {
     Bitmap a = picture(2, 2, {rgb(1, 2, 3)});
     Harness run;
     std::vector<ReductionTarget> t = {{"a.bmp", "a.bmp", &a, {}}};
-    ASSERT_EQ(individualReduction(t, settingsFor(0), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, settingsFor(0), run.ctx), RunEnd::Completed);
     const std::vector<std::string> steps(run.monitor.log.begin() + 6, run.monitor.log.end());
     const std::vector<std::string> expected = {"step 全ピクセルをカラーサーチ",
                                                "pos 0",
@@ -184,7 +184,7 @@ TEST(IndividualReduction, AdaptiveStepsAndTheSingleEmptyImage) {
     Bitmap empty;
     Harness one;
     std::vector<ReductionTarget> e = {{"e.bmp", "e.bmp", &empty, {}}};
-    ASSERT_EQ(individualReduction(e, settingsFor(0), one.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(e, settingsFor(0), one.ctx), RunEnd::Completed);
     EXPECT_EQ(one.reporter.messages.size(), 1u);
     EXPECT_EQ(one.reporter.beeps.size(), 1u);  // the run end still comes
     EXPECT_EQ(one.monitor.log.back(), "hide");
@@ -195,9 +195,9 @@ TEST(IndividualReduction, PaletteNamesJoinSameModeAndAvoidOthers) {
     Bitmap p = picture(3, 3, {rgb(1, 2, 3), rgb(9, 9, 9)});
     Harness run;
     std::vector<ReductionTarget> t = {{"photo.bmp", "photo.bmp", &p, {}}};
-    individualReduction(t, settingsFor(0), run.ctx);
-    individualReduction(t, settingsFor(0), run.ctx);
-    individualReduction(t, settingsFor(5), run.ctx);
+    (void)individualReduction(t, settingsFor(0), run.ctx);
+    (void)individualReduction(t, settingsFor(0), run.ctx);
+    (void)individualReduction(t, settingsFor(5), run.ctx);
     ASSERT_EQ(run.sink.rows().size(), 3u);
     EXPECT_EQ(run.sink.rows()[0].paletteName, "photo(1)");
     EXPECT_EQ(run.sink.rows()[1].paletteName, "photo(1)");
@@ -222,13 +222,14 @@ TEST(IndividualReduction, RefusedMemoryStopsAndKeepsEarlierResults) {
         Harness probe;
         probe.work.setHook([&](std::size_t) { return ++perImage, true; });
         std::vector<ReductionTarget> one = {{"a.bmp", "a.bmp", &a, {}}};
-        individualReduction(one, settingsFor(0), probe.ctx);
+        (void)individualReduction(one, settingsFor(0), probe.ctx);
     }
     Harness run;
     int grants = 0;
     run.work.setHook([&](std::size_t) { return ++grants <= perImage; });
     std::vector<ReductionTarget> t = {{"a.bmp", "a.bmp", &a, {}}, {"b.bmp", "b.bmp", &a, {}}};
-    EXPECT_EQ(individualReduction(t, settingsFor(0), run.ctx), RunOutcome::Stopped);
+    EXPECT_EQ(individualReduction(t, settingsFor(0), run.ctx).problem().kind,
+              ProblemKind::WorkAreaRefused);
     EXPECT_EQ(run.sink.results().size(), 1u);
     ASSERT_EQ(run.reporter.messages.size(), 1u);
     EXPECT_EQ(run.reporter.messages[0].caption, "警告：メモリが足りません！");
@@ -245,13 +246,14 @@ TEST(IndividualReduction, RefusedMemoryStopsAndKeepsEarlierResults) {
         Harness probe;
         probe.work.setHook([&](std::size_t) { return ++surveyRequests, true; });
         std::vector<ReductionTarget> mt = {{"m.bmp", "m.bmp", &m, {}}};
-        individualReduction(mt, settingsFor(0), probe.ctx);  // 40 colours fit: no cut
+        (void)individualReduction(mt, settingsFor(0), probe.ctx);  // 40 colours fit: no cut
     }
     Harness cutRun;
     int n = 0;
     cutRun.work.setHook([&](std::size_t) { return ++n <= surveyRequests; });
     std::vector<ReductionTarget> mt = {{"m.bmp", "m.bmp", &m, {}}};
-    EXPECT_EQ(individualReduction(mt, settingsFor(4), cutRun.ctx), RunOutcome::Stopped);
+    EXPECT_EQ(individualReduction(mt, settingsFor(4), cutRun.ctx).problem().kind,
+              ProblemKind::WorkAreaRefused);
     EXPECT_TRUE(cutRun.sink.results().empty());
     EXPECT_EQ(cutRun.reporter.messages.size(), 1u);
 }
@@ -263,7 +265,7 @@ TEST(ReferenceUnification, OnePaletteOneNameForAll) {
     Harness run;
     std::vector<ReductionTarget> t = {
         {"a.bmp", "a.bmp", &a, {}}, {"b.bmp", "b.bmp", &b, {}}, {"c.bmp", "c.bmp", &c, {}}};
-    ASSERT_EQ(referenceUnification(t, 1, settingsFor(0), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(referenceUnification(t, 1, settingsFor(0), run.ctx), RunEnd::Completed);
     auto& r = run.sink.results();
     ASSERT_EQ(r.size(), 3u);
     for (auto& x : r) {
@@ -278,9 +280,9 @@ TEST(ReferenceUnification, OnePaletteOneNameForAll) {
     // White is equally far from b's three colours: the lowest index wins.
     EXPECT_EQ(r[2].bitmap.pixelValue(0, 0), 0x0000c8u);
 
-    referenceUnification(t, 1, settingsFor(0), run.ctx);
+    (void)referenceUnification(t, 1, settingsFor(0), run.ctx);
     EXPECT_EQ(r.back().paletteName, "b(PG1)");
-    referenceUnification(t, 1, settingsFor(8), run.ctx);
+    (void)referenceUnification(t, 1, settingsFor(8), run.ctx);
     EXPECT_EQ(r.back().paletteName, "b(PG2)");
 }
 
@@ -288,7 +290,7 @@ TEST(ReferenceUnification, MonitorAndProgress) {
     Bitmap a = picture(2, 2, {rgb(1, 1, 1)});
     Harness run;
     std::vector<ReductionTarget> t(4, {"a.bmp", "a.bmp", &a, {}});
-    ASSERT_EQ(referenceUnification(t, 0, settingsFor(5), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(referenceUnification(t, 0, settingsFor(5), run.ctx), RunEnd::Completed);
     const std::vector<std::string> head = {"title 基準パレット作成",
                                            "no ",
                                            "show",
@@ -321,7 +323,7 @@ TEST(ReferenceUnification, EmptyReferenceEndsTheRun) {
     Harness run;
     run.ctx.sound = false;
     std::vector<ReductionTarget> t = {{"a.bmp", "a.bmp", &a, {}}, {"z.bmp", "z.bmp", &empty, {}}};
-    EXPECT_EQ(referenceUnification(t, 1, settingsFor(0), run.ctx), RunOutcome::Rejected);
+    EXPECT_EQ(referenceUnification(t, 1, settingsFor(0), run.ctx), RunEnd::Rejected);
     EXPECT_TRUE(run.sink.results().empty());
     ASSERT_EQ(run.reporter.messages.size(), 1u);
     EXPECT_EQ(run.reporter.messages[0].text,
@@ -338,7 +340,7 @@ TEST(PaletteUnification, TakesTheEntrysPaletteDepthAndLabel) {
     sixteen[7] = rgb(128, 0, 0);
     PaletteEntry src{std::make_shared<Palette>(sixteen), "ノーマル16", 1,
                      PaletteOrigin::SourceImage};
-    ASSERT_EQ(paletteUnification(t, src, "s.bmp", settingsFor(0), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(paletteUnification(t, src, "s.bmp", settingsFor(0), run.ctx), RunEnd::Completed);
     for (auto& r : run.sink.results()) {
         EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp4);
         EXPECT_EQ(r.bitmap.format(), PixelFormat::Bpp4);
@@ -350,14 +352,14 @@ TEST(PaletteUnification, TakesTheEntrysPaletteDepthAndLabel) {
     }
     PaletteEntry result{std::make_shared<Palette>(std::vector<Rgb>(256)), "グレー256", 2,
                         PaletteOrigin::ResultImage};
-    paletteUnification(t, result, "c(3)", settingsFor(0), run.ctx);
+    (void)paletteUnification(t, result, "c(3)", settingsFor(0), run.ctx);
     EXPECT_EQ(run.sink.results().back().paletteName, "c(3)");
     EXPECT_EQ(run.sink.results().back().modeLabel, "グレー256");
     EXPECT_EQ(run.sink.results().back().bitmap.format(), PixelFormat::Bpp8);
 
     PaletteEntry mono{std::make_shared<Palette>(std::vector<Rgb>{rgb(0, 0, 0), rgb(255, 255, 255)}),
                       "ノーマル2", 0, PaletteOrigin::SourceImage};
-    paletteUnification(t, mono, "m.bmp", settingsFor(0), run.ctx);
+    (void)paletteUnification(t, mono, "m.bmp", settingsFor(0), run.ctx);
     EXPECT_EQ(run.sink.results().back().bitmap.format(), PixelFormat::Bpp1);
     EXPECT_EQ(run.sink.results().back().bitmap.format(), PixelFormat::Bpp1);
     const std::vector<std::string> tail = {"pos 500",  "no 2/2",        "name b.bmp", "pos 1000",
@@ -375,7 +377,7 @@ TEST(Engines, TargetsReadWhenTheirTurnComes) {
              return std::make_unique<Bitmap>(picture(2, 2, {rgb(5, 5, 5)}));
          }},
         {"bad.bmp", "bad.bmp", nullptr, [&] { return std::unique_ptr<Bitmap>(); }}};
-    ASSERT_EQ(individualReduction(t, settingsFor(0), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, settingsFor(0), run.ctx), RunEnd::Completed);
     EXPECT_EQ(loads, 1);
     EXPECT_EQ(run.sink.results().size(), 1u);
     EXPECT_TRUE(run.reporter.messages.empty());

@@ -88,7 +88,7 @@ TEST(ColorValueSort, RefusedWorkAreaShowsTheMessageOnce) {
     work.setHook([](std::size_t) { return false; });
     std::vector<std::int32_t> a(5000, 1);
     EXPECT_FALSE(colorValueSort(a, work));
-    EXPECT_TRUE(work.allocFailed);
+    EXPECT_TRUE(work.refused());
     ASSERT_EQ(reporter.messages.size(), 1u);
     EXPECT_EQ(reporter.messages[0].text, "メモリが確保できません！！\nこの減色を終了します。");
     EXPECT_EQ(reporter.messages[0].caption, "警告：メモリが足りません！");

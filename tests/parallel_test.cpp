@@ -99,7 +99,7 @@ std::vector<std::uint8_t> reduced(const Bitmap& picture, bool refine, Dither dit
     const ModeInfo& mode = modeInfo(0);
     EXPECT_EQ(
         individualReduction(targets, {0, mode.colorCount, mode.schemeName, refine, dither}, run),
-        RunOutcome::Completed);
+        RunEnd::Completed);
     EXPECT_TRUE(reporter.messages.empty());
     return sink.results().empty() ? std::vector<std::uint8_t>{}
                                   : encodeBmp(sink.results().front().bitmap);
@@ -126,10 +126,10 @@ TEST(Parallel, ReductionsAndCountsAreTheSameOnTheCallingThreadAlone) {
     }
     test::RecordingReporter reporter;
     WorkArea work(&reporter);
-    const std::optional<std::uint64_t> shared = countDistinctColors(picture, work);
+    const Outcome<std::uint64_t> shared = countDistinctColors(picture, work);
     RationedThreads none(0);
     ScopedThreadFactory use(none);
-    EXPECT_EQ(countDistinctColors(picture, work), shared);
+    EXPECT_EQ(countDistinctColors(picture, work), *shared);
 }
 
 }  // namespace

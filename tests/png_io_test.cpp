@@ -301,7 +301,7 @@ Bitmap reduced(const Bitmap& image, int mode) {
     Run run;
     const ModeInfo& m = modeInfo(mode);
     std::vector<ReductionTarget> t = {{"a.png", "a.png", &image, {}, ImageFormat::Png}};
-    individualReduction(t, {mode, m.colorCount, m.schemeName}, run.ctx);
+    (void)individualReduction(t, {mode, m.colorCount, m.schemeName}, run.ctx);
     return std::move(run.sink.results().at(0).bitmap);
 }
 

@@ -251,9 +251,9 @@ TEST(Refine, EnginesMarkTheLabelAndNameRefinedResultsApart) {
     ReductionSettings plain{4, 16, "ノーマル"};
     ReductionSettings refined = plain;
     refined.refine = true;
-    ASSERT_EQ(individualReduction(t, plain, run.ctx), RunOutcome::Completed);
-    ASSERT_EQ(individualReduction(t, refined, run.ctx), RunOutcome::Completed);
-    ASSERT_EQ(referenceUnification(t, 0, refined, run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, plain, run.ctx), RunEnd::Completed);
+    ASSERT_EQ(individualReduction(t, refined, run.ctx), RunEnd::Completed);
+    ASSERT_EQ(referenceUnification(t, 0, refined, run.ctx), RunEnd::Completed);
     const auto& r = run.sink.results();
     ASSERT_EQ(r.size(), 3u);
     EXPECT_EQ(r[0].modeLabel, "ノーマル16");
@@ -267,7 +267,7 @@ TEST(Refine, EnginesMarkTheLabelAndNameRefinedResultsApart) {
     EXPECT_EQ(r[2].bitmap.palette(), r[1].bitmap.palette());
     // A fixed palette has nothing to refine and says nothing of it.
     ReductionSettings grey{5, 256, "グレー", true};
-    ASSERT_EQ(individualReduction(t, grey, run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(individualReduction(t, grey, run.ctx), RunEnd::Completed);
     EXPECT_EQ(run.sink.results().back().modeLabel, "グレー256");
 }
 

@@ -71,7 +71,7 @@ TEST(ColorSurvey, MatchingEqualsTheColourMatchedCopy) {
         viaMap.setPaletteEntries(Palette(entries));
         Bitmap as24 = b;
         as24.setFormat(PixelFormat::Bpp24);
-        mapOntoPalette(as24, viaMap);
+        ASSERT_TRUE(mapOntoPalette(as24, viaMap, work));
         EXPECT_EQ(viaMap, expected);
     }
 }
@@ -112,10 +112,11 @@ TEST(ColorCount, RefusedTableGivesNoNumber) {
     WorkArea work(&reporter);
     work.setHook([](std::size_t) { return false; });
     Bitmap b(4, 4, PixelFormat::Bpp24);
-    EXPECT_FALSE(countDistinctColors(b, work).has_value());
+    const Outcome<std::uint64_t> n = countDistinctColors(b, work);
+    ASSERT_FALSE(n);
+    EXPECT_EQ(n.problem().kind, ProblemKind::WorkAreaRefused);
     EXPECT_EQ(reporter.messages.size(), 1u);
     ColorSurvey s;
-    work.allocFailed = false;
     EXPECT_FALSE(s.count(b, work));
 }
 

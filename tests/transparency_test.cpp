@@ -47,7 +47,7 @@ Bitmap withClearRows(const std::vector<Rgb>& colours, int w, int h, std::vector<
 Bitmap reduceOne(const Bitmap& image, const ReductionSettings& s) {
     Harness run;
     std::vector<ReductionTarget> t = {{"a.png", "a.png", &image, {}, ImageFormat::Png}};
-    EXPECT_EQ(individualReduction(t, s, run.ctx), RunOutcome::Completed);
+    EXPECT_EQ(individualReduction(t, s, run.ctx), RunEnd::Completed);
     EXPECT_EQ(run.sink.results().at(0).format, ImageFormat::Png);
     return std::move(run.sink.results().at(0).bitmap);
 }
@@ -176,7 +176,7 @@ TEST(TransparentReduction, TheReferenceDecidesForEveryImageOfAUnification) {
     std::vector<ReductionTarget> t = {{"r.png", "r.png", &ref, {}},
                                       {"c.png", "c.png", &clearTarget, {}},
                                       {"o.bmp", "o.bmp", &opaqueTarget, {}}};
-    ASSERT_EQ(referenceUnification(t, 0, settingsFor(0), run.ctx), RunOutcome::Completed);
+    ASSERT_EQ(referenceUnification(t, 0, settingsFor(0), run.ctx), RunEnd::Completed);
     const auto& results = run.sink.results();
     ASSERT_EQ(results.size(), 3u);
     for (const Result& r : results) EXPECT_EQ(r.bitmap.palette(), results[0].bitmap.palette());
@@ -188,7 +188,7 @@ TEST(TransparentReduction, TheReferenceDecidesForEveryImageOfAUnification) {
     Harness opaque;
     std::vector<ReductionTarget> u = {{"o.bmp", "o.bmp", &opaqueTarget, {}},
                                       {"c.png", "c.png", &clearTarget, {}}};
-    ASSERT_EQ(referenceUnification(u, 0, settingsFor(0), opaque.ctx), RunOutcome::Completed);
+    ASSERT_EQ(referenceUnification(u, 0, settingsFor(0), opaque.ctx), RunEnd::Completed);
     EXPECT_FALSE(opaque.sink.results()[1].bitmap.hasTransparency());
 }
 

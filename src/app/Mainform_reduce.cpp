@@ -38,7 +38,8 @@ void TMain::G1Click() {
     const TargetList& list = lists_.targets;
     for (int i = 0; i < list.size(); ++i) {
         const ImageEntry& e = list.at(i);
-        targets.push_back(ReductionTarget{list.line(i), e.path, e.bitmap.get(), {}, e.format, e.bitmap});
+        targets.push_back(
+            ReductionTarget{list.line(i), e.path, e.bitmap.get(), {}, e.format, e.bitmap});
     }
     settings.mode = dialog->reductionMode();
     const ReductionSettings chosen = settings;
@@ -46,11 +47,11 @@ void TMain::G1Click() {
     RunContext run{*monitor, reporter_, resultSink_, work, ui_->SoundCheck->isChecked()};
     switch (dialog->reductionMenu()) {
         case ReductionMenu::Individual:
-            individualReduction(targets, chosen, run);
+            (void)individualReduction(targets, chosen, run);
             break;
         case ReductionMenu::Reference:
-            referenceUnification(targets, static_cast<std::size_t>(dialog->referenceIndex()),
-                                 chosen, run);
+            (void)referenceUnification(targets, static_cast<std::size_t>(dialog->referenceIndex()),
+                                       chosen, run);
             break;
         case ReductionMenu::GivenPalette: {
             const int j = dialog->paletteIndex();
@@ -58,7 +59,7 @@ void TMain::G1Click() {
             // Copies: the entry keeps its palette alive for the whole run.
             const PaletteEntry entry = lists_.palettes.at(j);
             const std::string name = lists_.palettes.line(j);
-            paletteUnification(targets, entry, name, chosen, run);
+            (void)paletteUnification(targets, entry, name, chosen, run);
             break;
         }
     }

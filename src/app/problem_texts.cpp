@@ -68,6 +68,8 @@ std::string problemReason(ProblemKind kind) {
             return "有効なパレットデータではありません。";
         case ProblemKind::NoPalette:
             return "パレットを持たない画像です。";
+        case ProblemKind::WorkAreaRefused:
+            return "メモリが確保できません！！";
     }
     return "原因不明のエラーが起きました。";
 }

@@ -49,7 +49,7 @@ int runCount(Console& console, const std::vector<std::string>& args) {
             continue;
         }
         WorkArea work(&reporter);
-        const std::optional<std::uint64_t> n = countDistinctColors(*image, work);
+        const Outcome<std::uint64_t> n = countDistinctColors(*image, work);
         if (!n) {
             status = 1;
             continue;

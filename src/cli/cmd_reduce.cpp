@@ -328,7 +328,7 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     RunMonitor& monitor = progress ? static_cast<RunMonitor&>(terminal) : silent;
     RunContext run{monitor, reporter, *sink, work, false};
 
-    RunOutcome outcome;
+    RunOutcome outcome = RunEnd::Rejected;
     if (!palette.empty()) {
         const Outcome<PaletteInput> input = loadPaletteInput(palette);
         if (!input) {
@@ -345,8 +345,7 @@ int runReduce(Console& console, const std::vector<std::string>& args) {
     terminal.hide();
     const bool failed =
         (folderSink && folderSink->failed()) || (stdoutSink && stdoutSink->failed());
-    const bool ok =
-        outcome == RunOutcome::Completed && !rejected && !failed && !reporter.reported();
+    const bool ok = outcome == RunEnd::Completed && !rejected && !failed && !reporter.reported();
     return ok ? 0 : 1;
 }
 

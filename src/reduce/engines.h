@@ -59,11 +59,15 @@ struct RunContext {
     bool sound = false;  // SoundCheck: beep at the end of a run
 };
 
-enum class RunOutcome {
+// How a run ended that was not stopped.
+enum class RunEnd {
     Completed,  // the walk ended and the run end was done
-    Stopped,    // a work area was refused: stopped at once, results kept
     Rejected,   // the reference image had no pixels: nothing made
 };
+
+// Or the problem that stopped it at once, its results kept: a refused work
+// area (WorkAreaRefused), whose memory message has been shown.
+using RunOutcome = Outcome<RunEnd>;
 
 // "<name>\nこのビットマップはサイズが０なので、減色できません！！"
 Message sizeMessage(const std::string& name);

@@ -21,14 +21,14 @@ float luminance(std::uint32_t colorValue) {
     return static_cast<float>(0.299 * r + 0.587 * g + 0.144 * b);
 }
 
-bool colorValueSort(std::span<std::int32_t> values, WorkArea& work) {
+Outcome<void> colorValueSort(std::span<std::int32_t> values, WorkArea& work) {
     const std::size_t n = values.size();
     if (n < 256) {
         std::sort(values.begin(), values.end());
-        return true;
+        return {};
     }
     std::vector<std::int32_t> scratch;
-    if (!work.obtain(scratch, n)) return false;
+    if (Outcome<void> got = work.obtain(scratch, n); !got) return got;
     // Least significant byte first; the sign bit is flipped in the top pass
     // so that negative values sort before positive ones.
     std::int32_t* from = values.data();
@@ -55,7 +55,7 @@ bool colorValueSort(std::span<std::int32_t> values, WorkArea& work) {
         std::swap(from, to);
     }
     if (from != values.data()) std::copy(from, from + n, values.data());
-    return true;
+    return {};
 }
 
 namespace {
@@ -165,10 +165,10 @@ std::size_t width(Range r) {
 
 }  // namespace
 
-bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
+Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work) {
     const std::size_t n = tallies.size();
     LargeVector<Keyed> a;
-    if (!work.obtain(a, n)) return false;
+    if (Outcome<void> got = work.obtain(a, n); !got) return got;
     for (std::size_t i = 0; i < n; ++i) {
         a[i] = {std::bit_cast<std::uint32_t>(luminance(std::uint32_t(tallies[i].color))),
                 tallies[i]};
@@ -181,14 +181,14 @@ bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
     const std::size_t large = std::max<std::size_t>(n / (8 * parts), 1 << 14);
     std::vector<std::vector<Range>> stacks(parts);
     for (auto& stack : stacks) {
-        if (!work.reserve(stack, n + 2)) return false;
+        if (Outcome<void> got = work.reserve(stack, n + 2); !got) return got;
     }
     std::mutex lock;
     std::condition_variable changed;
     std::vector<Range> pool;
     // Every large partition adds at most two ranges, and there are fewer
     // large ranges than n / large at any depth: room for all of them.
-    if (!work.reserve(pool, 64 * parts + 64)) return false;
+    if (Outcome<void> got = work.reserve(pool, 64 * parts + 64); !got) return got;
     pool.push_back({0, std::ptrdiff_t(n) - 1});
     std::size_t partitioning = 0;  // threads splitting a large range just now
     std::atomic<bool> ok = true;
@@ -233,7 +233,7 @@ bool tallySort(std::span<ColorTally> tallies, WorkArea& work) {
     inParts(parts, parts, worker);
     if (!ok) return work.refuse();
     for (std::size_t i = 0; i < n; ++i) tallies[i] = a[i].tally;
-    return true;
+    return {};
 }
 
 namespace {
@@ -271,18 +271,18 @@ void thin(std::span<ColorTally> t, std::ptrdiff_t first, std::ptrdiff_t step, in
 
 }  // namespace
 
-bool medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies, std::span<Rgb> palette,
-               WorkArea& work) {
-    if (!tallySort(tallies, work)) return false;
+Outcome<void> medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies,
+                        std::span<Rgb> palette, WorkArea& work) {
+    if (Outcome<void> sorted = tallySort(tallies, work); !sorted) return sorted;
     const std::size_t n = tallies.size();
     const std::size_t wanted = palette.size();
 
     LargeVector<float> lum;
     LargeVector<ColorTally> kept;
     std::vector<std::int32_t> bounds;
-    if (!work.obtain(lum, n) || !work.obtain(kept, n + 1) || !work.obtain(bounds, wanted + 2)) {
-        return false;
-    }
+    if (Outcome<void> got = work.obtain(lum, n); !got) return got;
+    if (Outcome<void> got = work.obtain(kept, n + 1); !got) return got;
+    if (Outcome<void> got = work.obtain(bounds, wanted + 2); !got) return got;
     for (std::size_t i = 0; i < n; ++i)
         lum[i] = luminance(static_cast<std::uint32_t>(tallies[i].color));
     const auto last = static_cast<std::ptrdiff_t>(n) - 1;
@@ -293,7 +293,7 @@ bool medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies, std::span
     for (const ColorTally& t : tallies) {
         if (t.count > 0) kept[m++] = t;
     }
-    if (m == 0) return true;  // nothing to choose from (no pixels at all)
+    if (m == 0) return {};  // nothing to choose from (no pixels at all)
     kept[m] = ColorTally{};
 
     // Runs [bounds[k-1], bounds[k]); the first covers every kept colour and
@@ -319,7 +319,7 @@ bool medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies, std::span
         }
         bounds[runs + 1] = cut;
         std::span<std::int32_t> live(bounds.data(), runs + 2);
-        if (!colorValueSort(live, work)) return false;
+        if (Outcome<void> sorted = colorValueSort(live, work); !sorted) return sorted;
         ++runs;
         if (runs == wanted) break;
         // The widest run next, the last of equally wide ones.
@@ -338,7 +338,7 @@ bool medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies, std::span
         const std::int32_t width = k <= runs ? bounds[k] - start : 0;
         palette[k - 1] = Rgb::fromValue(static_cast<std::uint32_t>(kept[start + width / 2].color));
     }
-    return true;
+    return {};
 }
 
 }  // namespace kararisu

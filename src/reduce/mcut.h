@@ -23,20 +23,20 @@ struct ColorTally {
 float luminance(std::uint32_t colorValue);
 
 // Sorts values ascending. Any order-preserving method gives the one
-// ascending array; this one is a radix sort. False (and allocFailed) when
-// its work area was refused; the array is then left unsorted.
-bool colorValueSort(std::span<std::int32_t> values, WorkArea& work);
+// ascending array; this one is a radix sort. When its work area is refused
+// the array is left unsorted.
+Outcome<void> colorValueSort(std::span<std::int32_t> values, WorkArea& work);
 
 // Sorts tallies by ascending luminance with the work-stack quicksort: the
 // order it leaves colours of equal luminance in is part of every palette
-// made from it, so its steps are fixed. False when the stack was refused.
-bool tallySort(std::span<ColorTally> tallies, WorkArea& work);
+// made from it, so its steps are fixed.
+Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work);
 
 // Chooses palette.size() colours from more tallies than that (the caller
 // only calls it then). pixelTotal is the image's pixel count. The tallies
 // are left in luminance order with the dropped counts at 0. Writes nothing
-// and returns false when a work area was refused.
-bool medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies, std::span<Rgb> palette,
-               WorkArea& work);
+// when a work area was refused.
+Outcome<void> medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies,
+                        std::span<Rgb> palette, WorkArea& work);
 
 }  // namespace kararisu

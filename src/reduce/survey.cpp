@@ -5,8 +5,8 @@
 #include <cstring>
 #include <thread>
 
-#include "worklists/color_match.h"
 #include "support/parallel.h"
+#include "worklists/color_match.h"
 
 namespace kararisu {
 
@@ -44,11 +44,30 @@ void forEachRow(const Bitmap& image, std::size_t first, std::size_t last, Visit 
     }
 }
 
+// Feeds the colour value of every pixel of rows [first, last) to visit(v).
+// 24-bit rows are read in place, so the survey's two passes over a picture
+// as it was loaded never build a converted row.
+template <typename Visit>
+void forEachValue(const Bitmap& image, std::size_t first, std::size_t last, Visit visit) {
+    if (image.format() != PixelFormat::Bpp24) {
+        forEachRow(image, first, last, [&](int, const std::uint32_t* p, int w) {
+            for (int x = 0; x < w; ++x) visit(p[x]);
+        });
+        return;
+    }
+    const int w = image.width();
+    for (int y = int(first); y < int(last); ++y) {
+        const std::uint8_t* r = image.row(y);
+        for (int x = 0; x < w; ++x, r += 3)
+            visit((std::uint32_t{r[2]} << 16) | (std::uint32_t{r[1]} << 8) | r[0]);
+    }
+}
+
 }  // namespace
 
-bool ColorSurvey::count(const Bitmap& image, WorkArea& work) {
+Outcome<void> ColorSurvey::count(const Bitmap& image, WorkArea& work) {
     tallies_.clear();
-    if (image.isEmpty()) return true;
+    if (image.isEmpty()) return {};
     const std::size_t pixels = std::size_t(image.width()) * std::size_t(image.height());
     const std::size_t parts = partsFor(image);
     const std::size_t rows = std::size_t(image.height());
@@ -56,13 +75,12 @@ bool ColorSurvey::count(const Bitmap& image, WorkArea& work) {
     // How many pixels of each part fall in each bucket.
     std::vector<std::uint32_t> perPart;
     LargeVector<std::uint16_t> low;  // the low 12 bits of every pixel, by bucket
-    if (!work.obtain(perPart, parts * kBuckets) || !work.obtain(low, pixels)) return false;
+    if (Outcome<void> got = work.obtain(perPart, parts * kBuckets); !got) return got;
+    if (Outcome<void> got = work.obtain(low, pixels); !got) return got;
     std::fill(perPart.begin(), perPart.end(), 0u);
     inParts(parts, rows, [&](std::size_t part, std::size_t first, std::size_t last) {
         std::uint32_t* counts = perPart.data() + part * kBuckets;
-        forEachRow(image, first, last, [&](int, const std::uint32_t* p, int w) {
-            for (int x = 0; x < w; ++x) ++counts[p[x] >> 12];
-        });
+        forEachValue(image, first, last, [counts](std::uint32_t v) { ++counts[v >> 12]; });
     });
     // Where each part writes in each bucket; bucket b starts at start[b].
     std::vector<std::size_t> start(kBuckets + 1);
@@ -79,19 +97,20 @@ bool ColorSurvey::count(const Bitmap& image, WorkArea& work) {
     inParts(parts, rows, [&](std::size_t part, std::size_t first, std::size_t last) {
         std::size_t* out = cursor.data() + part * kBuckets;
         std::uint16_t* dst = low.data();
-        forEachRow(image, first, last, [&](int, const std::uint32_t* p, int w) {
-            for (int x = 0; x < w; ++x) dst[out[p[x] >> 12]++] = std::uint16_t(p[x] & 0xfff);
+        forEachValue(image, first, last, [dst, out](std::uint32_t v) {
+            dst[out[v >> 12]++] = std::uint16_t(v & 0xfff);
         });
     });
     // Each bucket counted on its own; parts of the bucket range go to the
-    // cores and their tallies are joined in order.
+    // cores. The first part writes straight into the survey's tallies, which
+    // have room for every colour the picture can hold (only what is written
+    // is ever backed by memory); the others' tallies are joined after them.
+    if (Outcome<void> got = work.reserve(tallies_, std::min(pixels, kColors)); !got) return got;
     std::vector<LargeVector<ColorTally>> found(parts);
     inParts(parts, kBuckets, [&](std::size_t part, std::size_t first, std::size_t last) {
         std::vector<std::uint32_t> counts(4096);
-        LargeVector<ColorTally>& out = found[part];
-        // Room for every colour the range can hold; only what is written is
-        // ever backed by memory.
-        out.reserve(std::min(start[last] - start[first], (last - first) * 4096));
+        LargeVector<ColorTally>& out = part == 0 ? tallies_ : found[part];
+        if (part > 0) out.reserve(std::min(start[last] - start[first], (last - first) * 4096));
         for (std::size_t b = first; b < last; ++b) {
             if (start[b] == start[b + 1]) continue;
             for (std::size_t i = start[b]; i < start[b + 1]; ++i) ++counts[low[i]];
@@ -102,23 +121,20 @@ bool ColorSurvey::count(const Bitmap& image, WorkArea& work) {
             }
         }
     });
-    std::size_t n = 0;
-    for (const auto& f : found) n += f.size();
-    if (!work.obtain(tallies_, n)) return false;
-    std::size_t k = 0;
-    for (const auto& f : found) {
-        std::copy(f.begin(), f.end(), tallies_.begin() + std::ptrdiff_t(k));
-        k += f.size();
+    for (std::size_t part = 1; part < parts; ++part) {
+        tallies_.insert(tallies_.end(), found[part].begin(), found[part].end());
+        found[part] = {};
     }
-    return true;
+    return {};
 }
 
-void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) const {
+void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) {
     const Palette& palette = dst.palette();
-    // One byte per possible colour, mapped lazily: only the pages of the
-    // colours present are ever backed.
-    LargeBlock index(kColors);
-    std::uint8_t* table = index.get();
+    // One byte per possible colour, made once and mapped lazily: only the
+    // pages of the colours present are ever backed. Only the entries of the
+    // colours surveyed are read, so what an earlier picture left is harmless.
+    if (index_.size() == 0) index_ = LargeBlock(kColors);
+    std::uint8_t* table = index_.get();
     const std::size_t parts = partsFor(image);
     // A few colours are searched directly rather than through a matcher,
     // whose set-up would cost more than the searches.
@@ -156,13 +172,13 @@ void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) const {
             });
 }
 
-std::optional<std::uint64_t> countDistinctColors(const Bitmap& image, WorkArea& work) {
-    if (image.isEmpty()) return 0;
+Outcome<std::uint64_t> countDistinctColors(const Bitmap& image, WorkArea& work) {
+    if (image.isEmpty()) return std::uint64_t{0};
     // One bit per possible colour and part; the parts' sets are joined.
     constexpr std::size_t kWords = kColors / 64;
     const std::size_t parts = partsFor(image);
     LargeVector<std::uint64_t> bits;
-    if (!work.obtain(bits, kWords * parts)) return std::nullopt;
+    if (Outcome<void> got = work.obtain(bits, kWords * parts); !got) return got.problem();
     std::uint64_t* all = bits.data();
     inParts(parts, std::size_t(image.height()),
             [&](std::size_t part, std::size_t first, std::size_t last) {
@@ -186,11 +202,11 @@ std::optional<std::uint64_t> countDistinctColors(const Bitmap& image, WorkArea& 
     return n;
 }
 
-void mapOntoPalette(const Bitmap& image, Bitmap& dst) {
-    WorkArea quiet;
+Outcome<void> mapOntoPalette(const Bitmap& image, Bitmap& dst, WorkArea& work) {
     ColorSurvey survey;
-    if (!survey.count(image, quiet)) throw std::bad_alloc();
+    if (Outcome<void> counted = survey.count(image, work); !counted) return counted;
     survey.matchInto(image, dst);
+    return {};
 }
 
 }  // namespace kararisu

@@ -20,8 +20,7 @@ namespace kararisu {
 class ColorSurvey {
   public:
     // Counts the colours of any bitmap (paletted ones through their palette).
-    // False when a buffer was refused (work.allocFailed is then set).
-    bool count(const Bitmap& image, WorkArea& work);
+    Outcome<void> count(const Bitmap& image, WorkArea& work);
 
     // The distinct colours in ascending order with their counts.
     const LargeVector<ColorTally>& tallies() const { return tallies_; }
@@ -30,18 +29,21 @@ class ColorSurvey {
     // dst (paletted, the size of the surveyed image) gets, for every pixel,
     // the index of the entry of its palette nearest to the pixel's colour in
     // image: exactly what colorMatchedCopy gives.
-    void matchInto(const Bitmap& image, Bitmap& dst) const;
+    void matchInto(const Bitmap& image, Bitmap& dst);
 
   private:
+    // Both kept from one picture to the next: a run surveys each of its
+    // pictures with one survey.
     LargeVector<ColorTally> tallies_;
+    LargeBlock index_;  // a palette index for each of the 2^24 colours
 };
 
-// The number of distinct colours a picture's pixels show; none when a work
-// area was refused, so a wrong number is never presented.
-std::optional<std::uint64_t> countDistinctColors(const Bitmap& image, WorkArea& work);
+// The number of distinct colours a picture's pixels show; a refused work
+// area gives its problem, so a wrong number is never presented.
+Outcome<std::uint64_t> countDistinctColors(const Bitmap& image, WorkArea& work);
 
 // Maps every pixel of image onto the palette dst already carries (dst is
 // paletted and of image's size), as colorMatchedCopy does.
-void mapOntoPalette(const Bitmap& image, Bitmap& dst);
+Outcome<void> mapOntoPalette(const Bitmap& image, Bitmap& dst, WorkArea& work);
 
 }  // namespace kararisu

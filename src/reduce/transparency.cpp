@@ -8,11 +8,16 @@ namespace kararisu {
 namespace {
 
 // The colours of the transparent pixels with their counts, ascending.
-bool transparentTallies(const Bitmap& image, WorkArea& work, LargeVector<ColorTally>& out,
-                        std::int64_t& count) {
-    out.clear();
-    count = 0;
-    if (!image.hasTransparency() || image.isEmpty()) return true;
+struct TransparentTallies {
+    LargeVector<ColorTally> tallies;
+    std::int64_t pixels = 0;
+};
+
+Outcome<TransparentTallies> transparentTallies(const Bitmap& image, WorkArea& work) {
+    TransparentTallies r;
+    LargeVector<ColorTally>& out = r.tallies;
+    std::int64_t& count = r.pixels;
+    if (!image.hasTransparency() || image.isEmpty()) return r;
     const std::size_t w = std::size_t(image.width());
     std::vector<std::uint8_t> clear(w);
     std::vector<std::uint32_t> colours(w);
@@ -20,9 +25,9 @@ bool transparentTallies(const Bitmap& image, WorkArea& work, LargeVector<ColorTa
         image.readTransparency(y, clear.data());
         for (const std::uint8_t c : clear) count += c;
     }
-    if (count == 0) return true;
+    if (count == 0) return r;
     LargeVector<std::int32_t> values;
-    if (!work.obtain(values, std::size_t(count))) return false;
+    if (Outcome<void> got = work.obtain(values, std::size_t(count)); !got) return got.problem();
     std::size_t at = 0;
     for (int y = 0; y < image.height(); ++y) {
         image.readTransparency(y, clear.data());
@@ -30,14 +35,14 @@ bool transparentTallies(const Bitmap& image, WorkArea& work, LargeVector<ColorTa
         for (std::size_t x = 0; x < w; ++x)
             if (clear[x]) values[at++] = std::int32_t(colours[x]);
     }
-    if (!colorValueSort(values, work)) return false;
+    if (Outcome<void> sorted = colorValueSort(values, work); !sorted) return sorted.problem();
     for (std::size_t i = 0; i < values.size();) {
         std::size_t j = i;
         while (j < values.size() && values[j] == values[i]) ++j;
         out.push_back({values[i], std::int32_t(j - i)});
         i = j;
     }
-    return true;
+    return r;
 }
 
 // The commonest colour; of equally common ones, the lowest value.
@@ -72,16 +77,16 @@ unsigned transparentEntryOf(int mode, int colorCount) {
     return kLast[(mode - 5) % 4];
 }
 
-bool surveyOpaque(const Bitmap& image, std::span<const ColorTally> all, int mode, int colorCount,
-                  WorkArea& work, OpaqueSurvey& out) {
-    out = OpaqueSurvey{};
-    LargeVector<ColorTally> clear;
-    std::int64_t count = 0;
-    if (!transparentTallies(image, work, clear, count)) return false;
-    if (count == 0) return true;
+Outcome<OpaqueSurvey> surveyOpaque(const Bitmap& image, std::span<const ColorTally> all, int mode,
+                                   int colorCount, WorkArea& work) {
+    OpaqueSurvey out;
+    const Outcome<TransparentTallies> found = transparentTallies(image, work);
+    if (!found) return found.problem();
+    if (found->pixels == 0) return out;
+    const LargeVector<ColorTally>& clear = found->tallies;
     out.clear = TransparentEntry{transparentEntryOf(mode, colorCount), commonest(clear)};
-    out.pixels = std::int64_t{image.width()} * image.height() - count;
-    if (!work.reserve(out.tallies, all.size())) return false;
+    out.pixels = std::int64_t{image.width()} * image.height() - found->pixels;
+    if (Outcome<void> got = work.reserve(out.tallies, all.size()); !got) return got.problem();
     // Both lists ascend, and every transparent colour is among all.
     std::size_t j = 0;
     for (const ColorTally& t : all) {
@@ -90,17 +95,17 @@ bool surveyOpaque(const Bitmap& image, std::span<const ColorTally> all, int mode
             j < clear.size() && clear[j].color == t.color ? t.count - clear[j].count : t.count;
         if (left > 0) out.tallies.push_back({t.color, left});
     }
-    return true;
+    return out;
 }
 
-bool transparentEntryFor(const Bitmap& image, int mode, int colorCount, WorkArea& work,
-                         std::optional<TransparentEntry>& out) {
-    out.reset();
-    LargeVector<ColorTally> clear;
-    std::int64_t count = 0;
-    if (!transparentTallies(image, work, clear, count)) return false;
-    if (count > 0) out = TransparentEntry{transparentEntryOf(mode, colorCount), commonest(clear)};
-    return true;
+Outcome<std::optional<TransparentEntry>> transparentEntryFor(const Bitmap& image, int mode,
+                                                             int colorCount, WorkArea& work) {
+    const Outcome<TransparentTallies> found = transparentTallies(image, work);
+    if (!found) return found.problem();
+    std::optional<TransparentEntry> entry;
+    if (found->pixels > 0)
+        entry = TransparentEntry{transparentEntryOf(mode, colorCount), commonest(found->tallies)};
+    return entry;
 }
 
 Palette withoutEntry(const Palette& palette, unsigned index) {

@@ -37,14 +37,13 @@ struct OpaqueSurvey {
     std::int64_t pixels = 0;
 };
 
-// `all` is the survey of every pixel of the image. False when a work area
-// was refused (work.allocFailed is then set).
-bool surveyOpaque(const Bitmap& image, std::span<const ColorTally> all, int mode, int colorCount,
-                  WorkArea& work, OpaqueSurvey& out);
+// `all` is the survey of every pixel of the image.
+Outcome<OpaqueSurvey> surveyOpaque(const Bitmap& image, std::span<const ColorTally> all, int mode,
+                                   int colorCount, WorkArea& work);
 
 // The same without the opaque tallies, for the fixed palettes.
-bool transparentEntryFor(const Bitmap& image, int mode, int colorCount, WorkArea& work,
-                         std::optional<TransparentEntry>& out);
+Outcome<std::optional<TransparentEntry>> transparentEntryFor(const Bitmap& image, int mode,
+                                                             int colorCount, WorkArea& work);
 
 // A palette without one entry: what the opaque pixels are matched onto.
 Palette withoutEntry(const Palette& palette, unsigned index);

@@ -1,6 +1,7 @@
 #include "reduce/work_area.h"
 
 #include <limits>
+#include <string>
 
 namespace kararisu {
 
@@ -9,17 +10,19 @@ Message memoryMessage() {
             MessageIcon::Stop, MessageButtons::Ok};
 }
 
-bool WorkArea::granted(std::size_t n, std::size_t size) {
-    if (allocFailed) return false;
-    if (n > std::numeric_limits<std::size_t>::max() / size) return refuse();
-    if (hook_ && !hook_(n * size)) return refuse();
-    return true;
+Outcome<void> WorkArea::grant(std::size_t n, std::size_t size) {
+    if (n > std::numeric_limits<std::size_t>::max() / size)
+        return refuse(std::numeric_limits<std::size_t>::max());
+    if (hook_ && !hook_(n * size)) return refuse(n * size);
+    return {};
 }
 
-bool WorkArea::refuse() {
-    if (!allocFailed && reporter_ != nullptr) reporter_->show(memoryMessage());
-    allocFailed = true;
-    return false;
+Problem WorkArea::refuse(std::size_t bytes) {
+    if (!refused_ && reporter_ != nullptr) reporter_->show(memoryMessage());
+    refused_ = true;
+    return {ProblemKind::WorkAreaRefused,
+            bytes ? "a work area of " + std::to_string(bytes) + " bytes was refused"
+                  : std::string("a work area was refused")};
 }
 
 }  // namespace kararisu

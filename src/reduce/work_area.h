@@ -1,8 +1,8 @@
 #pragma once
 // Every large scratch buffer of a reduction or a colour count is asked for
-// through a WorkArea. A refusal shows the memory message once, raises
-// allocFailed (the AllocFailed flag of the main window) and lets the caller
-// stop the run. Tests install a hook that refuses chosen requests.
+// through a WorkArea. A refusal shows the memory message (once for the work
+// area's run) and gives a WorkAreaRefused problem, which stops the run.
+// Tests install a hook that refuses chosen requests.
 
 #include <cstddef>
 #include <functional>
@@ -12,6 +12,7 @@
 
 #include "support/large_buffer.h"
 #include "support/messages.h"
+#include "support/problem.h"
 
 namespace kararisu {
 
@@ -25,44 +26,44 @@ class WorkArea {
 
     explicit WorkArea(Reporter* reporter = nullptr) : reporter_(reporter) {}
 
-    bool allocFailed = false;
-
     void setHook(Hook hook) { hook_ = std::move(hook); }
     Reporter* reporter() const { return reporter_; }
 
     // Sizes v to n elements.
     template <typename T, typename A>
-    bool obtain(std::vector<T, A>& v, std::size_t n) {
-        if (!granted(n, sizeof(T))) return false;
+    Outcome<void> obtain(std::vector<T, A>& v, std::size_t n) {
+        if (Outcome<void> ok = grant(n, sizeof(T)); !ok) return ok;
         try {
             v.resize(n);
         } catch (const std::exception&) {
-            return refuse();
+            return refuse(n * sizeof(T));
         }
-        return true;
+        return {};
     }
 
     // Reserves room for n elements in v without touching it.
     template <typename T, typename A>
-    bool reserve(std::vector<T, A>& v, std::size_t n) {
-        if (!granted(n, sizeof(T))) return false;
+    Outcome<void> reserve(std::vector<T, A>& v, std::size_t n) {
+        if (Outcome<void> ok = grant(n, sizeof(T)); !ok) return ok;
         try {
             v.reserve(n);
         } catch (const std::exception&) {
-            return refuse();
+            return refuse(n * sizeof(T));
         }
-        return true;
+        return {};
     }
 
-    // Reports a refusal that happened elsewhere (a std::bad_alloc caught by
-    // the caller). Always returns false.
-    bool refuse();
+    // The problem of a refusal, here or elsewhere (a std::bad_alloc caught
+    // by the caller): the memory message is shown, the first time only.
+    Problem refuse(std::size_t bytes = 0);
+    bool refused() const { return refused_; }
 
   private:
-    bool granted(std::size_t n, std::size_t size);
+    Outcome<void> grant(std::size_t n, std::size_t size);
 
     Reporter* reporter_;
     Hook hook_;
+    bool refused_ = false;
 };
 
 }  // namespace kararisu

@@ -127,6 +127,8 @@ const char* kindName(ProblemKind kind) {
             return "PaletteRefused";
         case ProblemKind::NoPalette:
             return "NoPalette";
+        case ProblemKind::WorkAreaRefused:
+            return "WorkAreaRefused";
     }
     return "?";
 }

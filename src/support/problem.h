@@ -50,6 +50,9 @@ enum class ProblemKind {
     // Palettes.
     PaletteRefused,  // not a valid palette file
     NoPalette,       // an image without a colour table where a palette is wanted
+    // A reduction or colour count whose work area was refused: it stops at
+    // once, after the memory message.
+    WorkAreaRefused,
 };
 
 struct Problem {
@@ -99,6 +102,10 @@ class [[nodiscard]] Outcome {
     T* operator->() { return &std::get<0>(v_); }
     const T* operator->() const { return &std::get<0>(v_); }
     const Problem& problem() const { return std::get<1>(v_); }
+    // Whether it holds this value.
+    friend bool operator==(const Outcome& outcome, const T& value) {
+        return outcome.ok() && *outcome == value;
+    }
     // The value, or a ProblemError naming `path`: for the end of a command.
     T take(const std::string& path) && {
         if (!ok()) throw ProblemError(problem(), path);

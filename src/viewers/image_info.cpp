@@ -37,8 +37,7 @@ std::string colorCountText(std::uint64_t count) {
 }
 
 std::optional<std::string> colorCountReport(const Bitmap& bitmap, WorkArea& work) {
-    work.allocFailed = false;
-    const std::optional<std::uint64_t> n = countDistinctColors(bitmap, work);
+    const Outcome<std::uint64_t> n = countDistinctColors(bitmap, work);
     if (!n) return std::nullopt;
     return colorCountText(*n);
 }
