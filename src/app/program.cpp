@@ -8,20 +8,20 @@
 namespace kararisu {
 
 const char* const kUsageLine =
-    "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n";
+    "usage: kararisu [--help] [--version] [--] [FILE | file://URI ...]\n";
 
 const char* const kHelpText =
-    "usage: kararisu [--help] [--version] [--] [FILE.bmp | file://URI ...]\n"
+    "usage: kararisu [--help] [--version] [--] [FILE | file://URI ...]\n"
     "\n"
-    "Opens the window of カラリス, which reduces the colours of BMP images (to one\n"
-    "of 27 targets: each image by itself, all on one reference palette, or all on\n"
-    "a given palette), shows the results and their palettes, saves paletted BMPs\n"
-    "and palette files, and merges palettes. The window is in Japanese whatever\n"
-    "the locale.\n"
+    "Opens the window of カラリス, which reduces the colours of BMP and PNG images\n"
+    "(to one of 27 targets: each image by itself, all on one reference palette,\n"
+    "or all on a given palette), shows the results and their palettes, saves\n"
+    "paletted BMP and PNG files and palette files, and merges palettes. The\n"
+    "window is in Japanese whatever the locale.\n"
     "\n"
     "Each FILE is opened at start: a path (a relative one is taken against the\n"
     "current folder) or a file:// URI, as file managers pass them. Files that are\n"
-    "no valid BMP image are named in one message before the window opens.\n"
+    "no valid BMP or PNG image are named in one message before the window opens.\n"
     "\n"
     "options:\n"
     "  -h, --help   print this help and exit\n"
