@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "reduce/mcut.h"
@@ -25,6 +26,9 @@ class ColorSurvey {
     // The distinct colours in ascending order with their counts.
     const LargeVector<ColorTally>& tallies() const { return tallies_; }
     std::size_t distinct() const { return tallies_.size(); }
+    // The same, for a median cut to reorder where they lie: the matching
+    // needs only which colours there are, not their order.
+    std::span<ColorTally> reorderableTallies() { return tallies_; }
 
     // dst (paletted, the size of the surveyed image) gets, for every pixel,
     // the index of the entry of its palette nearest to the pixel's colour in
