@@ -96,6 +96,9 @@ Outcome<ChosenColors> chooseColors(const Bitmap& image, ColorSurvey& survey,
         if (Outcome<void> cutDone = medianCut(total, cut, chosen.colors, run.work); !cutDone)
             return cutDone.problem();
         if (settings.refine) refineChosen(tallies, settings.mode, chosen.colors);
+        if (settings.refine && settings.dither != Dither::None &&
+            settings.dither != Dither::Ordered)
+            refineForDither(image, settings.mode, chosen.colors, settings.dither);
     }
     chosen.colors.resize(count);
     return chosen;
