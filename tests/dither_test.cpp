@@ -9,6 +9,7 @@
 #include "reduce/dither.h"
 #include "reduce/engines.h"
 #include "reduce/modes.h"
+#include "reduce/refine.h"
 #include "reduce/survey.h"
 #include "support/cli_runner.h"
 #include "support/pictures.h"
@@ -131,6 +132,21 @@ TEST(Dither, ErrorDiffusionKeepsTheMeanOfAGradient) {
     EXPECT_LT(worst, 2.0);
 }
 
+// The largest error of the mean of 8 columns' grey on a ramp of x * 0x010101.
+double worstMean(const Bitmap& out) {
+    double worst = 0;
+    for (int x0 = 0; x0 < out.width(); x0 += 8) {
+        double sum = 0, want = 0;
+        for (int y = 0; y < out.height(); ++y)
+            for (int x = x0; x < x0 + 8; ++x) {
+                sum += out.pixelValue(x, y) & 0xff;
+                want += x;
+            }
+        worst = std::max(worst, std::abs(sum - want) / (8.0 * out.height()));
+    }
+    return worst;
+}
+
 Bitmap matched(const Bitmap& picture, const std::vector<Rgb>& entries, Dither method) {
     Bitmap out(picture.width(), picture.height(), PixelFormat::Bpp4);
     out.setPaletteEntries(Palette(entries));
@@ -190,23 +206,37 @@ TEST(AutoDither, SmoothGradientsAreDitheredTowardsTheirMean) {
     Bitmap ramp(256, 64, PixelFormat::Bpp32);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 256; ++x) ramp.row32(y)[x] = std::uint32_t(x * 0x010101);
-    auto worstMean = [&](const Bitmap& out) {
-        double worst = 0;
-        for (int x0 = 0; x0 < 256; x0 += 8) {
-            double sum = 0, want = 0;
-            for (int y = 0; y < 64; ++y)
-                for (int x = x0; x < x0 + 8; ++x) {
-                    sum += out.pixelValue(x, y) & 0xff;
-                    want += x;
-                }
-            worst = std::max(worst, std::abs(sum - want) / (8.0 * 64.0));
-        }
-        return worst;
-    };
     const double banded = worstMean(matched(ramp, kGreys, Dither::None));
     const double dithered = worstMean(matched(ramp, kGreys, Dither::Auto));
     EXPECT_GT(banded, 4.0);
     EXPECT_LT(dithered, banded / 2) << dithered;
+}
+
+TEST(DitherPalette, EntriesMoveOutToTheColoursTheDiffusionCannotReach) {
+    // Greys from 24 to 234, as a k-means leaves them inside a full ramp:
+    // the diffusion cannot make the ramp's darkest and brightest columns.
+    // Refined for the dither, the end entries move out, the ends' means
+    // come closer, and the inner entries stay near their places.
+    Bitmap ramp(256, 64, PixelFormat::Bpp32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x) ramp.row32(y)[x] = std::uint32_t(x * 0x010101);
+    std::vector<Rgb> inner;
+    for (int i = 0; i < 16; ++i) inner.push_back(rgb(24 + i * 14, 24 + i * 14, 24 + i * 14));
+    for (const Dither method : {Dither::FloydSteinberg, Dither::Auto}) {
+        std::vector<Rgb> spread = inner;
+        refineForDither(ramp, 4, spread, method);
+        EXPECT_LT(spread.front().r, 20) << int(method);
+        EXPECT_GT(spread.back().r, 238) << int(method);
+        for (std::size_t k = 4; k < 12; ++k) EXPECT_NEAR(spread[k].r, inner[k].r, 4) << k;
+        EXPECT_LT(worstMean(matched(ramp, spread, method)),
+                  0.75 * worstMean(matched(ramp, inner, method)))
+            << int(method);
+    }
+    // Nothing is moved for the ordered dither, whose offsets stay within a
+    // step of the colours.
+    std::vector<Rgb> same = inner;
+    refineForDither(ramp, 4, same, Dither::Ordered);
+    EXPECT_EQ(same, inner);
 }
 
 TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {

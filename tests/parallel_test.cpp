@@ -111,9 +111,9 @@ TEST(Parallel, ReductionsAndCountsAreTheSameOnTheCallingThreadAlone) {
         bool refine;
         Dither dither;
     };
-    for (const Case c :
-         {Case{false, Dither::None}, Case{true, Dither::None}, Case{false, Dither::FloydSteinberg},
-          Case{false, Dither::Ordered}, Case{true, Dither::Auto}}) {
+    for (const Case c : {Case{false, Dither::None}, Case{true, Dither::None},
+                         Case{false, Dither::FloydSteinberg}, Case{false, Dither::Ordered},
+                         Case{true, Dither::Auto}, Case{true, Dither::FloydSteinberg}}) {
         const std::vector<std::uint8_t> shared = reduced(picture, c.refine, c.dither);
         RationedThreads none(0);
         ScopedThreadFactory use(none);

@@ -16,13 +16,16 @@ namespace {
 
 using namespace dithering;
 
+constexpr int kNone[3] = {0, 0, 0};
+
 // Rows [first, last) of the band, after warming up the error over the rows
 // above it. Errors are kept in sixteenths, three per pixel, with a pixel of
 // room at either end. A transparent pixel is no part of the picture: it
 // takes its own colour's nearest entry (the engines give it its entry
 // later), passes no error on and drops what it was given.
-void floydSteinbergBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
-                        const CellTable& nearest, int first, int last) {
+template <typename Pixels>
+void floydSteinbergBand(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& nearest,
+                        int first, int last, Pixels& pixels) {
     const int w = image.width();
     const bool masked = image.hasTransparency();
     std::vector<std::uint32_t> in(std::size_t(w), 0);
@@ -32,7 +35,7 @@ void floydSteinbergBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>
         const bool write = y >= first;
         image.readColorValues(y, in.data());
         if (masked) image.readTransparency(y, clear.data());
-        std::uint8_t* out = dst.row(y);
+        if (write) pixels.row(y);
         // Even rows left to right, odd rows back; by the row's own number, so
         // the bands agree with a run over the whole picture.
         const int dir = (y & 1) ? -1 : 1;
@@ -42,15 +45,17 @@ void floydSteinbergBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>
             const std::uint32_t c = in[std::size_t(x)];
             if (clear[std::size_t(x)]) {
                 if (write)
-                    put(dst, out, x, y,
-                        nearest(channelOf(c, 16), channelOf(c, 8), channelOf(c, 0)));
+                    pixels.take(x, nearest(channelOf(c, 16), channelOf(c, 8), channelOf(c, 0)),
+                                false, kNone);
                 continue;
             }
             const int r = clamp8(int((c >> 16) & 0xff) + ((e[0] + 8) >> 4));
             const int g = clamp8(int((c >> 8) & 0xff) + ((e[1] + 8) >> 4));
             const int b = clamp8(int(c & 0xff) + ((e[2] + 8) >> 4));
             const unsigned k = nearest(r, g, b);
-            if (write) put(dst, out, x, y, k);
+            if (write)
+                pixels.take(x, k, true,
+                            {r - channelOf(c, 16), g - channelOf(c, 8), b - channelOf(c, 0)});
             const Rgb p = pal[k];
             const int err[3] = {r - p.r, g - p.g, b - p.b};
             int* ahead = e + 3 * dir;
@@ -159,10 +164,22 @@ void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method) {
             if (method == Dither::Auto) {
                 adaptiveDiffusionBand(image, dst, pal, cells, rowOf(b), rowOf(b + 1));
             } else {
-                floydSteinbergBand(image, dst, pal, cells, rowOf(b), rowOf(b + 1));
+                ResultRows rows(dst);
+                floydSteinbergBand(image, pal, cells, rowOf(b), rowOf(b + 1), rows);
             }
         }
     });
 }
+
+namespace dithering {
+
+void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,
+                          const CellTable& nearest, int first, int last,
+                          std::vector<Demand>& demand) {
+    DemandSums sums(demand);
+    floydSteinbergBand(image, pal, nearest, first, last, sums);
+}
+
+}  // namespace dithering
 
 }  // namespace kararisu

@@ -56,16 +56,17 @@ int departure(const Rows& rows, int x, int w) {
     return (total + 4) / 8;
 }
 
+constexpr int kNone[3] = {0, 0, 0};
+
 int strengthOf(int departure) {
     if (departure <= kSmooth) return 256;
     if (departure >= kBusy) return 0;
     return 256 * (kBusy - departure) / (kBusy - kSmooth);
 }
 
-}  // namespace
-
-void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
-                           const CellTable& nearest, int first, int last) {
+template <typename Pixels>
+void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& nearest, int first,
+             int last, Pixels& pixels) {
     const int w = image.width(), h = image.height();
     const bool masked = image.hasTransparency();
     Rows rows{std::vector<std::uint32_t>(std::size_t(w)),
@@ -85,7 +86,7 @@ void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<R
         for (int x = 0; x < w; ++x)
             strength[std::size_t(x)] =
                 clear[std::size_t(x)] ? 0 : strengthOf(departure(rows, x, w));
-        std::uint8_t* out = dst.row(y);
+        if (write) pixels.row(y);
         const int dir = (y & 1) ? -1 : 1;
         int x = dir > 0 ? 0 : w - 1;
         for (int n = 0; n < w; ++n, x += dir) {
@@ -95,7 +96,8 @@ void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<R
             // Transparent and busy pixels take their nearest entry and
             // pass nothing on.
             if (s == 0) {
-                if (write) put(dst, out, x, y, nearest(src[0], src[1], src[2]));
+                if (write)
+                    pixels.take(x, nearest(src[0], src[1], src[2]), !clear[std::size_t(x)], kNone);
                 continue;
             }
             int* e = cur.data() + 3 * std::size_t(x + 1);
@@ -110,12 +112,12 @@ void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<R
             if (t[0] != src[0] || t[1] != src[1] || t[2] != src[2]) {
                 const unsigned own = nearest(src[0], src[1], src[2]);
                 if (distance2(pal[own], src) == 0) {
-                    if (write) put(dst, out, x, y, own);
+                    if (write) pixels.take(x, own, true, kNone);
                     continue;
                 }
             }
             const unsigned k = nearest(t[0], t[1], t[2]);
-            if (write) put(dst, out, x, y, k);
+            if (write) pixels.take(x, k, true, {t[0] - src[0], t[1] - src[1], t[2] - src[2]});
             const Rgb p = pal[k];
             const int share = (s * kKeep + 128) >> 8;
             const int err[3] = {(t[0] - p.r) * share, (t[1] - p.g) * share, (t[2] - p.b) * share};
@@ -134,6 +136,21 @@ void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<R
         rows.above.swap(rows.here);
         rows.here.swap(rows.below);
     }
+}
+
+}  // namespace
+
+void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
+                           const CellTable& nearest, int first, int last) {
+    ResultRows rows(dst);
+    diffuse(image, pal, nearest, first, last, rows);
+}
+
+void adaptiveDiffusionDemand(const Bitmap& image, const std::vector<Rgb>& pal,
+                             const CellTable& nearest, int first, int last,
+                             std::vector<Demand>& demand) {
+    DemandSums sums(demand);
+    diffuse(image, pal, nearest, first, last, sums);
 }
 
 }  // namespace kararisu::dithering

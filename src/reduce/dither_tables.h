@@ -138,9 +138,54 @@ inline std::uint8_t clamp8(int v) {
     return std::uint8_t(std::clamp(v, 0, 255));
 }
 
+// Where a diffusion's pixels go. The bands write them into the result;
+// the refinement for dithering only sums the error each entry was asked to
+// absorb (given: the pixel's colour as diffused less its own colour).
+class ResultRows {
+  public:
+    explicit ResultRows(Bitmap& dst) : dst_(dst) {}
+    void row(int y) { out_ = dst_.row(y), y_ = y; }
+    void take(int x, unsigned index, bool, const int (&)[3]) { put(dst_, out_, x, y_, index); }
+
+  private:
+    Bitmap& dst_;
+    std::uint8_t* out_ = nullptr;
+    int y_ = 0;
+};
+
+// The error passed to the opaque pixels that took an entry, per channel,
+// and how many they were.
+struct Demand {
+    std::int64_t given[3] = {0, 0, 0};
+    std::int64_t pixels = 0;
+};
+
+class DemandSums {
+  public:
+    explicit DemandSums(std::vector<Demand>& demand) : demand_(demand) {}
+    void row(int) {}
+    void take(int, unsigned index, bool opaque, const int (&given)[3]) {
+        if (!opaque) return;
+        Demand& d = demand_[index];
+        for (int ch = 0; ch < 3; ++ch) d.given[ch] += given[ch];
+        ++d.pixels;
+    }
+
+  private:
+    std::vector<Demand>& demand_;
+};
+
 // Rows [first, last) of a band by the error diffusion that dithers only
 // where it helps, warmed up like Floyd–Steinberg's (dither_auto.cpp).
 void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
                            const CellTable& nearest, int first, int last);
+// Rows [first, last) of a band by Floyd–Steinberg, each pixel summed into
+// its entry's demand (dither.cpp).
+void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,
+                          const CellTable& nearest, int first, int last,
+                          std::vector<Demand>& demand);
+void adaptiveDiffusionDemand(const Bitmap& image, const std::vector<Rgb>& pal,
+                             const CellTable& nearest, int first, int last,
+                             std::vector<Demand>& demand);
 
 }  // namespace kararisu::dithering

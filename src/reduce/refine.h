@@ -10,7 +10,9 @@
 #include <span>
 #include <vector>
 
+#include "reduce/dither.h"
 #include "reduce/mcut.h"
+#include "worklists/bitmap.h"
 #include "worklists/palette.h"
 
 namespace kararisu {
@@ -34,5 +36,9 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
 // Refines the colours chosen for an adaptive mode where the mode's palette
 // puts them, with the mode's system colours and fillers in place.
 void refineChosen(std::span<const ColorTally> tallies, int mode, std::vector<Rgb>& chosen);
+
+// Moves the chosen colours of an adaptive mode to where an error diffusion
+// of the picture needs them (refine_dither.cpp).
+void refineForDither(const Bitmap& image, int mode, std::vector<Rgb>& chosen, Dither method);
 
 }  // namespace kararisu

@@ -1,0 +1,89 @@
+// The refinement of a palette that will be dithered. The k-means puts each
+// entry at the mean of the colours nearest to it, so the entries at the
+// edges of the picture's colours sit inside them: an error diffusion cannot
+// reach the picture's most saturated, darkest and brightest colours, and
+// their error piles up and smears. Here the picture is diffused onto the
+// palette (a sample of its rows), and each entry moves by half the mean
+// error its pixels were given: where the errors around an entry cancel it
+// stays, where they all push one way (outwards, at the edges of the
+// colours) it follows them. Half, because the errors change as the entries
+// move, and a whole step overshoots.
+#include <algorithm>
+#include <cmath>
+
+#include "reduce/dither_tables.h"
+#include "reduce/fixed_palettes.h"
+#include "reduce/modes.h"
+#include "reduce/refine.h"
+#include "support/parallel.h"
+#include "worklists/color_match.h"
+
+namespace kararisu {
+
+namespace {
+
+using dithering::Demand;
+
+constexpr int kRounds = 2;
+// The sample: bands of kSampleRows rows spread evenly over the picture,
+// some kSamplePixels in all (a quarter megapixel gives each of 256 entries
+// a thousand pixels).
+constexpr int kSampleRows = 16;
+constexpr std::int64_t kSamplePixels = std::int64_t{1} << 18;
+
+std::uint8_t movedBy(std::uint8_t value, std::int64_t given, std::int64_t pixels) {
+    const double step = double(given) / double(2 * pixels);
+    return std::uint8_t(std::clamp<long>(value + std::lround(step), 0, 255));
+}
+
+}  // namespace
+
+void refineForDither(const Bitmap& image, int mode, std::vector<Rgb>& chosen, Dither method) {
+    if (chosen.empty() || image.isEmpty()) return;
+    if (method != Dither::FloydSteinberg && method != Dither::Auto) return;
+    const ModeInfo& info = modeInfo(mode);
+    const std::size_t first = info.firstChosenEntry();
+    std::vector<Rgb> entries = buildPalette(info.matchingMode, chosen).entries();
+    const std::size_t count = chosen.size();
+    if (first + count > entries.size()) return;
+    const int h = image.height();
+    const int bands = std::max(1, h / kSampleRows);
+    const std::int64_t pixels = std::int64_t(image.width()) * h;
+    const int every = int(std::clamp<std::int64_t>(pixels / kSamplePixels, 1, bands));
+    const int sampled = (bands + every - 1) / every;
+    for (int round = 0; round < kRounds; ++round) {
+        const ColorMatcher matcher{Palette(entries)};
+        const dithering::NearestTable exact(matcher);
+        const dithering::CellTable cells(entries, exact);
+        // Each part sums its own bands; whole numbers joined in order give
+        // the same sums however the bands were shared.
+        const std::size_t parts = std::min<std::size_t>(coreCount(), std::size_t(sampled));
+        std::vector<std::vector<Demand>> demands(parts, std::vector<Demand>(entries.size()));
+        inParts(parts, std::size_t(sampled), [&](std::size_t part, std::size_t b0, std::size_t b1) {
+            for (std::size_t b = b0; b < b1; ++b) {
+                const int y0 = int(b) * every * kSampleRows, y1 = std::min(h, y0 + kSampleRows);
+                if (method == Dither::Auto) {
+                    dithering::adaptiveDiffusionDemand(image, entries, cells, y0, y1,
+                                                       demands[part]);
+                } else {
+                    dithering::floydSteinbergDemand(image, entries, cells, y0, y1, demands[part]);
+                }
+            }
+        });
+        for (std::size_t k = first; k < first + count; ++k) {
+            Demand d;
+            for (const std::vector<Demand>& part : demands) {
+                for (int ch = 0; ch < 3; ++ch) d.given[ch] += part[k].given[ch];
+                d.pixels += part[k].pixels;
+            }
+            if (d.pixels == 0) continue;
+            entries[k] = Rgb{movedBy(entries[k].r, d.given[0], d.pixels),
+                             movedBy(entries[k].g, d.given[1], d.pixels),
+                             movedBy(entries[k].b, d.given[2], d.pixels)};
+        }
+    }
+    std::copy(entries.begin() + std::ptrdiff_t(first),
+              entries.begin() + std::ptrdiff_t(first + count), chosen.begin());
+}
+
+}  // namespace kararisu
