@@ -62,6 +62,14 @@ void discardPages(void* p, std::size_t bytes) noexcept {
     if (bytes < kMapped || ::madvise(p, bytes, MADV_DONTNEED) != 0) std::memset(p, 0, bytes);
 }
 
+void populatePages(void* p, std::size_t bytes) noexcept {
+#ifdef MADV_POPULATE_WRITE
+    if (bytes >= kSmallPage) ::madvise(p, bytes, MADV_POPULATE_WRITE);  // fine if refused
+#else
+    (void)p, (void)bytes;
+#endif
+}
+
 void releaseLarge(void* p, std::size_t bytes) noexcept {
     if (p == nullptr) return;
     if (bytes < kMapped) {
