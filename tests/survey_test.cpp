@@ -51,6 +51,36 @@ TEST(ColorSurvey, TalliesEqualSortingEveryPixel) {
     }
 }
 
+TEST(ColorSurvey, CountsPastSixteenBitsAndServesPictureAfterPicture) {
+    // 140000 pixels of one colour (two carries and a rest), the others noise;
+    // the same survey then counts and matches a second picture, whose colours
+    // the first one's must not leak into.
+    WorkArea work;
+    Bitmap first = noisy(600, 300, PixelFormat::Bpp24, 3, 5000);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 600 && y * 600 + x < 140000; ++x) {
+            std::uint8_t* p = first.row(y) + 3 * x;
+            p[0] = 0x56, p[1] = 0x34, p[2] = 0x12;
+        }
+    Bitmap second = noisy(123, 45, PixelFormat::Bpp24, 4, 3000);
+    std::vector<Rgb> entries(256);
+    std::mt19937 rng(2);
+    for (auto& e : entries) e = Rgb::fromValue(rng() & 0xffffff);
+    ColorSurvey s;
+    for (const Bitmap* b : {&first, &second, &first}) {
+        ASSERT_TRUE(s.count(*b, work));
+        EXPECT_EQ(std::vector<ColorTally>(s.tallies().begin(), s.tallies().end()), bySorting(*b));
+        Bitmap expected(b->width(), b->height(), PixelFormat::Bpp8);
+        expected.setPaletteEntries(Palette(entries));
+        Bitmap got = expected;
+        Bitmap as32 = *b;
+        as32.setFormat(PixelFormat::Bpp32);
+        colorMatchedCopy(as32, expected);
+        s.matchInto(*b, got);
+        EXPECT_EQ(got, expected);
+    }
+}
+
 TEST(ColorSurvey, MatchingEqualsTheColourMatchedCopy) {
     WorkArea work;
     std::mt19937 rng(11);

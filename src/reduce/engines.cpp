@@ -74,17 +74,23 @@ Outcome<ChosenColors> chooseColors(const Bitmap& image, ColorSurvey& survey,
     }
     chosen.clear = opaque.clear;
     if (chosen.clear) chosen.colors.resize(count > 0 ? count - 1 : 0);
-    const LargeVector<ColorTally>& tallies = chosen.clear ? opaque.tallies : survey.tallies();
+    const std::span<ColorTally> tallies =
+        chosen.clear ? std::span<ColorTally>(opaque.tallies) : survey.reorderableTallies();
     step(run.monitor, kCutStep, progress::kChoose);
     if (tallies.size() <= chosen.colors.size()) {
         for (std::size_t k = 0; k < tallies.size(); ++k)
             chosen.colors[k] = Rgb::fromValue(static_cast<std::uint32_t>(tallies[k].color));
     } else {
-        // The cut reorders what it is given; the survey keeps its order for
-        // the matching.
-        LargeVector<ColorTally> cut;
-        if (Outcome<void> got = run.work.obtain(cut, tallies.size()); !got) return got.problem();
-        std::copy(tallies.begin(), tallies.end(), cut.begin());
+        // The cut reorders what it is given; the refinement reads the
+        // tallies in their order, so it gets them from a copy.
+        LargeVector<ColorTally> copy;
+        std::span<ColorTally> cut = tallies;
+        if (settings.refine) {
+            if (Outcome<void> got = run.work.obtain(copy, tallies.size()); !got)
+                return got.problem();
+            std::copy(tallies.begin(), tallies.end(), copy.begin());
+            cut = copy;
+        }
         const std::int64_t total =
             chosen.clear ? opaque.pixels : std::int64_t{image.width()} * image.height();
         if (Outcome<void> cutDone = medianCut(total, cut, chosen.colors, run.work); !cutDone)

@@ -60,12 +60,41 @@ Outcome<void> colorValueSort(std::span<std::int32_t> values, WorkArea& work) {
 
 namespace {
 
-// A tally with its luminance as sort key. Luminance is never negative, so
-// the bit patterns of the floats order exactly as the floats do.
-struct Keyed {
-    std::uint32_t key;
-    ColorTally tally;
-};
+// The sort works on the tallies' own memory: each tally is packed, in
+// place, with its luminance as sort key. Luminance is never negative and
+// none but black's lies below 0.125, so the bit patterns of the floats from
+// 0.125 up, less that of 0.125, keep their order in 27 bits (black is 0).
+// The packed tally holds the key in the top 27 bits of its count field and
+// beside it either the colour with a count below kPackedCounts, or (the
+// mark kOverflow) the place in a side list of the tally itself: colours
+// with more pixels than that are few, at most one in kPackedCounts pixels.
+constexpr std::uint32_t kOverflow = 31;
+constexpr std::uint32_t kPackedCounts = kOverflow << 8;
+
+std::uint32_t keyOf(const ColorTally& packed) {
+    return std::uint32_t(packed.count) >> 5;
+}
+
+std::uint32_t luminanceKey(std::uint32_t colorValue) {
+    const float l = luminance(colorValue);
+    return l == 0.0f ? 0
+                     : std::bit_cast<std::uint32_t>(l) - std::bit_cast<std::uint32_t>(0.125f) + 1;
+}
+
+ColorTally pack(const ColorTally& t, LargeVector<ColorTally>& overflow) {
+    const std::uint32_t key = luminanceKey(std::uint32_t(t.color)) << 5;
+    const auto color = std::uint32_t(t.color), count = std::uint32_t(t.count);
+    if (count < kPackedCounts && color >> 24 == 0)
+        return {std::int32_t(color | (count & 0xff) << 24), std::int32_t(key | count >> 8)};
+    overflow.push_back(t);
+    return {std::int32_t(overflow.size() - 1), std::int32_t(key | kOverflow)};
+}
+
+ColorTally unpack(const ColorTally& packed, const LargeVector<ColorTally>& overflow) {
+    const auto lo = std::uint32_t(packed.color), hi = std::uint32_t(packed.count);
+    if ((hi & 31) == kOverflow) return overflow[lo];
+    return {std::int32_t(lo & 0xffffff), std::int32_t((hi & 31) << 8 | lo >> 24)};
+}
 
 struct Range {
     std::ptrdiff_t lo, hi;  // inclusive; empty when lo >= hi
@@ -74,8 +103,8 @@ struct Range {
 // One step of the work-stack quicksort on [lo, hi]: median-of-three pivot
 // from copies, then the partition. Gives the two ranges in the order they
 // are pushed.
-std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_t hi) {
-    std::uint32_t x = a[(lo + hi) / 2].key, y = a[lo].key, z = a[hi].key;
+std::pair<Range, Range> partitionStep(ColorTally* a, std::ptrdiff_t lo, std::ptrdiff_t hi) {
+    std::uint32_t x = keyOf(a[(lo + hi) / 2]), y = keyOf(a[lo]), z = keyOf(a[hi]);
     if (x < y) std::swap(x, y);
     if (x > z) {
         std::swap(x, z);
@@ -100,7 +129,7 @@ std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_
                 fl = nl = 0;
                 for (std::ptrdiff_t t = 0; t < kBlock; ++t) {
                     leftStops[nl] = nextLeft + t;
-                    nl += a[nextLeft + t].key >= pivot;
+                    nl += keyOf(a[nextLeft + t]) >= pivot;
                 }
                 nextLeft += kBlock;
             }
@@ -109,7 +138,7 @@ std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_
                 fr = nr = 0;
                 for (std::ptrdiff_t t = 0; t < kBlock; ++t) {
                     rightStops[nr] = nextRight - t;
-                    nr += a[nextRight - t].key <= pivot;
+                    nr += keyOf(a[nextRight - t]) <= pivot;
                 }
                 nextRight -= kBlock;
             }
@@ -129,9 +158,9 @@ std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_
     }
     for (;;) {
         do ++i;
-        while (pivot > a[i].key);
+        while (pivot > keyOf(a[i]));
         do --j;
-        while (pivot < a[j].key);
+        while (pivot < keyOf(a[j]));
         if (j <= i) break;
         std::swap(a[i], a[j]);
     }
@@ -142,7 +171,7 @@ std::pair<Range, Range> partitionStep(Keyed* a, std::ptrdiff_t lo, std::ptrdiff_
 // room reserved for one pair per element, more than the scheme can need
 // (every pair on it but the top one covers elements no other pair covers,
 // or is the empty right part of a step that set one element aside).
-bool sortRange(Keyed* a, Range whole, std::vector<Range>& stack) {
+bool sortRange(ColorTally* a, Range whole, std::vector<Range>& stack) {
     try {
         stack.push_back(whole);
         while (!stack.empty()) {
@@ -167,12 +196,14 @@ std::size_t width(Range r) {
 
 Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work) {
     const std::size_t n = tallies.size();
-    LargeVector<Keyed> a;
-    if (Outcome<void> got = work.obtain(a, n); !got) return got;
-    for (std::size_t i = 0; i < n; ++i) {
-        a[i] = {std::bit_cast<std::uint32_t>(luminance(std::uint32_t(tallies[i].color))),
-                tallies[i]};
-    }
+    LargeVector<ColorTally> overflow;
+    if (Outcome<void> got = work.reserve(overflow, n / kPackedCounts + 16); !got) return got;
+    ColorTally* const a = tallies.data();
+    for (std::size_t i = 0; i < n; ++i) a[i] = pack(a[i], overflow);
+    // A refused work area leaves the tallies as they came.
+    auto unpackAll = [&] {
+        for (std::size_t i = 0; i < n; ++i) a[i] = unpack(a[i], overflow);
+    };
     // Each range is sorted by the same steps whichever thread takes it and
     // whenever, so the cores share the ranges: a large one is partitioned
     // once and its two parts go back to the pool, a small one is sorted to
@@ -181,14 +212,20 @@ Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work) {
     const std::size_t large = std::max<std::size_t>(n / (8 * parts), 1 << 14);
     std::vector<std::vector<Range>> stacks(parts);
     for (auto& stack : stacks) {
-        if (Outcome<void> got = work.reserve(stack, n + 2); !got) return got;
+        if (Outcome<void> got = work.reserve(stack, n + 2); !got) {
+            unpackAll();
+            return got;
+        }
     }
     std::mutex lock;
     std::condition_variable changed;
     std::vector<Range> pool;
     // Every large partition adds at most two ranges, and there are fewer
     // large ranges than n / large at any depth: room for all of them.
-    if (Outcome<void> got = work.reserve(pool, 64 * parts + 64); !got) return got;
+    if (Outcome<void> got = work.reserve(pool, 64 * parts + 64); !got) {
+        unpackAll();
+        return got;
+    }
     pool.push_back({0, std::ptrdiff_t(n) - 1});
     std::size_t partitioning = 0;  // threads splitting a large range just now
     std::atomic<bool> ok = true;
@@ -204,10 +241,10 @@ Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work) {
                 if (width(r) >= large) ++partitioning;
             }
             if (width(r) < large) {
-                if (!sortRange(a.data(), r, stacks[k])) ok = false;
+                if (!sortRange(a, r, stacks[k])) ok = false;
                 continue;
             }
-            const auto [right, left] = partitionStep(a.data(), r.lo, r.hi);
+            const auto [right, left] = partitionStep(a, r.lo, r.hi);
             // A part the pool has no room for is sorted here, after the lock
             // is let go, so the other threads are not kept waiting for it.
             std::array<Range, 2> unpooled{};
@@ -226,13 +263,13 @@ Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work) {
             }
             changed.notify_all();
             for (std::size_t i = 0; i < unpooledCount; ++i) {
-                if (!sortRange(a.data(), unpooled[i], stacks[k])) ok = false;
+                if (!sortRange(a, unpooled[i], stacks[k])) ok = false;
             }
         }
     };
     inParts(parts, parts, worker);
+    unpackAll();
     if (!ok) return work.refuse();
-    for (std::size_t i = 0; i < n; ++i) tallies[i] = a[i].tally;
     return {};
 }
 
@@ -277,24 +314,29 @@ Outcome<void> medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies,
     const std::size_t n = tallies.size();
     const std::size_t wanted = palette.size();
 
-    LargeVector<float> lum;
-    LargeVector<ColorTally> kept;
     std::vector<std::int32_t> bounds;
-    if (Outcome<void> got = work.obtain(lum, n); !got) return got;
-    if (Outcome<void> got = work.obtain(kept, n + 1); !got) return got;
     if (Outcome<void> got = work.obtain(bounds, wanted + 2); !got) return got;
-    for (std::size_t i = 0; i < n; ++i)
-        lum[i] = luminance(static_cast<std::uint32_t>(tallies[i].color));
+    // The tallies are in ascending luminance: the dark end (below 10) is a
+    // prefix of them, the bright end (above 260) a suffix.
+    std::ptrdiff_t darkEnd = 0, brightStart = static_cast<std::ptrdiff_t>(n);
+    while (std::size_t(darkEnd) < n &&
+           luminance(static_cast<std::uint32_t>(tallies[std::size_t(darkEnd)].color)) < 10.0f)
+        ++darkEnd;
+    while (brightStart > 0 && luminance(static_cast<std::uint32_t>(
+                                  tallies[std::size_t(brightStart - 1)].color)) > 260.0f)
+        --brightStart;
     const auto last = static_cast<std::ptrdiff_t>(n) - 1;
-    thin(tallies, 0, 1, 5, [&](std::ptrdiff_t p) { return p <= last && lum[p] < 10.0f; });
-    thin(tallies, last, -1, 10, [&](std::ptrdiff_t p) { return p >= 0 && lum[p] > 260.0f; });
+    thin(tallies, 0, 1, 5, [&](std::ptrdiff_t p) { return p < darkEnd; });
+    thin(tallies, last, -1, 10, [&](std::ptrdiff_t p) { return p >= brightStart; });
 
+    // The kept tallies move to the front in their order; the dropped ones
+    // end up behind them.
     std::size_t m = 0;
-    for (const ColorTally& t : tallies) {
-        if (t.count > 0) kept[m++] = t;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (tallies[i].count > 0) std::swap(tallies[m++], tallies[i]);
     }
     if (m == 0) return {};  // nothing to choose from (no pixels at all)
-    kept[m] = ColorTally{};
+    const std::span<const ColorTally> kept = tallies.first(m);
 
     // Runs [bounds[k-1], bounds[k]); the first covers every kept colour and
     // carries the whole pixel count, dropped colours included.

@@ -29,13 +29,14 @@ Outcome<void> colorValueSort(std::span<std::int32_t> values, WorkArea& work);
 
 // Sorts tallies by ascending luminance with the work-stack quicksort: the
 // order it leaves colours of equal luminance in is part of every palette
-// made from it, so its steps are fixed.
+// made from it, so its steps are fixed. It sorts in the tallies' own memory.
 Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work);
 
 // Chooses palette.size() colours from more tallies than that (the caller
-// only calls it then). pixelTotal is the image's pixel count. The tallies
-// are left in luminance order with the dropped counts at 0. Writes nothing
-// when a work area was refused.
+// only calls it then). pixelTotal is the image's pixel count. The same
+// colours are left in the tallies: first those kept, in luminance order,
+// then those the thinning dropped, with counts of 0. Writes nothing when a
+// work area was refused.
 Outcome<void> medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies,
                         std::span<Rgb> palette, WorkArea& work);
 

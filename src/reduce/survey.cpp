@@ -4,7 +4,9 @@
 #include <bit>
 #include <cstring>
 #include <thread>
+#include <unordered_map>
 
+#include "reduce/color_cubes.h"
 #include "support/parallel.h"
 #include "worklists/color_match.h"
 
@@ -12,7 +14,6 @@ namespace kararisu {
 
 namespace {
 
-constexpr std::size_t kBuckets = 4096;  // by the top 12 of the 24 colour bits
 constexpr std::size_t kColors = std::size_t{1} << 24;
 
 // Pictures this small are not worth a thread.
@@ -69,107 +70,144 @@ Outcome<void> ColorSurvey::count(const Bitmap& image, WorkArea& work) {
     tallies_.clear();
     if (image.isEmpty()) return {};
     const std::size_t pixels = std::size_t(image.width()) * std::size_t(image.height());
-    const std::size_t parts = partsFor(image);
-    const std::size_t rows = std::size_t(image.height());
-
-    // How many pixels of each part fall in each bucket.
-    std::vector<std::uint32_t> perPart;
-    LargeVector<std::uint16_t> low;  // the low 12 bits of every pixel, by bucket
-    if (Outcome<void> got = work.obtain(perPart, parts * kBuckets); !got) return got;
-    if (Outcome<void> got = work.obtain(low, pixels); !got) return got;
-    std::fill(perPart.begin(), perPart.end(), 0u);
-    inParts(parts, rows, [&](std::size_t part, std::size_t first, std::size_t last) {
-        std::uint32_t* counts = perPart.data() + part * kBuckets;
-        forEachValue(image, first, last, [counts](std::uint32_t v) { ++counts[v >> 12]; });
-    });
-    // Where each part writes in each bucket; bucket b starts at start[b].
-    std::vector<std::size_t> start(kBuckets + 1);
-    std::vector<std::size_t> cursor(parts * kBuckets);
-    std::size_t at = 0;
-    for (std::size_t b = 0; b < kBuckets; ++b) {
-        start[b] = at;
-        for (std::size_t part = 0; part < parts; ++part) {
-            cursor[part * kBuckets + b] = at;
-            at += perPart[part * kBuckets + b];
-        }
-    }
-    start[kBuckets] = at;
-    inParts(parts, rows, [&](std::size_t part, std::size_t first, std::size_t last) {
-        std::size_t* out = cursor.data() + part * kBuckets;
-        std::uint16_t* dst = low.data();
-        forEachValue(image, first, last, [dst, out](std::uint32_t v) {
-            dst[out[v >> 12]++] = std::uint16_t(v & 0xfff);
-        });
-    });
-    // Each bucket counted on its own; parts of the bucket range go to the
-    // cores. The first part writes straight into the survey's tallies, which
-    // have room for every colour the picture can hold (only what is written
-    // is ever backed by memory); the others' tallies are joined after them.
+    // A count for each colour, by cubes of 8 reds, 16 greens and 16 blues:
+    // one small page each, marked when a pixel falls in it. A count that
+    // passes 16 bits carries into a list, which holds few colours: at most
+    // one in 65536 pixels.
+    static constexpr ColorCubes cubes(3);
+    constexpr std::size_t kCubes = kColors >> 11;
+    if (Outcome<void> got = work.permit(kColors * sizeof(std::uint16_t)); !got) return got;
     if (Outcome<void> got = work.reserve(tallies_, std::min(pixels, kColors)); !got) return got;
-    std::vector<LargeVector<ColorTally>> found(parts);
-    inParts(parts, kBuckets, [&](std::size_t part, std::size_t first, std::size_t last) {
-        std::vector<std::uint32_t> counts(4096);
-        LargeVector<ColorTally>& out = part == 0 ? tallies_ : found[part];
-        if (part > 0) out.reserve(std::min(start[last] - start[first], (last - first) * 4096));
-        for (std::size_t b = first; b < last; ++b) {
-            if (start[b] == start[b + 1]) continue;
-            for (std::size_t i = start[b]; i < start[b + 1]; ++i) ++counts[low[i]];
-            for (std::uint32_t v = 0; v < 4096; ++v) {
-                if (counts[v] == 0) continue;
-                out.push_back({std::int32_t((b << 12) | v), std::int32_t(counts[v])});
-                counts[v] = 0;
+    if (counts_.size() == 0)
+        counts_ = LargeBlock(kColors * sizeof(std::uint16_t), LargeBlock::Sparse::Yes);
+    auto* counts = reinterpret_cast<std::uint16_t*>(counts_.get());
+    std::vector<std::uint8_t> used(kCubes);
+    std::unordered_map<std::uint32_t, std::uint32_t> carries;
+    auto add = [&](std::uint32_t at) {
+        if (++counts[at] == 0) ++carries[at];
+        used[at >> 11] = 1;
+    };
+    if (image.format() == PixelFormat::Bpp24) {
+        const int w = image.width();
+        for (int y = 0; y < image.height(); ++y) {
+            const std::uint8_t* p = image.row(y);
+            for (int x = 0; x < w; ++x, p += 3) add(cubes.at(p[2], p[1], p[0]));
+        }
+    } else {
+        forEachValue(image, 0, std::size_t(image.height()),
+                     [&](std::uint32_t v) { add(cubes.at(v)); });
+    }
+    // The colours in ascending order. Each group of eight reds is given
+    // back once it is read, so the table and the tallies never both hold
+    // much.
+    for (std::uint32_t r = 0; r < 256; ++r) {
+        for (std::uint32_t g = 0; g < 256; ++g) {
+            const std::uint32_t first = ((r >> 3) << 8) | ((g >> 4) << 4);
+            for (std::uint32_t cube = first; cube < first + 16; ++cube) {
+                if (!used[cube]) continue;
+                const std::size_t row =
+                    (std::size_t(cube) << 11) + ((r & 7) << 8) + ((g & 15) << 4);
+                const std::uint32_t value = (r << 16) | (g << 8) | ((cube & 15) << 4);
+                for (std::uint32_t b = 0; b < 16; ++b) {
+                    std::uint32_t n = counts[row + b];
+                    if (!carries.empty()) {
+                        const auto carried = carries.find(std::uint32_t(row + b));
+                        if (carried != carries.end()) n += carried->second << 16;
+                    }
+                    if (n != 0) tallies_.push_back({std::int32_t(value | b), std::int32_t(n)});
+                }
             }
         }
-    });
-    for (std::size_t part = 1; part < parts; ++part) {
-        tallies_.insert(tallies_.end(), found[part].begin(), found[part].end());
-        found[part] = {};
+        if ((r & 7) == 7) {
+            const std::size_t group = std::size_t(r >> 3) << 8;  // its first cube
+            bool any = false;
+            for (std::size_t cube = group; cube < group + 256; ++cube) any |= used[cube] != 0;
+            if (any)
+                discardPages(counts + (group << 11),
+                             (std::size_t{256} << 11) * sizeof(std::uint16_t));
+        }
     }
     return {};
 }
 
 void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) {
     const Palette& palette = dst.palette();
-    // One byte per possible colour, made once and mapped lazily: only the
-    // pages of the colours present are ever backed. Only the entries of the
-    // colours surveyed are read, so what an earlier picture left is harmless.
-    if (index_.size() == 0) index_ = LargeBlock(kColors);
+    // A palette index for each colour of the picture, in a table with one
+    // entry a colour made once; only the pages of the colours present are
+    // ever backed, and they are given back at the end.
+    static constexpr ColorCubes cubes(4);
+    if (index_.size() == 0) index_ = LargeBlock(kColors, LargeBlock::Sparse::Yes);
     std::uint8_t* table = index_.get();
     const std::size_t parts = partsFor(image);
     // A few colours are searched directly rather than through a matcher,
     // whose set-up would cost more than the searches.
+    // Only the colours are needed now, and the tallies may be in any order
+    // (a cut reorders them), so the table would soon have all its pages:
+    // the colours are first packed two to a tally and the other half of the
+    // tallies' memory given back.
+    const std::size_t n = tallies_.size();
+    ColorTally* const t = tallies_.data();
+    for (std::size_t k = 0; 2 * k < n; ++k)
+        t[k] = {t[2 * k].color, 2 * k + 1 < n ? t[2 * k + 1].color : t[2 * k].color};
+    const std::size_t keep =
+        ((n + 1) / 2 * sizeof(ColorTally) + kSmallPage - 1) / kSmallPage * kSmallPage;
+    if (n * sizeof(ColorTally) >= (std::size_t{4} << 20) && keep < n * sizeof(ColorTally))
+        discardPages(reinterpret_cast<std::uint8_t*>(t) + keep, n * sizeof(ColorTally) - keep);
+    auto colorAt = [t](std::size_t i) {
+        return std::uint32_t(i & 1 ? t[i / 2].count : t[i / 2].color);
+    };
     auto each = [&](auto nearest) {
-        inParts(parts, tallies_.size(), [&](std::size_t, std::size_t first, std::size_t last) {
+        inParts(parts, n, [&](std::size_t, std::size_t first, std::size_t last) {
             for (std::size_t i = first; i < last; ++i) {
-                const auto v = std::uint32_t(tallies_[i].color);
-                table[v] = std::uint8_t(nearest(v));
+                const std::uint32_t v = colorAt(i);
+                table[cubes.at(v)] = std::uint8_t(nearest(v));
             }
         });
     };
-    if (tallies_.size() * palette.size() <= (std::size_t{1} << 20)) {
+    if (n * palette.size() <= (std::size_t{1} << 20)) {
         each([&](std::uint32_t v) { return nearestBruteForce(palette, v); });
     } else {
         const ColorMatcher matcher(palette);
         each([&](std::uint32_t v) { return matcher.nearest(v); });
     }
+    tallies_ = LargeVector<ColorTally>();
     const PixelFormat f = dst.format();
+    const bool direct = image.format() == PixelFormat::Bpp24;
     // Rows are whole bytes of dst, so no two threads write one byte.
-    inParts(parts, std::size_t(image.height()),
-            [&](std::size_t, std::size_t first, std::size_t last) {
-                forEachRow(image, first, last, [&](int y, const std::uint32_t* p, int w) {
-                    std::uint8_t* o = dst.row(y);
-                    if (f == PixelFormat::Bpp8) {
-                        for (int x = 0; x < w; ++x) o[x] = table[p[x]];
-                    } else if (f == PixelFormat::Bpp4) {
-                        for (int x = 0; x + 1 < w; x += 2) {
-                            o[x / 2] = std::uint8_t((table[p[x]] << 4) | table[p[x + 1]]);
-                        }
-                        if (w & 1) o[w / 2] = std::uint8_t(table[p[w - 1]] << 4);
-                    } else {
-                        for (int x = 0; x < w; ++x) dst.setIndex(x, y, table[p[x]]);
-                    }
+    inParts(
+        parts, std::size_t(image.height()), [&](std::size_t, std::size_t first, std::size_t last) {
+            const int w = image.width();
+            std::vector<std::uint8_t> indices(f == PixelFormat::Bpp8 ? 0 : std::size_t(w));
+            // Row y's indices, then packed into dst's row.
+            auto put = [&](int y) {
+                if (f == PixelFormat::Bpp8) return;
+                const std::uint8_t* in = indices.data();
+                std::uint8_t* out = dst.row(y);
+                if (f == PixelFormat::Bpp4) {
+                    for (int x = 0; x + 1 < w; x += 2)
+                        out[x / 2] = std::uint8_t((in[x] << 4) | in[x + 1]);
+                    if (w & 1) out[w / 2] = std::uint8_t(in[w - 1] << 4);
+                } else {
+                    for (int x = 0; x < w; ++x) dst.setIndex(x, y, in[x]);
+                }
+            };
+            auto out = [&](int y) { return f == PixelFormat::Bpp8 ? dst.row(y) : indices.data(); };
+            if (direct) {
+                for (int y = int(first); y < int(last); ++y) {
+                    const std::uint8_t* p = image.row(y);
+                    std::uint8_t* o = out(y);
+                    for (int x = 0; x < w; ++x, p += 3) o[x] = table[cubes.at(p[2], p[1], p[0])];
+                    put(y);
+                }
+            } else {
+                forEachRow(image, first, last, [&](int y, const std::uint32_t* p, int) {
+                    std::uint8_t* o = out(y);
+                    for (int x = 0; x < w; ++x) o[x] = table[cubes.at(p[x])];
+                    put(y);
                 });
-            });
+            }
+        });
+    discardPages(table, index_.size());
 }
 
 Outcome<std::uint64_t> countDistinctColors(const Bitmap& image, WorkArea& work) {

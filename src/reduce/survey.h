@@ -1,14 +1,16 @@
 #pragma once
 // The colour survey: the distinct colours of a picture with their pixel
 // counts, in ascending ColorValue order — what sorting every pixel and
-// counting equal neighbours gives. The pixels are instead distributed by
-// their top twelve bits into 4096 buckets, and each bucket is counted in a
-// table small enough to stay in the cache; the buckets come out in order,
-// so the colours do too. The matching then finds each distinct colour's
-// palette index once and maps every pixel through a table of them.
+// counting equal neighbours gives. Every pixel is instead counted in a
+// table of one count for each possible colour, laid out by cubes of
+// neighbouring colours so that only the few pages a picture's colours fall
+// in are ever backed; the table is read in colour order and given back as
+// it is read. The matching then finds each distinct colour's palette index
+// once and maps every pixel through a table of them.
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "reduce/mcut.h"
@@ -25,17 +27,24 @@ class ColorSurvey {
     // The distinct colours in ascending order with their counts.
     const LargeVector<ColorTally>& tallies() const { return tallies_; }
     std::size_t distinct() const { return tallies_.size(); }
+    // The same, for a median cut to reorder where they lie: the matching
+    // needs only which colours there are, not their order.
+    std::span<ColorTally> reorderableTallies() { return tallies_; }
 
     // dst (paletted, the size of the surveyed image) gets, for every pixel,
     // the index of the entry of its palette nearest to the pixel's colour in
-    // image: exactly what colorMatchedCopy gives.
+    // image: exactly what colorMatchedCopy gives. It uses up the tallies:
+    // the survey counts again before it matches again.
     void matchInto(const Bitmap& image, Bitmap& dst);
 
   private:
     // Both kept from one picture to the next: a run surveys each of its
     // pictures with one survey.
     LargeVector<ColorTally> tallies_;
-    LargeBlock index_;  // a palette index for each of the 2^24 colours
+    // The low 16 bits of a pixel count for each of the 2^24 colours, by
+    // cubes; the carries beyond them in a list.
+    LargeBlock counts_;
+    LargeBlock index_;  // a palette index for each of the 2^24 colours, by cubes
 };
 
 // The number of distinct colours a picture's pixels show; a refused work

@@ -53,6 +53,9 @@ class WorkArea {
         return {};
     }
 
+    // Asks for a table of so many bytes that the caller makes itself.
+    Outcome<void> permit(std::size_t bytes) { return grant(bytes, 1); }
+
     // The problem of a refusal, here or elsewhere (a std::bad_alloc caught
     // by the caller): the memory message is shown, the first time only.
     Problem refuse(std::size_t bytes = 0);

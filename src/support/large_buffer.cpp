@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace kararisu {
 
@@ -39,6 +40,26 @@ void* allocateLarge(std::size_t bytes) {
         ::munmap(reinterpret_cast<void*>(aligned + size), end - aligned - size);
     ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);  // a hint; fine if refused
     return reinterpret_cast<void*>(aligned);
+}
+
+void* allocateSparse(std::size_t bytes) {
+    if (bytes < kMapped) {
+        void* p = std::calloc(bytes ? bytes : 1, 1);
+        if (p == nullptr) throw std::bad_alloc();
+        return p;
+    }
+    if (bytes > std::size_t(-1) - 2 * kHuge) throw std::bad_alloc();
+    const std::size_t size = mappedSize(bytes);
+    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    ::madvise(p, size, MADV_NOHUGEPAGE);  // a hint; fine if refused
+    return p;
+}
+
+void discardPages(void* p, std::size_t bytes) noexcept {
+    if (bytes == 0) return;
+    // Blocks below kMapped live on the heap: cleared instead.
+    if (bytes < kMapped || ::madvise(p, bytes, MADV_DONTNEED) != 0) std::memset(p, 0, bytes);
 }
 
 void releaseLarge(void* p, std::size_t bytes) noexcept {

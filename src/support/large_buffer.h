@@ -15,7 +15,14 @@ namespace kararisu {
 
 // Zero-filled; throws std::bad_alloc.
 void* allocateLarge(std::size_t bytes);
+// The same in small pages, for tables written here and there: each page
+// written costs only itself.
+void* allocateSparse(std::size_t bytes);
 void releaseLarge(void* p, std::size_t bytes) noexcept;
+// Gives the memory of [p, p + bytes) back; it reads as zero again. p and
+// bytes are multiples of kSmallPage within a block of allocateSparse.
+inline constexpr std::size_t kSmallPage = 4096;
+void discardPages(void* p, std::size_t bytes) noexcept;
 
 // An allocator for std::vector over allocateLarge.
 template <typename T>
@@ -44,6 +51,10 @@ class LargeBlock {
     LargeBlock() = default;
     explicit LargeBlock(std::size_t bytes)
         : data_(bytes ? static_cast<std::uint8_t*>(allocateLarge(bytes)) : nullptr), size_(bytes) {}
+    enum class Sparse { Yes };
+    LargeBlock(std::size_t bytes, Sparse)
+        : data_(bytes ? static_cast<std::uint8_t*>(allocateSparse(bytes)) : nullptr),
+          size_(bytes) {}
     ~LargeBlock() { releaseLarge(data_, size_); }
     LargeBlock(LargeBlock&& o) noexcept : data_(o.data_), size_(o.size_) {
         o.data_ = nullptr, o.size_ = 0;
