@@ -38,22 +38,28 @@ struct Rows {
     std::vector<std::uint32_t> above, here, below;
 };
 
-// How far the pixel departs from the mean of its eight neighbours, over the
-// three channels (edges of the picture repeat their pixels).
-int departure(const Rows& rows, int x, int w) {
-    const int l = std::max(x - 1, 0), r = std::min(x + 1, w - 1);
-    const std::uint32_t around[8] = {rows.above[std::size_t(l)], rows.above[std::size_t(x)],
-                                     rows.above[std::size_t(r)], rows.here[std::size_t(l)],
-                                     rows.here[std::size_t(r)],  rows.below[std::size_t(l)],
-                                     rows.below[std::size_t(x)], rows.below[std::size_t(r)]};
-    const std::uint32_t c = rows.here[std::size_t(x)];
-    int total = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        int sum = 0;
-        for (const std::uint32_t a : around) sum += channelOf(a, shift);
-        total += std::abs(8 * channelOf(c, shift) - sum);
+// How far each pixel of the middle row departs from the mean of its eight
+// neighbours, over the three channels (edges of the picture repeat their
+// pixels): the neighbours' sum is the three columns' sums less the pixel.
+void departures(const Rows& rows, std::vector<int> (&columns)[3], std::vector<int>& out) {
+    const std::size_t w = rows.here.size();
+    for (int ch = 0; ch < 3; ++ch) {
+        const int shift = 16 - 8 * ch;
+        std::vector<int>& column = columns[ch];
+        for (std::size_t x = 0; x < w; ++x)
+            column[x] = channelOf(rows.above[x], shift) + channelOf(rows.here[x], shift) +
+                        channelOf(rows.below[x], shift);
     }
-    return (total + 4) / 8;
+    for (std::size_t x = 0; x < w; ++x) {
+        const std::size_t l = x > 0 ? x - 1 : 0, r = x + 1 < w ? x + 1 : w - 1;
+        int total = 0;
+        for (int ch = 0; ch < 3; ++ch) {
+            const int c = channelOf(rows.here[x], 16 - 8 * ch);
+            const std::vector<int>& column = columns[ch];
+            total += std::abs(9 * c - column[l] - column[x] - column[r]);
+        }
+        out[x] = (total + 4) / 8;
+    }
 }
 
 constexpr int kNone[3] = {0, 0, 0};
@@ -64,9 +70,10 @@ int strengthOf(int departure) {
     return 256 * (kBusy - departure) / (kBusy - kSmooth);
 }
 
+// matched: the result, when it already holds every pixel's nearest entry.
 template <typename Pixels>
 void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& nearest, int first,
-             int last, Pixels& pixels) {
+             int last, const Bitmap* matched, Pixels& pixels) {
     const int w = image.width(), h = image.height();
     const bool masked = image.hasTransparency();
     Rows rows{std::vector<std::uint32_t>(std::size_t(w)),
@@ -74,6 +81,9 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
               std::vector<std::uint32_t>(std::size_t(w))};
     std::vector<std::uint8_t> clear(std::size_t(w), 0);
     std::vector<int> strength(std::size_t(w), 0);
+    std::vector<int> columns[3] = {std::vector<int>(std::size_t(w)),
+                                   std::vector<int>(std::size_t(w)),
+                                   std::vector<int>(std::size_t(w))};
     // Errors in sixteenths, three per pixel, with a pixel of room either side.
     std::vector<int> cur(3 * std::size_t(w + 2), 0), next(3 * std::size_t(w + 2), 0);
     const int start = std::max(0, first - kWarmRows);
@@ -83,10 +93,20 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
         const bool write = y >= first;
         image.readColorValues(std::min(y + 1, h - 1), rows.below.data());
         if (masked) image.readTransparency(y, clear.data());
+        departures(rows, columns, strength);
         for (int x = 0; x < w; ++x)
             strength[std::size_t(x)] =
-                clear[std::size_t(x)] ? 0 : strengthOf(departure(rows, x, w));
+                clear[std::size_t(x)] ? 0 : strengthOf(strength[std::size_t(x)]);
         if (write) pixels.row(y);
+        // Where the result already holds every pixel's nearest entry, only
+        // the warm-up rows (another band's) look theirs up.
+        const bool given = write && matched != nullptr;
+        const std::uint8_t* givenRow =
+            given && matched->format() == PixelFormat::Bpp8 ? matched->row(y) : nullptr;
+        auto ownOf = [&](int x, const int(&src)[3]) -> unsigned {
+            if (givenRow != nullptr) return givenRow[x];
+            return given ? matched->index(x, y) : nearest(src[0], src[1], src[2]);
+        };
         const int dir = (y & 1) ? -1 : 1;
         int x = dir > 0 ? 0 : w - 1;
         for (int n = 0; n < w; ++n, x += dir) {
@@ -96,8 +116,7 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
             // Transparent and busy pixels take their nearest entry and
             // pass nothing on.
             if (s == 0) {
-                if (write)
-                    pixels.take(x, nearest(src[0], src[1], src[2]), !clear[std::size_t(x)], kNone);
+                if (write) pixels.take(x, ownOf(x, src), !clear[std::size_t(x)], kNone);
                 continue;
             }
             int* e = cur.data() + 3 * std::size_t(x + 1);
@@ -109,14 +128,15 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
             // A colour the palette holds takes its entry and drops the
             // error it was given: flat areas of the palette's own colours
             // stay clean beside an edge.
-            if (t[0] != src[0] || t[1] != src[1] || t[2] != src[2]) {
-                const unsigned own = nearest(src[0], src[1], src[2]);
-                if (distance2(pal[own], src) == 0) {
-                    if (write) pixels.take(x, own, true, kNone);
+            const bool moved = t[0] != src[0] || t[1] != src[1] || t[2] != src[2];
+            unsigned k = ownOf(x, src);
+            if (moved) {
+                if (distance2(pal[k], src) == 0) {
+                    if (write) pixels.take(x, k, true, kNone);
                     continue;
                 }
+                k = nearest(t[0], t[1], t[2]);
             }
-            const unsigned k = nearest(t[0], t[1], t[2]);
             if (write) pixels.take(x, k, true, {t[0] - src[0], t[1] - src[1], t[2] - src[2]});
             const Rgb p = pal[k];
             const int share = (s * kKeep + 128) >> 8;
@@ -141,16 +161,16 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
 }  // namespace
 
 void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
-                           const CellTable& nearest, int first, int last) {
+                           const CellTable& nearest, int first, int last, bool matched) {
     ResultRows rows(dst);
-    diffuse(image, pal, nearest, first, last, rows);
+    diffuse(image, pal, nearest, first, last, matched ? &dst : nullptr, rows);
 }
 
 void adaptiveDiffusionDemand(const Bitmap& image, const std::vector<Rgb>& pal,
                              const CellTable& nearest, int first, int last,
                              std::vector<Demand>& demand) {
     DemandSums sums(demand);
-    diffuse(image, pal, nearest, first, last, sums);
+    diffuse(image, pal, nearest, first, last, nullptr, sums);
 }
 
 }  // namespace kararisu::dithering

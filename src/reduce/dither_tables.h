@@ -176,9 +176,10 @@ class DemandSums {
 };
 
 // Rows [first, last) of a band by the error diffusion that dithers only
-// where it helps, warmed up like Floyd–Steinberg's (dither_auto.cpp).
+// where it helps, warmed up like Floyd–Steinberg's (dither_auto.cpp);
+// matched: dst already holds each pixel's nearest entry.
 void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
-                           const CellTable& nearest, int first, int last);
+                           const CellTable& nearest, int first, int last, bool matched);
 // Rows [first, last) of a band by Floyd–Steinberg, each pixel summed into
 // its entry's demand (dither.cpp).
 void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,

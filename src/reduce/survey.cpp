@@ -1,6 +1,7 @@
 #include "reduce/survey.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <thread>
@@ -64,6 +65,21 @@ void forEachValue(const Bitmap& image, std::size_t first, std::size_t last, Visi
     }
 }
 
+// Backs at once the pages of the marked cubes of a table in small pages,
+// one page a cube.
+void populateCubes(std::uint8_t* table, const std::vector<std::uint8_t>& marked) {
+    for (std::size_t cube = 0; cube < marked.size();) {
+        if (!marked[cube]) {
+            ++cube;
+            continue;
+        }
+        std::size_t end = cube;
+        while (end < marked.size() && marked[end]) ++end;
+        populatePages(table + cube * kSmallPage, (end - cube) * kSmallPage);
+        cube = end;
+    }
+}
+
 }  // namespace
 
 Outcome<void> ColorSurvey::count(const Bitmap& image, WorkArea& work) {
@@ -82,21 +98,53 @@ Outcome<void> ColorSurvey::count(const Bitmap& image, WorkArea& work) {
         counts_ = LargeBlock(kColors * sizeof(std::uint16_t), LargeBlock::Sparse::Yes);
     auto* counts = reinterpret_cast<std::uint16_t*>(counts_.get());
     std::vector<std::uint8_t> used(kCubes);
-    std::unordered_map<std::uint32_t, std::uint32_t> carries;
-    auto add = [&](std::uint32_t at) {
-        if (++counts[at] == 0) ++carries[at];
-        used[at >> 11] = 1;
-    };
-    if (image.format() == PixelFormat::Bpp24) {
-        const int w = image.width();
-        for (int y = 0; y < image.height(); ++y) {
-            const std::uint8_t* p = image.row(y);
-            for (int x = 0; x < w; ++x, p += 3) add(cubes.at(p[2], p[1], p[0]));
-        }
-    } else {
-        forEachValue(image, 0, std::size_t(image.height()),
-                     [&](std::uint32_t v) { add(cubes.at(v)); });
+    // The cores share the colours, not the rows, so that each count has one
+    // writer: every part reads the whole picture and counts the pixels
+    // whose red falls in its groups of eight reds. The pixels of every 16th
+    // row share out the groups and tell which cubes to back at once.
+    const std::size_t parts = partsFor(image);
+    std::array<std::uint32_t, 33> from{};  // part k counts groups [from[k], from[k + 1])
+    from[parts] = 32;
+    std::array<std::uint64_t, 32> sampled{};
+    std::uint64_t total = 0;
+    for (int y = 0; y < image.height(); y += 16)
+        forEachValue(image, std::size_t(y), std::size_t(y) + 1, [&](std::uint32_t v) {
+            ++sampled[(v >> 19) & 31];
+            used[cubes.at(v) >> 11] = 1;
+            ++total;
+        });
+    populateCubes(counts_.get(), used);
+    std::uint64_t sum = 0;
+    std::size_t next = 1;
+    for (std::uint32_t group = 0; group < 32 && next < parts; ++group) {
+        sum += sampled[group];
+        while (next < parts && sum * parts >= total * next) from[next++] = group + 1;
     }
+    while (next < parts) from[next++] = 32;
+    std::vector<std::unordered_map<std::uint32_t, std::uint32_t>> carriesOf(parts);
+    inParts(parts, parts, [&](std::size_t part, std::size_t, std::size_t) {
+        const std::uint32_t low = from[part], span = from[part + 1] - low;
+        std::unordered_map<std::uint32_t, std::uint32_t>& carries = carriesOf[part];
+        auto add = [&](std::uint32_t at) {
+            if (++counts[at] == 0) ++carries[at];
+            used[at >> 11] = 1;
+        };
+        if (span == 0) return;
+        if (image.format() == PixelFormat::Bpp24) {
+            const int w = image.width();
+            for (int y = 0; y < image.height(); ++y) {
+                const std::uint8_t* p = image.row(y);
+                for (int x = 0; x < w; ++x, p += 3)
+                    if (std::uint32_t(p[2] >> 3) - low < span) add(cubes.at(p[2], p[1], p[0]));
+            }
+        } else {
+            forEachValue(image, 0, std::size_t(image.height()), [&](std::uint32_t v) {
+                if (((v >> 19) & 31) - low < span) add(cubes.at(v));
+            });
+        }
+    });
+    std::unordered_map<std::uint32_t, std::uint32_t> carries;
+    for (auto& mine : carriesOf) carries.merge(mine);
     // The colours in ascending order. Each group of eight reds is given
     // back once it is read, so the table and the tallies never both hold
     // much.
@@ -156,11 +204,41 @@ void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) {
     auto colorAt = [t](std::size_t i) {
         return std::uint32_t(i & 1 ? t[i / 2].count : t[i / 2].color);
     };
+    // The colours are marked in the table, then its cubes are walked in
+    // order to give each marked colour its index: neighbouring colours one
+    // after another, which the matcher answers fastest. The cores share the
+    // cubes so that each gets about as many colours.
+    constexpr std::size_t kIndexCubes = kColors >> 12;
+    std::vector<std::uint32_t> inCube(kIndexCubes);
+    for (std::size_t i = 0; i < n; ++i) ++inCube[cubes.at(colorAt(i)) >> 12];
+    std::vector<std::uint8_t> any(kIndexCubes);
+    for (std::size_t cube = 0; cube < kIndexCubes; ++cube) any[cube] = inCube[cube] != 0;
+    populateCubes(table, any);
+    for (std::size_t i = 0; i < n; ++i) table[cubes.at(colorAt(i))] = 1;
+    tallies_ = LargeVector<ColorTally>();
+    std::vector<std::uint32_t> filled;
+    for (std::uint32_t cube = 0; cube < kIndexCubes; ++cube)
+        if (inCube[cube] != 0) filled.push_back(cube);
+    std::vector<std::size_t> from(parts + 1, filled.size());
+    from[0] = 0;
+    std::size_t seen = 0, next = 1;
+    for (std::size_t k = 0; k < filled.size() && next < parts; ++k) {
+        seen += inCube[filled[k]];
+        while (next < parts && seen * parts >= n * next) from[next++] = k + 1;
+    }
     auto each = [&](auto nearest) {
-        inParts(parts, n, [&](std::size_t, std::size_t first, std::size_t last) {
-            for (std::size_t i = first; i < last; ++i) {
-                const std::uint32_t v = colorAt(i);
-                table[cubes.at(v)] = std::uint8_t(nearest(v));
+        inParts(parts, parts, [&](std::size_t part, std::size_t, std::size_t) {
+            for (std::size_t k = from[part]; k < from[part + 1]; ++k) {
+                const std::uint32_t cube = filled[k];
+                std::uint8_t* entry = table + (std::size_t(cube) << 12);
+                const std::uint32_t corner =
+                    ((cube >> 8) << 20) | (((cube >> 4) & 15) << 12) | ((cube & 15) << 4);
+                for (std::uint32_t e = 0; e < 4096; ++e) {
+                    if (entry[e] == 0) continue;
+                    const std::uint32_t v =
+                        corner | ((e >> 8) << 16) | (((e >> 4) & 15) << 8) | (e & 15);
+                    entry[e] = std::uint8_t(nearest(v));
+                }
             }
         });
     };
@@ -170,7 +248,6 @@ void ColorSurvey::matchInto(const Bitmap& image, Bitmap& dst) {
         const ColorMatcher matcher(palette);
         each([&](std::uint32_t v) { return matcher.nearest(v); });
     }
-    tallies_ = LargeVector<ColorTally>();
     const PixelFormat f = dst.format();
     const bool direct = image.format() == PixelFormat::Bpp24;
     // Rows are whole bytes of dst, so no two threads write one byte.

@@ -19,16 +19,26 @@ std::size_t mappedSize(std::size_t bytes) {
 
 }  // namespace
 
-void* allocateLarge(std::size_t bytes) {
+namespace {
+
+// Small blocks come from the heap; larger ones are mapped, in huge pages or
+// small ones.
+void* allocate(std::size_t bytes, bool hugePages) {
     if (bytes < kMapped) {
         void* p = std::calloc(bytes ? bytes : 1, 1);
         if (p == nullptr) throw std::bad_alloc();
         return p;
     }
     if (bytes > std::size_t(-1) - 2 * kHuge) throw std::bad_alloc();
+    const std::size_t size = mappedSize(bytes);
+    if (!hugePages) {
+        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        ::madvise(p, size, MADV_NOHUGEPAGE);  // a hint; fine if refused
+        return p;
+    }
     // Map one huge page more than needed and trim, so the block starts on a
     // huge-page boundary.
-    const std::size_t size = mappedSize(bytes);
     void* raw =
         ::mmap(nullptr, size + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED) throw std::bad_alloc();
@@ -42,24 +52,28 @@ void* allocateLarge(std::size_t bytes) {
     return reinterpret_cast<void*>(aligned);
 }
 
+}  // namespace
+
+void* allocateLarge(std::size_t bytes) {
+    return allocate(bytes, true);
+}
+
 void* allocateSparse(std::size_t bytes) {
-    if (bytes < kMapped) {
-        void* p = std::calloc(bytes ? bytes : 1, 1);
-        if (p == nullptr) throw std::bad_alloc();
-        return p;
-    }
-    if (bytes > std::size_t(-1) - 2 * kHuge) throw std::bad_alloc();
-    const std::size_t size = mappedSize(bytes);
-    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED) throw std::bad_alloc();
-    ::madvise(p, size, MADV_NOHUGEPAGE);  // a hint; fine if refused
-    return p;
+    return allocate(bytes, false);
 }
 
 void discardPages(void* p, std::size_t bytes) noexcept {
     if (bytes == 0) return;
     // Blocks below kMapped live on the heap: cleared instead.
     if (bytes < kMapped || ::madvise(p, bytes, MADV_DONTNEED) != 0) std::memset(p, 0, bytes);
+}
+
+void populatePages(void* p, std::size_t bytes) noexcept {
+#ifdef MADV_POPULATE_WRITE
+    if (bytes >= kSmallPage) ::madvise(p, bytes, MADV_POPULATE_WRITE);  // fine if refused
+#else
+    (void)p, (void)bytes;
+#endif
 }
 
 void releaseLarge(void* p, std::size_t bytes) noexcept {

@@ -23,6 +23,9 @@ void releaseLarge(void* p, std::size_t bytes) noexcept;
 // bytes are multiples of kSmallPage within a block of allocateSparse.
 inline constexpr std::size_t kSmallPage = 4096;
 void discardPages(void* p, std::size_t bytes) noexcept;
+// Backs [p, p + bytes) of such a block at once, which costs far less than
+// meeting its pages one by one; a hint only.
+void populatePages(void* p, std::size_t bytes) noexcept;
 
 // An allocator for std::vector over allocateLarge.
 template <typename T>
