@@ -96,8 +96,12 @@ Outcome<ChosenColors> chooseColors(const Bitmap& image, ColorSurvey& survey,
         if (Outcome<void> cutDone = medianCut(total, cut, chosen.colors, run.work); !cutDone)
             return cutDone.problem();
         if (settings.refine) refineChosen(tallies, settings.mode, chosen.colors);
-        if (settings.refine && settings.dither != Dither::None &&
-            settings.dither != Dither::Ordered)
+        // Only plain Floyd-Steinberg, which diffuses everywhere, gains from
+        // entries moved out to the edges of the colours; the adaptive
+        // diffusion leaves most pixels on their nearest entry, and there the
+        // moved entries are a visible loss (a grey ramp at 16 colours looks
+        // clearly worse).
+        if (settings.refine && settings.dither == Dither::FloydSteinberg)
             refineForDither(image, settings.mode, chosen.colors, settings.dither);
     }
     chosen.colors.resize(count);
