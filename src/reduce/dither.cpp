@@ -127,7 +127,7 @@ void orderedRows(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
 
 }  // namespace
 
-void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool matched) {
+void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool exact) {
     if (!isPaletted(dst.format()) || image.width() != dst.width() || image.height() != dst.height())
         throw std::invalid_argument("dithering needs a paletted bitmap of the picture's size");
     if (image.isEmpty()) return;
@@ -162,7 +162,7 @@ void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool mat
         for (std::size_t b = b0; b < b1; ++b) {
             // Every band warms up on its own, however the parts are cut.
             if (method == Dither::Auto) {
-                adaptiveDiffusionBand(image, dst, pal, cells, rowOf(b), rowOf(b + 1), matched);
+                adaptiveDiffusionBand(image, dst, pal, cells, rowOf(b), rowOf(b + 1), exact);
             } else {
                 ResultRows rows(dst);
                 floydSteinbergBand(image, pal, cells, rowOf(b), rowOf(b + 1), rows);

@@ -21,9 +21,9 @@ enum class Dither { None, FloydSteinberg, Ordered, Auto };
 // result is the same on any number of cores. Floyd–Steinberg starts each
 // band below the first with the error of the eight rows above it, computed
 // again but not written, so the seams do not show.
-// matched: dst already holds each pixel's nearest entry (the survey's
-// matching), which the auto dither then takes where it passes no error on
-// instead of looking it up; the other methods do not look.
-void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool matched = false);
+// exact: the auto dither gives the pixels that pass no error on their
+// nearest entry itself, as the survey's matching does, not the answer for
+// their cell of 2 × 2 × 2 colours; the other methods do not look.
+void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool exact = false);
 
 }  // namespace kararisu

@@ -29,11 +29,6 @@ constexpr int kKeep = 192;
 // reach does not gather error without end.
 constexpr int kMostIn = 48;
 
-std::uint32_t distance2(Rgb p, const int (&c)[3]) {
-    const int dr = c[0] - p.r, dg = c[1] - p.g, db = c[2] - p.b;
-    return std::uint32_t(dr * dr + dg * dg + db * db);
-}
-
 struct Rows {
     std::vector<std::uint32_t> above, here, below;
 };
@@ -70,12 +65,15 @@ int strengthOf(int departure) {
     return 256 * (kBusy - departure) / (kBusy - kSmooth);
 }
 
-// matched: the result, when it already holds every pixel's nearest entry.
+// exact: the band's own rows give the pixels that pass no error on their
+// nearest entry itself; the warm-up rows, like every row without it, take
+// the cells' answer.
 template <typename Pixels>
 void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& nearest, int first,
-             int last, const Bitmap* matched, Pixels& pixels) {
+             int last, bool exact, Pixels& pixels) {
     const int w = image.width(), h = image.height();
     const bool masked = image.hasTransparency();
+    const PaletteColours held(pal);
     Rows rows{std::vector<std::uint32_t>(std::size_t(w)),
               std::vector<std::uint32_t>(std::size_t(w)),
               std::vector<std::uint32_t>(std::size_t(w))};
@@ -98,14 +96,9 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
             strength[std::size_t(x)] =
                 clear[std::size_t(x)] ? 0 : strengthOf(strength[std::size_t(x)]);
         if (write) pixels.row(y);
-        // Where the result already holds every pixel's nearest entry, only
-        // the warm-up rows (another band's) look theirs up.
-        const bool given = write && matched != nullptr;
-        const std::uint8_t* givenRow =
-            given && matched->format() == PixelFormat::Bpp8 ? matched->row(y) : nullptr;
-        auto ownOf = [&](int x, const int(&src)[3]) -> unsigned {
-            if (givenRow != nullptr) return givenRow[x];
-            return given ? matched->index(x, y) : nearest(src[0], src[1], src[2]);
+        const bool own = write && exact;
+        auto ownOf = [&](std::uint32_t c, const int(&src)[3]) -> unsigned {
+            return own ? nearest.exact(c) : nearest(src[0], src[1], src[2]);
         };
         const int dir = (y & 1) ? -1 : 1;
         int x = dir > 0 ? 0 : w - 1;
@@ -116,7 +109,7 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
             // Transparent and busy pixels take their nearest entry and
             // pass nothing on.
             if (s == 0) {
-                if (write) pixels.take(x, ownOf(x, src), !clear[std::size_t(x)], kNone);
+                if (write) pixels.take(x, ownOf(c, src), !clear[std::size_t(x)], kNone);
                 continue;
             }
             int* e = cur.data() + 3 * std::size_t(x + 1);
@@ -129,12 +122,13 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
             // error it was given: flat areas of the palette's own colours
             // stay clean beside an edge.
             const bool moved = t[0] != src[0] || t[1] != src[1] || t[2] != src[2];
-            unsigned k = ownOf(x, src);
-            if (moved) {
-                if (distance2(pal[k], src) == 0) {
-                    if (write) pixels.take(x, k, true, kNone);
-                    continue;
-                }
+            unsigned k;
+            if (!moved) {
+                k = ownOf(c, src);
+            } else if (held.holds(c)) {
+                if (write) pixels.take(x, ownOf(c, src), true, kNone);
+                continue;
+            } else {
                 k = nearest(t[0], t[1], t[2]);
             }
             if (write) pixels.take(x, k, true, {t[0] - src[0], t[1] - src[1], t[2] - src[2]});
@@ -161,16 +155,16 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
 }  // namespace
 
 void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
-                           const CellTable& nearest, int first, int last, bool matched) {
+                           const CellTable& nearest, int first, int last, bool exact) {
     ResultRows rows(dst);
-    diffuse(image, pal, nearest, first, last, matched ? &dst : nullptr, rows);
+    diffuse(image, pal, nearest, first, last, exact, rows);
 }
 
 void adaptiveDiffusionDemand(const Bitmap& image, const std::vector<Rgb>& pal,
                              const CellTable& nearest, int first, int last,
                              std::vector<Demand>& demand) {
     DemandSums sums(demand);
-    diffuse(image, pal, nearest, first, last, nullptr, sums);
+    diffuse(image, pal, nearest, first, last, false, sums);
 }
 
 }  // namespace kararisu::dithering

@@ -111,6 +111,9 @@ class CellTable {
         return k;
     }
 
+    // The entry nearest to 0x00RRGGBB, not by cells.
+    unsigned exact(std::uint32_t rgb) const { return exact_(rgb); }
+
   private:
     static constexpr std::size_t kCells = std::size_t{1} << 21;
     std::uint32_t cellOf(int r, int g, int b) const {
@@ -120,6 +123,35 @@ class CellTable {
     // The entry of each cell, the bits of the cells whose entry is known,
     // and the bits of those matched colour by colour.
     LargeBlock table_;
+};
+
+// Whether a colour is one of the palette's: an open hash of the entries'
+// colours, small enough to stay in the core's nearest cache.
+class PaletteColours {
+  public:
+    explicit PaletteColours(const std::vector<Rgb>& pal) {
+        slots_.fill(kEmpty);
+        for (const Rgb& p : pal) {
+            const std::uint32_t v = p.value();
+            std::size_t i = slotOf(v);
+            while (slots_[i] != kEmpty && slots_[i] != v) i = (i + 1) & (kSlots - 1);
+            slots_[i] = v;
+        }
+    }
+
+    bool holds(std::uint32_t rgb) const {
+        for (std::size_t i = slotOf(rgb);; i = (i + 1) & (kSlots - 1)) {
+            if (slots_[i] == rgb) return true;
+            if (slots_[i] == kEmpty) return false;
+        }
+    }
+
+  private:
+    // Four slots an entry at the most, so that a search ends soon.
+    static constexpr std::size_t kSlots = 1024;
+    static constexpr std::uint32_t kEmpty = 0xffffffffu;  // no 0x00RRGGBB value
+    static std::size_t slotOf(std::uint32_t rgb) { return (rgb * 2654435761u) >> 22; }
+    std::array<std::uint32_t, kSlots> slots_;
 };
 
 inline void put(Bitmap& dst, std::uint8_t* out, int x, int y, unsigned index) {
@@ -177,9 +209,10 @@ class DemandSums {
 
 // Rows [first, last) of a band by the error diffusion that dithers only
 // where it helps, warmed up like Floyd–Steinberg's (dither_auto.cpp);
-// matched: dst already holds each pixel's nearest entry.
+// exact: the pixels that pass no error on take their nearest entry itself,
+// not the cells' answer.
 void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
-                           const CellTable& nearest, int first, int last, bool matched);
+                           const CellTable& nearest, int first, int last, bool exact);
 // Rows [first, last) of a band by Floyd–Steinberg, each pixel summed into
 // its entry's demand (dither.cpp).
 void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,

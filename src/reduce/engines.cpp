@@ -123,16 +123,19 @@ Outcome<Bitmap> reduceOnto(const Bitmap& image, int mode, const std::vector<Rgb>
     const Palette matching = buildPalette(info.matchingMode, chosen);
     result.setPaletteEntries(
         clear && info.matchingMode == mode ? withoutEntry(matching, clear->index) : matching);
-    // The auto dither passes no error on from most pixels of a photo: the
-    // survey's matching gives them their entries faster than the dither's
-    // look-ups.
-    if (dither == Dither::None || dither == Dither::Auto) {
+    if (dither == Dither::None) {
         if (!surveyed)
             if (Outcome<void> counted = survey.count(image, work); !counted)
                 return counted.problem();
         survey.matchInto(image, result);
+    } else {
+        // The auto dither passes an error on from nearly every pixel of a
+        // smooth photo, so matching every pixel first would be wasted: the
+        // few that pass nothing on get their nearest entry exactly, as the
+        // matching would give it.
+        survey.release();
+        ditherOntoPalette(image, result, dither, dither == Dither::Auto);
     }
-    if (dither != Dither::None) ditherOntoPalette(image, result, dither, dither == Dither::Auto);
     if (info.matchingMode != mode) {
         const Palette final = buildPalette(mode, chosen);
         result.setPalette(clear ? withoutEntry(final, clear->index) : final);

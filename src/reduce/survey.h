@@ -36,6 +36,8 @@ class ColorSurvey {
     // image: exactly what colorMatchedCopy gives. It uses up the tallies:
     // the survey counts again before it matches again.
     void matchInto(const Bitmap& image, Bitmap& dst);
+    // Gives the tallies back, when no matching follows.
+    void release() { tallies_ = LargeVector<ColorTally>(); }
 
   private:
     // Both kept from one picture to the next: a run surveys each of its
