@@ -7,6 +7,7 @@
 #include <random>
 
 #include "reduce/mcut.h"
+#include "reduce/tally_order.h"
 #include "support/recording_reporter.h"
 
 namespace kararisu {
@@ -219,6 +220,89 @@ TEST(MedianCut, FewerKeptColoursThanWantedRepeatsTheBrightest) {
               (std::vector<Rgb>{g(70)}));
     // N = 0 writes nothing.
     EXPECT_TRUE(cut({{grey(50), 1}, {grey(60), 1}}, 0).empty());
+}
+
+// The cut as first laid out: the whole list sorted, both ends thinned in
+// it, the kept colours gathered, each run's pixels added up one by one.
+std::vector<Rgb> wholeListCut(std::vector<ColorTally> t, std::size_t wanted, std::int64_t total) {
+    workStackTallySort(t);
+    const auto n = std::ptrdiff_t(t.size());
+    auto lum = [&](std::ptrdiff_t i) { return luminance(std::uint32_t(t[std::size_t(i)].color)); };
+    std::ptrdiff_t darkEnd = 0, brightStart = n;
+    while (darkEnd < n && lum(darkEnd) < 10.0f) ++darkEnd;
+    while (brightStart > 0 && lum(brightStart - 1) > 260.0f) --brightStart;
+    auto near = [&](std::size_t p, std::size_t q, int limit) {
+        int d = 0;
+        for (int shift : {16, 8, 0})
+            d += std::abs((t[p].color >> shift & 0xff) - (t[q].color >> shift & 0xff));
+        return d / 3 <= limit;
+    };
+    auto thin = [&](std::ptrdiff_t first, std::ptrdiff_t step, int limit, auto inEnd) {
+        for (std::ptrdiff_t p = first; inEnd(p); p += step)
+            for (std::ptrdiff_t q = p + step; inEnd(q); q += step) {
+                auto &a = t[std::size_t(p)], &b = t[std::size_t(q)];
+                if (b.count <= 0 || !near(std::size_t(p), std::size_t(q), limit)) continue;
+                if (a.count > b.count) {
+                    b.count = 0;
+                } else {
+                    a.count = 0;
+                    break;
+                }
+            }
+    };
+    thin(0, 1, 5, [&](std::ptrdiff_t p) { return p < darkEnd; });
+    thin(n - 1, -1, 10, [&](std::ptrdiff_t p) { return p >= brightStart; });
+    std::erase_if(t, [](const ColorTally& x) { return x.count <= 0; });
+    std::vector<std::int32_t> bounds{0, std::int32_t(t.size())};
+    std::int32_t lo = 0, hi = bounds[1];
+    while (bounds.size() - 1 < wanted) {
+        std::int32_t cut = lo;
+        if (hi - lo > 1) {
+            std::int64_t sum = 0;
+            std::int32_t j = lo;
+            for (; j < hi; ++j)
+                if ((sum += t[std::size_t(j)].count) >= (total + 1) / 2) break;
+            cut = j == lo ? lo + 1 : j == hi ? hi - 1 : j;
+        }
+        bounds.insert(std::upper_bound(bounds.begin(), bounds.end(), cut), cut);
+        std::size_t widest = 1;
+        for (std::size_t k = 1; k < bounds.size(); ++k)
+            if (bounds[k] - bounds[k - 1] >= bounds[widest] - bounds[widest - 1]) widest = k;
+        lo = bounds[widest - 1];
+        hi = bounds[widest];
+        total = 0;
+        for (std::int32_t j = lo; j < hi; ++j) total += t[std::size_t(j)].count;
+    }
+    std::vector<Rgb> out;
+    for (std::size_t k = 1; k < bounds.size(); ++k)
+        out.push_back(Rgb::fromValue(
+            std::uint32_t(t[std::size_t(bounds[k - 1] + (bounds[k] - bounds[k - 1]) / 2)].color)));
+    return out;
+}
+
+TEST(MedianCut, ManyColoursGiveTheWholeListsCut) {
+    // The cut sorts only around the places it looks at; every palette must
+    // be the one the whole sorted list gives. Colours of 64 levels share
+    // luminances in large groups, the cut's ties; dark and bright ends are
+    // there to thin, and some counts need more than the packed bits.
+    std::mt19937 rng(5);
+    std::vector<ColorTally> all;
+    auto level = [](std::uint32_t v) { return v == 63 ? 255u : v * 4; };
+    for (std::uint32_t c = 0; c < (1u << 18); ++c)
+        if (rng() % 4 != 0)
+            all.push_back(
+                {std::int32_t(level(c >> 12) << 16 | level(c >> 6 & 63) << 8 | level(c & 63)),
+                 std::int32_t(rng() % 64 == 0 ? 8000 + rng() % 50000 : 1 + rng() % 40)});
+    std::shuffle(all.begin(), all.end(), rng);
+    for (std::size_t n : {std::size_t(3000), all.size()}) {
+        const std::vector<ColorTally> t(all.begin(), all.begin() + std::ptrdiff_t(n));
+        std::int64_t total = 0;
+        for (const ColorTally& x : t) total += x.count;
+        for (std::size_t wanted : {1u, 2u, 16u, 255u, 256u}) {
+            ASSERT_EQ(cut(t, wanted, total + 77), wholeListCut(t, wanted, total + 77))
+                << n << " colours, " << wanted << " wanted";
+        }
+    }
 }
 
 TEST(MedianCut, RefusedStackLeavesThePaletteUntouched) {

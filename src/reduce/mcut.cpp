@@ -1,16 +1,10 @@
 #include "reduce/mcut.h"
 
 #include <algorithm>
-#include <array>
-#include <atomic>
-#include <bit>
-#include <condition_variable>
 #include <cstdlib>
-#include <mutex>
-#include <new>
-#include <thread>
+#include <utility>
 
-#include "support/parallel.h"
+#include "reduce/tally_order.h"
 
 namespace kararisu {
 
@@ -60,221 +54,6 @@ Outcome<void> colorValueSort(std::span<std::int32_t> values, WorkArea& work) {
 
 namespace {
 
-// The sort works on the tallies' own memory: each tally is packed, in
-// place, with its luminance as sort key. Luminance is never negative and
-// none but black's lies below 0.125, so the bit patterns of the floats from
-// 0.125 up, less that of 0.125, keep their order in 27 bits (black is 0).
-// The packed tally holds the key in the top 27 bits of its count field and
-// beside it either the colour with a count below kPackedCounts, or (the
-// mark kOverflow) the place in a side list of the tally itself: colours
-// with more pixels than that are few, at most one in kPackedCounts pixels.
-constexpr std::uint32_t kOverflow = 31;
-constexpr std::uint32_t kPackedCounts = kOverflow << 8;
-
-std::uint32_t keyOf(const ColorTally& packed) {
-    return std::uint32_t(packed.count) >> 5;
-}
-
-std::uint32_t luminanceKey(std::uint32_t colorValue) {
-    const float l = luminance(colorValue);
-    return l == 0.0f ? 0
-                     : std::bit_cast<std::uint32_t>(l) - std::bit_cast<std::uint32_t>(0.125f) + 1;
-}
-
-ColorTally pack(const ColorTally& t, LargeVector<ColorTally>& overflow) {
-    const std::uint32_t key = luminanceKey(std::uint32_t(t.color)) << 5;
-    const auto color = std::uint32_t(t.color), count = std::uint32_t(t.count);
-    if (count < kPackedCounts && color >> 24 == 0)
-        return {std::int32_t(color | (count & 0xff) << 24), std::int32_t(key | count >> 8)};
-    overflow.push_back(t);
-    return {std::int32_t(overflow.size() - 1), std::int32_t(key | kOverflow)};
-}
-
-ColorTally unpack(const ColorTally& packed, const LargeVector<ColorTally>& overflow) {
-    const auto lo = std::uint32_t(packed.color), hi = std::uint32_t(packed.count);
-    if ((hi & 31) == kOverflow) return overflow[lo];
-    return {std::int32_t(lo & 0xffffff), std::int32_t((hi & 31) << 8 | lo >> 24)};
-}
-
-struct Range {
-    std::ptrdiff_t lo, hi;  // inclusive; empty when lo >= hi
-};
-
-// One step of the work-stack quicksort on [lo, hi]: median-of-three pivot
-// from copies, then the partition. Gives the two ranges in the order they
-// are pushed.
-std::pair<Range, Range> partitionStep(ColorTally* a, std::ptrdiff_t lo, std::ptrdiff_t hi) {
-    std::uint32_t x = keyOf(a[(lo + hi) / 2]), y = keyOf(a[lo]), z = keyOf(a[hi]);
-    if (x < y) std::swap(x, y);
-    if (x > z) {
-        std::swap(x, z);
-        if (x < y) std::swap(x, y);
-    }
-    const std::uint32_t pivot = x;
-    std::ptrdiff_t i = lo - 1, j = hi + 1;
-    // The partition pairs, in order, the elements from the left that are not
-    // below the pivot with those from the right that are not above it, and
-    // swaps each pair until they cross. Long ranges find those elements a
-    // block at a time without branching on each comparison, then swap the
-    // same pairs; the classic loop below takes over from the state after the
-    // last swap, so the result is the classic loop's exactly.
-    constexpr std::ptrdiff_t kBlock = 64;
-    if (hi - lo > 4 * kBlock) {
-        std::ptrdiff_t leftStops[kBlock], rightStops[kBlock];
-        std::ptrdiff_t nl = 0, fl = 0, nr = 0, fr = 0;
-        std::ptrdiff_t nextLeft = lo, nextRight = hi;  // first unexamined from each side
-        for (;;) {
-            if (fl == nl) {
-                if (nextLeft + kBlock > nextRight - (fr == nr ? kBlock : 0)) break;
-                fl = nl = 0;
-                for (std::ptrdiff_t t = 0; t < kBlock; ++t) {
-                    leftStops[nl] = nextLeft + t;
-                    nl += keyOf(a[nextLeft + t]) >= pivot;
-                }
-                nextLeft += kBlock;
-            }
-            if (fr == nr) {
-                if (nextRight - kBlock < nextLeft) break;
-                fr = nr = 0;
-                for (std::ptrdiff_t t = 0; t < kBlock; ++t) {
-                    rightStops[nr] = nextRight - t;
-                    nr += keyOf(a[nextRight - t]) <= pivot;
-                }
-                nextRight -= kBlock;
-            }
-            bool crossed = false;
-            while (fl < nl && fr < nr) {
-                const std::ptrdiff_t l = leftStops[fl], r = rightStops[fr];
-                if (l >= r) {
-                    crossed = true;
-                    break;
-                }
-                std::swap(a[l], a[r]);
-                i = l, j = r;
-                ++fl, ++fr;
-            }
-            if (crossed) break;
-        }
-    }
-    for (;;) {
-        do ++i;
-        while (pivot > keyOf(a[i]));
-        do --j;
-        while (pivot < keyOf(a[j]));
-        if (j <= i) break;
-        std::swap(a[i], a[j]);
-    }
-    return {Range{j + 1, hi}, Range{lo, i - 1}};
-}
-
-// The rest of the sort of one range with the work stack. The stack has
-// room reserved for one pair per element, more than the scheme can need
-// (every pair on it but the top one covers elements no other pair covers,
-// or is the empty right part of a step that set one element aside).
-bool sortRange(ColorTally* a, Range whole, std::vector<Range>& stack) {
-    try {
-        stack.push_back(whole);
-        while (!stack.empty()) {
-            const Range r = stack.back();
-            stack.pop_back();
-            if (r.lo >= r.hi) continue;
-            const auto [right, left] = partitionStep(a, r.lo, r.hi);
-            stack.push_back(right);
-            stack.push_back(left);
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
-}
-
-std::size_t width(Range r) {
-    return r.lo >= r.hi ? 0 : std::size_t(r.hi - r.lo + 1);
-}
-
-}  // namespace
-
-Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work) {
-    const std::size_t n = tallies.size();
-    LargeVector<ColorTally> overflow;
-    if (Outcome<void> got = work.reserve(overflow, n / kPackedCounts + 16); !got) return got;
-    ColorTally* const a = tallies.data();
-    for (std::size_t i = 0; i < n; ++i) a[i] = pack(a[i], overflow);
-    // A refused work area leaves the tallies as they came.
-    auto unpackAll = [&] {
-        for (std::size_t i = 0; i < n; ++i) a[i] = unpack(a[i], overflow);
-    };
-    // Each range is sorted by the same steps whichever thread takes it and
-    // whenever, so the cores share the ranges: a large one is partitioned
-    // once and its two parts go back to the pool, a small one is sorted to
-    // the end by the thread that took it. The order is the one-thread order.
-    const std::size_t parts = n >= (std::size_t{1} << 16) ? coreCount() : 1;
-    const std::size_t large = std::max<std::size_t>(n / (8 * parts), 1 << 14);
-    std::vector<std::vector<Range>> stacks(parts);
-    for (auto& stack : stacks) {
-        if (Outcome<void> got = work.reserve(stack, n + 2); !got) {
-            unpackAll();
-            return got;
-        }
-    }
-    std::mutex lock;
-    std::condition_variable changed;
-    std::vector<Range> pool;
-    // Every large partition adds at most two ranges, and there are fewer
-    // large ranges than n / large at any depth: room for all of them.
-    if (Outcome<void> got = work.reserve(pool, 64 * parts + 64); !got) {
-        unpackAll();
-        return got;
-    }
-    pool.push_back({0, std::ptrdiff_t(n) - 1});
-    std::size_t partitioning = 0;  // threads splitting a large range just now
-    std::atomic<bool> ok = true;
-    auto worker = [&](std::size_t k, std::size_t, std::size_t) {
-        for (;;) {
-            Range r;
-            {
-                std::unique_lock<std::mutex> hold(lock);
-                changed.wait(hold, [&] { return !pool.empty() || partitioning == 0; });
-                if (pool.empty()) return;
-                r = pool.back();
-                pool.pop_back();
-                if (width(r) >= large) ++partitioning;
-            }
-            if (width(r) < large) {
-                if (!sortRange(a, r, stacks[k])) ok = false;
-                continue;
-            }
-            const auto [right, left] = partitionStep(a, r.lo, r.hi);
-            // A part the pool has no room for is sorted here, after the lock
-            // is let go, so the other threads are not kept waiting for it.
-            std::array<Range, 2> unpooled{};
-            std::size_t unpooledCount = 0;
-            {
-                std::lock_guard<std::mutex> hold(lock);
-                for (Range q : {right, left}) {
-                    if (width(q) <= 1) continue;
-                    if (pool.size() < pool.capacity()) {
-                        pool.push_back(q);
-                    } else {
-                        unpooled[unpooledCount++] = q;
-                    }
-                }
-                --partitioning;
-            }
-            changed.notify_all();
-            for (std::size_t i = 0; i < unpooledCount; ++i) {
-                if (!sortRange(a, unpooled[i], stacks[k])) ok = false;
-            }
-        }
-    };
-    inParts(parts, parts, worker);
-    unpackAll();
-    if (!ok) return work.refuse();
-    return {};
-}
-
-namespace {
-
 int channel(std::int32_t color, int shift) {
     return (color >> shift) & 0xff;
 }
@@ -306,37 +85,117 @@ void thin(std::span<ColorTally> t, std::ptrdiff_t first, std::ptrdiff_t step, in
     }
 }
 
+// The colours the thinning kept, in luminance order: the thinned dark end,
+// the middle of the order as it stands, the thinned bright end. Positions
+// and pixel counts are asked for by place in that list.
+class KeptColors {
+  public:
+    KeptColors(LuminanceOrder& order, std::size_t middleStart, std::size_t middleEnd,
+               std::vector<ColorTally> dark, std::vector<ColorTally> bright)
+        : order_(order),
+          middleStart_(middleStart),
+          middleEnd_(middleEnd),
+          dark_(std::move(dark)),
+          bright_(std::move(bright)) {
+        std::erase_if(dark_, [](const ColorTally& t) { return t.count <= 0; });
+        std::erase_if(bright_, [](const ColorTally& t) { return t.count <= 0; });
+        darkBefore_ = sums(dark_);
+        brightBefore_ = sums(bright_);
+        middleBefore_ = order_.countBefore(middleStart_);
+        middlePixels_ = order_.countBefore(middleEnd_) - middleBefore_;
+    }
+
+    std::size_t size() const { return dark_.size() + middle() + bright_.size(); }
+
+    std::int32_t colorAt(std::size_t k) {
+        if (k < dark_.size()) return dark_[k].color;
+        k -= dark_.size();
+        if (k < middle()) return order_.at(middleStart_ + k).color;
+        return bright_[k - middle()].color;
+    }
+
+    // The pixels of the kept colours in front of place k.
+    std::int64_t before(std::size_t k) {
+        if (k <= dark_.size()) return darkBefore_[k];
+        const std::int64_t dark = darkBefore_.back();
+        k -= dark_.size();
+        if (k <= middle()) return dark + order_.countBefore(middleStart_ + k) - middleBefore_;
+        return dark + middlePixels_ + brightBefore_[k - middle()];
+    }
+
+    // The least k in [from, to] with before(k) >= pixels, or to + 1.
+    std::size_t reaching(std::int64_t pixels, std::size_t from, std::size_t to) {
+        const std::int64_t dark = darkBefore_.back();
+        std::size_t found;
+        if (pixels <= dark) {
+            found = std::size_t(std::lower_bound(darkBefore_.begin(), darkBefore_.end(), pixels) -
+                                darkBefore_.begin());
+        } else if (pixels <= dark + middlePixels_) {
+            found = dark_.size() +
+                    order_.reaching(pixels - dark + middleBefore_, middleStart_, middleEnd_) -
+                    middleStart_;
+        } else {
+            const auto at = std::lower_bound(brightBefore_.begin(), brightBefore_.end(),
+                                             pixels - dark - middlePixels_);
+            found = at == brightBefore_.end()
+                        ? size() + 1
+                        : dark_.size() + middle() + std::size_t(at - brightBefore_.begin());
+        }
+        found = std::max(found, from);
+        return found > to ? to + 1 : found;
+    }
+
+  private:
+    std::size_t middle() const { return middleEnd_ - middleStart_; }
+    static std::vector<std::int64_t> sums(const std::vector<ColorTally>& t) {
+        std::vector<std::int64_t> before(t.size() + 1, 0);
+        for (std::size_t i = 0; i < t.size(); ++i) before[i + 1] = before[i] + t[i].count;
+        return before;
+    }
+
+    LuminanceOrder& order_;
+    std::size_t middleStart_, middleEnd_;
+    std::vector<ColorTally> dark_, bright_;
+    std::vector<std::int64_t> darkBefore_, brightBefore_;
+    std::int64_t middleBefore_ = 0, middlePixels_ = 0;
+};
+
+// How narrow the ranges are that the order leaves to be sorted when asked
+// about: the cut asks about a few places in each of a few hundred runs.
+constexpr std::size_t kUnsortedRanges = 512;
+
 }  // namespace
 
 Outcome<void> medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies,
                         std::span<Rgb> palette, WorkArea& work) {
-    if (Outcome<void> sorted = tallySort(tallies, work); !sorted) return sorted;
+    LuminanceOrder order(tallies);
+    if (Outcome<void> sorted = order.partition(work, kUnsortedRanges); !sorted) return sorted;
     const std::size_t n = tallies.size();
     const std::size_t wanted = palette.size();
 
     std::vector<std::int32_t> bounds;
     if (Outcome<void> got = work.obtain(bounds, wanted + 2); !got) return got;
-    // The tallies are in ascending luminance: the dark end (below 10) is a
-    // prefix of them, the bright end (above 260) a suffix.
-    std::ptrdiff_t darkEnd = 0, brightStart = static_cast<std::ptrdiff_t>(n);
-    while (std::size_t(darkEnd) < n &&
-           luminance(static_cast<std::uint32_t>(tallies[std::size_t(darkEnd)].color)) < 10.0f)
-        ++darkEnd;
-    while (brightStart > 0 && luminance(static_cast<std::uint32_t>(
-                                  tallies[std::size_t(brightStart - 1)].color)) > 260.0f)
-        --brightStart;
-    const auto last = static_cast<std::ptrdiff_t>(n) - 1;
-    thin(tallies, 0, 1, 5, [&](std::ptrdiff_t p) { return p < darkEnd; });
-    thin(tallies, last, -1, 10, [&](std::ptrdiff_t p) { return p >= brightStart; });
-
-    // The kept tallies move to the front in their order; the dropped ones
-    // end up behind them.
-    std::size_t m = 0;
+    // The order is ascending luminance: the dark end (below 10) is a prefix
+    // of it, the bright end (above 260) a suffix. Both are thinned apart.
+    std::vector<ColorTally> dark, bright;
     for (std::size_t i = 0; i < n; ++i) {
-        if (tallies[i].count > 0) std::swap(tallies[m++], tallies[i]);
+        const ColorTally t = order.at(i);
+        if (luminance(std::uint32_t(t.color)) >= 10.0f) break;
+        dark.push_back(t);
     }
+    for (std::size_t i = n; i > dark.size(); --i) {
+        const ColorTally t = order.at(i - 1);
+        if (luminance(std::uint32_t(t.color)) <= 260.0f) break;
+        bright.push_back(t);
+    }
+    std::reverse(bright.begin(), bright.end());
+    const std::size_t middleStart = dark.size(), middleEnd = n - bright.size();
+    thin(dark, 0, 1, 5, [&](std::ptrdiff_t p) { return p < std::ptrdiff_t(dark.size()); });
+    thin(bright, std::ptrdiff_t(bright.size()) - 1, -1, 10,
+         [](std::ptrdiff_t p) { return p >= 0; });
+    KeptColors kept(order, middleStart, middleEnd, std::move(dark), std::move(bright));
+    const std::size_t m = kept.size();
     if (m == 0) return {};  // nothing to choose from (no pixels at all)
-    const std::span<const ColorTally> kept = tallies.first(m);
 
     // Runs [bounds[k-1], bounds[k]); the first covers every kept colour and
     // carries the whole pixel count, dropped colours included.
@@ -350,13 +209,12 @@ Outcome<void> medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies,
         if (hi - lo == 1) {
             cut = lo;  // an empty run in front of a single colour
         } else {
+            // The first colour at which the run's pixels reach half its total
+            // (or none: then hi).
             const std::int64_t half = (total + 1) / 2;
-            std::int64_t sum = 0;
-            std::int32_t j = lo;
-            for (; j < hi; ++j) {
-                sum += kept[j].count;
-                if (sum >= half) break;
-            }
+            const auto j = std::int32_t(kept.reaching(kept.before(std::size_t(lo)) + half,
+                                                      std::size_t(lo) + 1, std::size_t(hi)) -
+                                        1);
             cut = j == lo ? lo + 1 : j == hi ? hi - 1 : j;
         }
         bounds[runs + 1] = cut;
@@ -371,14 +229,14 @@ Outcome<void> medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies,
         }
         lo = bounds[widest - 1];
         hi = bounds[widest];
-        total = 0;
-        for (std::int32_t j = lo; j < hi; ++j) total += kept[j].count;
+        total = kept.before(std::size_t(hi)) - kept.before(std::size_t(lo));
     }
 
     for (std::size_t k = 1; k <= wanted; ++k) {
         const std::int32_t start = k <= runs ? bounds[k - 1] : 0;
         const std::int32_t width = k <= runs ? bounds[k] - start : 0;
-        palette[k - 1] = Rgb::fromValue(static_cast<std::uint32_t>(kept[start + width / 2].color));
+        palette[k - 1] =
+            Rgb::fromValue(std::uint32_t(kept.colorAt(std::size_t(start + width / 2))));
     }
     return {};
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The luminance-ordered median cut and its two sorts.
+// The luminance-ordered median cut.
 
 #include <cstdint>
 #include <span>
@@ -10,8 +10,7 @@
 
 namespace kararisu {
 
-// A distinct colour (0x00RRGGBB) with its pixel count. A count of 0 marks a
-// colour dropped by the thinning steps.
+// A distinct colour (0x00RRGGBB) with its pixel count.
 struct ColorTally {
     std::int32_t color = 0;
     std::int32_t count = 0;
@@ -27,16 +26,10 @@ float luminance(std::uint32_t colorValue);
 // the array is left unsorted.
 Outcome<void> colorValueSort(std::span<std::int32_t> values, WorkArea& work);
 
-// Sorts tallies by ascending luminance with the work-stack quicksort: the
-// order it leaves colours of equal luminance in is part of every palette
-// made from it, so its steps are fixed. It sorts in the tallies' own memory.
-Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work);
-
 // Chooses palette.size() colours from more tallies than that (the caller
-// only calls it then). pixelTotal is the image's pixel count. The same
-// colours are left in the tallies: first those kept, in luminance order,
-// then those the thinning dropped, with counts of 0. Writes nothing when a
-// work area was refused.
+// only calls it then), each with a positive count. pixelTotal is the
+// image's pixel count. The same tallies are left, in an order of the cut's
+// own. Writes nothing when a work area was refused.
 Outcome<void> medianCut(std::int64_t pixelTotal, std::span<ColorTally> tallies,
                         std::span<Rgb> palette, WorkArea& work);
 
