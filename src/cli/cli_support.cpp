@@ -208,7 +208,10 @@ bool writeImageOut(Console& console, const std::string& path, const Bitmap& bitm
     if (path == kStandardStream) {
         try {
             if (format == ImageFormat::Bmp) {
-                console.resultBytes(encodeBmp(bitmap));
+                streamBmp(bitmap, [&](std::span<const std::uint8_t> bytes) {
+                    console.resultPart(bytes);
+                });
+                console.flushResult();
                 return true;
             }
             Outcome<LargeVector<std::uint8_t>> png = encodePng(bitmap);

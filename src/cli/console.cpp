@@ -30,8 +30,16 @@ void Console::result(std::string_view line) {
 }
 
 void Console::resultBytes(std::span<const std::uint8_t> bytes) {
-    checkOut(std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size() &&
-             std::fflush(out_) == 0);
+    resultPart(bytes);
+    flushResult();
+}
+
+void Console::resultPart(std::span<const std::uint8_t> bytes) {
+    checkOut(std::fwrite(bytes.data(), 1, bytes.size(), out_) == bytes.size());
+}
+
+void Console::flushResult() {
+    checkOut(std::fflush(out_) == 0);
 }
 
 void Console::text(std::string_view text) {

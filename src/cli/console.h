@@ -29,6 +29,9 @@ class Console {
     void result(std::string_view line);
     // Bytes on standard output (a file written to "-").
     void resultBytes(std::span<const std::uint8_t> bytes);
+    // Part of such bytes; the last part is followed by flushResult().
+    void resultPart(std::span<const std::uint8_t> bytes);
+    void flushResult();
     // Text on standard output as it is (help).
     void text(std::string_view text);
 

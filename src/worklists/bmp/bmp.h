@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -73,6 +74,10 @@ Outcome<Bitmap> loadBmp(const std::string& path);
 // The file bytes of a bitmap: bottom-up, colour table for 1, 4 and 8 bits,
 // bit fields for 5-6-5.
 std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap);
+// The same bytes handed to `send` in order, a row at a time straight from
+// the picture, so that no copy of the file is built.
+void streamBmp(const Bitmap& bitmap,
+               const std::function<void(std::span<const std::uint8_t>)>& send);
 // Writes atomically (see writeFileAtomically): replacing, or only where the
 // name is free.
 Outcome<void> saveBmp(const Bitmap& bitmap, const std::string& path,

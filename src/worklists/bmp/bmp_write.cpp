@@ -62,34 +62,49 @@ std::vector<std::uint8_t> headBytes(const Bitmap& bitmap) {
     return out;
 }
 
+// The file's bytes in order: the head, then each row straight from the
+// picture, the bottom one first.
+template <typename Send>
+void piecesInOrder(const Bitmap& bitmap, const std::vector<std::uint8_t>& head, Send send) {
+    send(std::span<const std::uint8_t>(head));
+    const std::size_t stride = bitmap.stride();
+    for (int y = bitmap.height() - 1; y >= 0 && stride > 0; --y)
+        send(std::span<const std::uint8_t>(bitmap.row(y), stride));
+}
+
 // The head, then the rows from the bottom up, a batch of rows to a call.
 Outcome<void> writeBmpTo(int fd, const Bitmap& bitmap, const std::vector<std::uint8_t>& head) {
-    constexpr int kBatch = IOV_MAX;
+    constexpr std::size_t kBatch = IOV_MAX;
     std::vector<iovec> pieces;
     pieces.reserve(kBatch);
-    pieces.push_back({const_cast<std::uint8_t*>(head.data()), head.size()});
-    const std::size_t stride = bitmap.stride();
-    for (int y = bitmap.height() - 1; y >= 0 && stride > 0; --y) {
-        pieces.push_back({const_cast<std::uint8_t*>(bitmap.row(y)), stride});
-        if (pieces.size() == kBatch) {
-            if (Outcome<void> done = writeFullyFrom(fd, pieces); !done) return done;
-            pieces.clear();
-        }
-    }
+    Outcome<void> done;
+    auto send = [&](std::span<const std::uint8_t> bytes) {
+        if (!done) return;
+        pieces.push_back({const_cast<std::uint8_t*>(bytes.data()), bytes.size()});
+        if (pieces.size() < kBatch) return;
+        done = writeFullyFrom(fd, pieces);
+        pieces.clear();
+    };
+    piecesInOrder(bitmap, head, send);
+    if (!done) return done;
     return writeFullyFrom(fd, pieces);
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap) {
-    std::vector<std::uint8_t> out = headBytes(bitmap);
-    const std::size_t offset = out.size(), stride = bitmap.stride();
-    out.resize(offset + bitmap.byteSize());
-    for (int y = 0; y < bitmap.height() && stride > 0; ++y) {
-        std::uint8_t* dst = out.data() + offset + stride * std::size_t(bitmap.height() - 1 - y);
-        std::memcpy(dst, bitmap.row(y), stride);
-    }
+    std::vector<std::uint8_t> out;
+    const std::vector<std::uint8_t> head = headBytes(bitmap);
+    out.reserve(head.size() + bitmap.byteSize());
+    piecesInOrder(bitmap, head, [&](std::span<const std::uint8_t> bytes) {
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    });
     return out;
+}
+
+void streamBmp(const Bitmap& bitmap,
+               const std::function<void(std::span<const std::uint8_t>)>& send) {
+    piecesInOrder(bitmap, headBytes(bitmap), send);
 }
 
 Outcome<void> saveBmp(const Bitmap& bitmap, const std::string& path, WriteMode mode) {
