@@ -113,7 +113,7 @@ TEST(Refine, MeasuresExactlyWhereBinsHoldManyColoursNearTheirBorders) {
 }
 
 // The median cut's colours of a picture, and the same refined by the plain
-// k-means alone.
+// k-means alone, on the tallies as the refinement weighs them.
 struct Refined {
     std::vector<Rgb> chosen, plain;
 };
@@ -123,7 +123,7 @@ Refined refinedBoth(const Bitmap& b, const std::vector<ColorTally>& t, std::size
     WorkArea work;
     EXPECT_TRUE(medianCut(std::int64_t(b.width()) * b.height(), cut, r.chosen, work));
     r.plain = r.chosen;
-    refinePalette(t, r.plain, 0, n);
+    refinePalette(darkWeighted(t), r.plain, 0, n);
     refineChosen(t, 25, r.chosen);
     return r;
 }
@@ -153,7 +153,8 @@ TEST(Refine, FlatColoursAreTriedAsFixedEntriesAndKeptOnlyWhenCloser) {
     const std::vector<ColorTally> artTally = tallyOf(art);
     for (std::size_t n : {16u, 64u, 200u}) {
         const Refined r = refinedBoth(art, artTally, n);
-        EXPECT_LE(paletteError(artTally, r.chosen), paletteError(artTally, r.plain)) << n;
+        const std::vector<ColorTally> weighed = darkWeighted(artTally);
+        EXPECT_LE(paletteError(weighed, r.chosen), paletteError(weighed, r.plain)) << n;
     }
     // On a photo-like picture fixing its flat patch does not help: refined
     // as ever.

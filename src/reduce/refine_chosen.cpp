@@ -6,9 +6,14 @@
 // also tried as fixed entries, the others refined around them; the palette
 // of the two with the smaller error is kept (photos, with no such colours,
 // are refined as ever).
+//
+// Dark colours weigh more: a night sky keeps its faint texture only with
+// entries close together there.
 #include <algorithm>
+#include <limits>
 
 #include "reduce/fixed_palettes.h"
+#include "reduce/mcut.h"
 #include "reduce/modes.h"
 #include "reduce/refine.h"
 
@@ -78,8 +83,25 @@ void refineAround(std::span<const ColorTally> tallies, const std::vector<Rgb>& h
 
 }  // namespace
 
-void refineChosen(std::span<const ColorTally> tallies, int mode, std::vector<Rgb>& chosen) {
+std::vector<ColorTally> darkWeighted(std::span<const ColorTally> tallies) {
+    constexpr float kDarkUpTo = 32.0f;
+    constexpr float kBlackWeight = 9.0f;
+    std::vector<ColorTally> out(tallies.begin(), tallies.end());
+    for (ColorTally& t : out) {
+        if (t.count <= 0) continue;
+        const float l = luminance(std::uint32_t(t.color));
+        const float weight = 1.0f + (kBlackWeight - 1.0f) * std::max(0.0f, 1.0f - l / kDarkUpTo);
+        const auto quarters = std::int64_t(4.0f * weight + 0.5f);
+        t.count = std::int32_t(std::min<std::int64_t>(std::int64_t(t.count) * quarters,
+                                                      std::numeric_limits<std::int32_t>::max()));
+    }
+    return out;
+}
+
+void refineChosen(std::span<const ColorTally> pictureTallies, int mode, std::vector<Rgb>& chosen) {
     if (chosen.empty()) return;
+    const std::vector<ColorTally> weighted = darkWeighted(pictureTallies);
+    const std::span<const ColorTally> tallies = weighted;
     const std::size_t first = modeInfo(mode).firstChosenEntry();
     const std::vector<Rgb> given = buildPalette(mode, chosen).entries();
     const std::size_t count = chosen.size();
