@@ -187,6 +187,33 @@ TEST(AutoDither, FlatAreasOfThePalettesColoursStayCleanBesideAnEdge) {
     EXPECT_EQ(right, (std::set<unsigned>{1, 2}));
 }
 
+TEST(Dither, TheLastOfTwoHundredAndFiftySixEntriesIsFoundLikeAnyOther) {
+    // The look-up tables keep entry 255 apart from the others. White is
+    // entry 255, the rest dark greys: white takes it everywhere, and a grey
+    // just below white takes it but where the error has gathered.
+    std::vector<Rgb> entries;
+    for (int i = 0; i < 255; ++i) entries.push_back(rgb(i / 2, i / 2, i / 2));
+    entries.push_back(rgb(255, 255, 255));
+    for (const Dither method : {Dither::FloydSteinberg, Dither::Auto}) {
+        for (const bool exact : {false, true}) {
+            for (const std::uint32_t grey : {0xffffffu, 0xfcfcfcu}) {
+                Bitmap picture(300, 600, PixelFormat::Bpp32);
+                for (int y = 0; y < 600; ++y)
+                    for (int x = 0; x < 300; ++x) picture.row32(y)[x] = grey;
+                Bitmap out(300, 600, PixelFormat::Bpp8);
+                out.setPaletteEntries(Palette(entries));
+                ditherOntoPalette(picture, out, method, exact);
+                const std::size_t white = countOf(out, 255);
+                EXPECT_EQ(white + countOf(out, 254), std::size_t{300 * 600}) << int(method);
+                EXPECT_GT(white, std::size_t{300 * 600} * 95 / 100) << int(method) << " " << grey;
+                if (grey == 0xffffffu) {
+                    EXPECT_EQ(white, std::size_t{300 * 600});
+                }
+            }
+        }
+    }
+}
+
 TEST(AutoDither, BusyPicturesAreMatchedWithoutNoise) {
     // Texture of large steps everywhere: no pixel gets a dithered entry.
     Bitmap picture(97, 300, PixelFormat::Bpp32);

@@ -34,11 +34,15 @@ inline constexpr std::array<std::uint32_t, 256> kSpread = [] {
 
 // The matcher's answers kept for every colour asked about, shared by the
 // threads: dithered colours wander around the picture's own, and the same
-// ones are asked for again and again. One byte per colour and a bit saying
-// it is known, laid out with the bits of the three channels interleaved so
+// ones are asked for again and again. One byte per colour, one more than
+// its entry, laid out with the bits of the three channels interleaved so
 // that near colours share cache lines (a 4 × 4 × 4 cube is one line); only
-// the pages of colours asked about are ever backed. Two threads may both
-// search a colour and store the same answer.
+// the pages of colours asked about are ever backed. A byte of 0 is a colour
+// not asked about yet or one of entry 255, which a bit of its own tells.
+// Each answer is the same whoever finds it: two threads may both search a
+// colour, and a bit one sets may be lost to the other's store of its byte
+// of bits, which only means searching again (a locked update would stall
+// the core at every new colour).
 class NearestTable {
   public:
     explicit NearestTable(const ColorMatcher& m) : matcher_(m), table_(kColors + kColors / 8) {}
@@ -47,19 +51,24 @@ class NearestTable {
         const std::uint32_t c = kSpread[(rgb >> 16) & 0xff] << 2 | kSpread[(rgb >> 8) & 0xff] << 1 |
                                 kSpread[rgb & 0xff];
         std::uint8_t* index = table_.get();
-        std::atomic_ref<std::uint64_t> word(
-            reinterpret_cast<std::uint64_t*>(index + kColors)[c >> 6]);
-        const std::uint64_t bit = std::uint64_t{1} << (c & 63);
         std::atomic_ref<std::uint8_t> slot(index[c]);
-        if (word.load(std::memory_order_acquire) & bit) return slot.load(std::memory_order_relaxed);
-        const auto k = std::uint8_t(matcher_.nearest(rgb));
-        slot.store(k, std::memory_order_relaxed);
-        word.fetch_or(bit, std::memory_order_release);
+        if (const unsigned held = slot.load(std::memory_order_relaxed); held != 0) return held - 1;
+        std::atomic_ref<std::uint8_t> last(index[kColors + (c >> 3)]);
+        const auto mark = std::uint8_t(1u << (c & 7));
+        if (last.load(std::memory_order_relaxed) & mark) return kLast;
+        const unsigned k = matcher_.nearest(rgb);
+        if (k == kLast) {
+            last.store(last.load(std::memory_order_relaxed) | mark, std::memory_order_relaxed);
+        } else {
+            slot.store(std::uint8_t(k + 1), std::memory_order_relaxed);
+        }
         return k;
     }
 
     // The matcher itself, not remembered.
     unsigned search(std::uint32_t rgb) const { return matcher_.nearest(rgb); }
+
+    static constexpr unsigned kLast = 255;
 
   private:
     static constexpr std::size_t kColors = std::size_t{1} << 24;
@@ -76,12 +85,14 @@ class NearestTable {
 // and those holding an entry's own colour, are matched colour by colour
 // through NearestTable (so a pixel of an entry's colour that carries no
 // error keeps that entry). On photos the result is within a hundredth of a
-// dB of matching every colour. Filled and shared like NearestTable.
+// dB of matching every colour. Filled and shared like NearestTable: a byte
+// of 0 is a cell not known yet, one matched colour by colour, or one of
+// entry 255, which bits of their own tell apart.
 class CellTable {
   public:
     CellTable(const std::vector<Rgb>& pal, const NearestTable& exact)
         : exact_(exact), table_(kCells + kCells / 8 + kCells / 8) {
-        std::uint8_t* byColour = table_.get() + kCells + kCells / 8;
+        std::uint8_t* byColour = table_.get() + kCells;
         for (const Rgb& p : pal) {
             const std::uint32_t c = cellOf(p.r, p.g, p.b);
             byColour[c >> 3] = std::uint8_t(byColour[c >> 3] | 1u << (c & 7));
@@ -91,23 +102,27 @@ class CellTable {
     unsigned operator()(int r, int g, int b) const {
         const std::uint32_t c = cellOf(r, g, b);
         std::uint8_t* index = table_.get();
-        std::atomic_ref<std::uint64_t> known(
-            reinterpret_cast<std::uint64_t*>(index + kCells)[c >> 6]);
-        const std::uint64_t bit = std::uint64_t{1} << (c & 63);
         std::atomic_ref<std::uint8_t> slot(index[c]);
-        if (known.load(std::memory_order_acquire) & bit)
-            return slot.load(std::memory_order_relaxed);
-        std::atomic_ref<std::uint8_t> byColour(index[kCells + kCells / 8 + (c >> 3)]);
+        if (const unsigned held = slot.load(std::memory_order_relaxed); held != 0) return held - 1;
+        // The palette's cells were marked before any thread started, so a
+        // lost mark is only ever a boundary's, found again.
+        std::atomic_ref<std::uint8_t> byColour(index[kCells + (c >> 3)]);
         const auto mark = std::uint8_t(1u << (c & 7));
         const std::uint32_t rgb = std::uint32_t((r << 16) | (g << 8) | b);
         if (byColour.load(std::memory_order_relaxed) & mark) return exact_(rgb);
+        std::atomic_ref<std::uint8_t> last(index[kCells + kCells / 8 + (c >> 3)]);
+        if (last.load(std::memory_order_relaxed) & mark) return NearestTable::kLast;
         const unsigned k = exact_.search(rgb | 0x010101);
         if (exact_.search(rgb & 0xfefefe) != k) {
-            byColour.fetch_or(mark, std::memory_order_relaxed);
+            byColour.store(byColour.load(std::memory_order_relaxed) | mark,
+                           std::memory_order_relaxed);
             return exact_(rgb);
         }
-        slot.store(std::uint8_t(k), std::memory_order_relaxed);
-        known.fetch_or(bit, std::memory_order_release);
+        if (k == NearestTable::kLast) {
+            last.store(last.load(std::memory_order_relaxed) | mark, std::memory_order_relaxed);
+        } else {
+            slot.store(std::uint8_t(k + 1), std::memory_order_relaxed);
+        }
         return k;
     }
 
@@ -120,27 +135,34 @@ class CellTable {
         return kSpread[r >> 1] << 2 | kSpread[g >> 1] << 1 | kSpread[b >> 1];
     }
     const NearestTable& exact_;
-    // The entry of each cell, the bits of the cells whose entry is known,
-    // and the bits of those matched colour by colour.
+    // One more than the entry of each known cell, then the bits of the
+    // cells matched colour by colour and of those of entry 255.
     LargeBlock table_;
 };
 
-// Whether a colour is one of the palette's: an open hash of the entries'
-// colours, small enough to stay in the core's nearest cache.
+// Whether a colour is one of the palette's, asked at nearly every pixel
+// and nearly always no: a bit for each of 2^16 hashes of a colour, set for
+// the entries' colours, answers most at once from the core's nearest cache;
+// the few colours whose bit is set are looked for among the entries'
+// colours in an open hash.
 class PaletteColours {
   public:
     explicit PaletteColours(const std::vector<Rgb>& pal) {
+        filter_.fill(0);
         slots_.fill(kEmpty);
         for (const Rgb& p : pal) {
             const std::uint32_t v = p.value();
-            std::size_t i = slotOf(v);
+            filter_[hashOf(v) >> 6] |= std::uint64_t{1} << (hashOf(v) & 63);
+            std::size_t i = hashOf(v) & (kSlots - 1);
             while (slots_[i] != kEmpty && slots_[i] != v) i = (i + 1) & (kSlots - 1);
             slots_[i] = v;
         }
     }
 
     bool holds(std::uint32_t rgb) const {
-        for (std::size_t i = slotOf(rgb);; i = (i + 1) & (kSlots - 1)) {
+        const std::uint32_t h = hashOf(rgb);
+        if (((filter_[h >> 6] >> (h & 63)) & 1) == 0) return false;
+        for (std::size_t i = h & (kSlots - 1);; i = (i + 1) & (kSlots - 1)) {
             if (slots_[i] == rgb) return true;
             if (slots_[i] == kEmpty) return false;
         }
@@ -150,7 +172,8 @@ class PaletteColours {
     // Four slots an entry at the most, so that a search ends soon.
     static constexpr std::size_t kSlots = 1024;
     static constexpr std::uint32_t kEmpty = 0xffffffffu;  // no 0x00RRGGBB value
-    static std::size_t slotOf(std::uint32_t rgb) { return (rgb * 2654435761u) >> 22; }
+    static std::uint32_t hashOf(std::uint32_t rgb) { return (rgb * 2654435761u) >> 16; }
+    std::array<std::uint64_t, 1024> filter_;
     std::array<std::uint32_t, kSlots> slots_;
 };
 
