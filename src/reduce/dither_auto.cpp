@@ -9,6 +9,7 @@
 // its entry and passes nothing on, so flat areas of the palette's own
 // colours stay clean. Serpentine rows and clamped colours as in
 // Floyd–Steinberg's.
+#include <array>
 #include <cstdlib>
 
 #include "reduce/dither_tables.h"
@@ -36,34 +37,46 @@ struct Rows {
 // How far each pixel of the middle row departs from the mean of its eight
 // neighbours, over the three channels (edges of the picture repeat their
 // pixels): the neighbours' sum is the three columns' sums less the pixel.
+// The loops run over plain arrays without a choice inside, so the compiler
+// works them several pixels at a time.
 void departures(const Rows& rows, std::vector<int> (&columns)[3], std::vector<int>& out) {
     const std::size_t w = rows.here.size();
+    const std::uint32_t* above = rows.above.data();
+    const std::uint32_t* here = rows.here.data();
+    const std::uint32_t* below = rows.below.data();
     for (int ch = 0; ch < 3; ++ch) {
         const int shift = 16 - 8 * ch;
-        std::vector<int>& column = columns[ch];
+        int* column = columns[ch].data();
         for (std::size_t x = 0; x < w; ++x)
-            column[x] = channelOf(rows.above[x], shift) + channelOf(rows.here[x], shift) +
-                        channelOf(rows.below[x], shift);
+            column[x] =
+                channelOf(above[x], shift) + channelOf(here[x], shift) + channelOf(below[x], shift);
     }
-    for (std::size_t x = 0; x < w; ++x) {
-        const std::size_t l = x > 0 ? x - 1 : 0, r = x + 1 < w ? x + 1 : w - 1;
-        int total = 0;
-        for (int ch = 0; ch < 3; ++ch) {
-            const int c = channelOf(rows.here[x], 16 - 8 * ch);
-            const std::vector<int>& column = columns[ch];
-            total += std::abs(9 * c - column[l] - column[x] - column[r]);
-        }
-        out[x] = (total + 4) / 8;
-    }
+    const int* reds = columns[0].data();
+    const int* greens = columns[1].data();
+    const int* blues = columns[2].data();
+    int* depart = out.data();
+    // Sums of the absolute values are not negative: eighths by a shift.
+    auto at = [&](std::size_t x, std::size_t l, std::size_t r) {
+        const std::uint32_t c = here[x];
+        const int total = std::abs(9 * channelOf(c, 16) - reds[l] - reds[x] - reds[r]) +
+                          std::abs(9 * channelOf(c, 8) - greens[l] - greens[x] - greens[r]) +
+                          std::abs(9 * channelOf(c, 0) - blues[l] - blues[x] - blues[r]);
+        return (total + 4) >> 3;
+    };
+    depart[0] = at(0, 0, std::min<std::size_t>(1, w - 1));
+    for (std::size_t x = 1; x + 1 < w; ++x) depart[x] = at(x, x - 1, x + 1);
+    if (w > 1) depart[w - 1] = at(w - 1, w - 2, w - 1);
 }
+
+// strengthOf for each departure up to kBusy.
+constexpr std::array<int, kBusy + 1> kStrengths = [] {
+    std::array<int, kBusy + 1> strengths{};
+    for (int d = 0; d <= kBusy; ++d)
+        strengths[std::size_t(d)] = d <= kSmooth ? 256 : 256 * (kBusy - d) / (kBusy - kSmooth);
+    return strengths;
+}();
 
 constexpr int kNone[3] = {0, 0, 0};
-
-int strengthOf(int departure) {
-    if (departure <= kSmooth) return 256;
-    if (departure >= kBusy) return 0;
-    return 256 * (kBusy - departure) / (kBusy - kSmooth);
-}
 
 // exact: the band's own rows give the pixels that pass no error on their
 // nearest entry itself; the warm-up rows, like every row without it, take
@@ -94,7 +107,9 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
         departures(rows, columns, strength);
         for (int x = 0; x < w; ++x)
             strength[std::size_t(x)] =
-                clear[std::size_t(x)] ? 0 : strengthOf(strength[std::size_t(x)]);
+                clear[std::size_t(x)]
+                    ? 0
+                    : kStrengths[std::size_t(std::min(strength[std::size_t(x)], kBusy))];
         if (write) pixels.row(y);
         const bool own = write && exact;
         auto ownOf = [&](std::uint32_t c, const int(&src)[3]) -> unsigned {
