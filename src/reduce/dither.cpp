@@ -25,7 +25,7 @@ constexpr int kNone[3] = {0, 0, 0};
 // later), passes no error on and drops what it was given.
 template <typename Pixels>
 void floydSteinbergBand(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& nearest,
-                        int first, int last, Pixels& pixels) {
+                        int first, int last, Pixels pixels) {
     const int w = image.width();
     const bool masked = image.hasTransparency();
     std::vector<std::uint32_t> in(std::size_t(w), 0);

@@ -80,10 +80,11 @@ constexpr int kNone[3] = {0, 0, 0};
 
 // exact: the band's own rows give the pixels that pass no error on their
 // nearest entry itself; the warm-up rows, like every row without it, take
-// the cells' answer.
+// the cells' answer. The pixels' writer is a copy of its own, so that the
+// compiler keeps it in registers past the stores of the pixels.
 template <typename Pixels>
 void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& nearest, int first,
-             int last, bool exact, Pixels& pixels) {
+             int last, bool exact, Pixels pixels) {
     const int w = image.width(), h = image.height();
     const bool masked = image.hasTransparency();
     const PaletteColours held(pal);

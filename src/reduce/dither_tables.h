@@ -198,12 +198,19 @@ inline std::uint8_t clamp8(int v) {
 // absorb (given: the pixel's colour as diffused less its own colour).
 class ResultRows {
   public:
-    explicit ResultRows(Bitmap& dst) : dst_(dst) {}
+    explicit ResultRows(Bitmap& dst) : dst_(dst), bytes_(dst.format() == PixelFormat::Bpp8) {}
     void row(int y) { out_ = dst_.row(y), y_ = y; }
-    void take(int x, unsigned index, bool, const int (&)[3]) { put(dst_, out_, x, y_, index); }
+    void take(int x, unsigned index, bool, const int (&)[3]) {
+        if (bytes_) {
+            out_[x] = std::uint8_t(index);
+        } else {
+            dst_.setIndex(x, y_, index);
+        }
+    }
 
   private:
     Bitmap& dst_;
+    bool bytes_;  // a byte a pixel
     std::uint8_t* out_ = nullptr;
     int y_ = 0;
 };
