@@ -153,7 +153,7 @@ TEST(Refine, FlatColoursAreTriedAsFixedEntriesAndKeptOnlyWhenCloser) {
     const std::vector<ColorTally> artTally = tallyOf(art);
     for (std::size_t n : {16u, 64u, 200u}) {
         const Refined r = refinedBoth(art, artTally, n);
-        const std::vector<ColorTally> weighed = darkWeighted(artTally);
+        const LargeVector<ColorTally> weighed = darkWeighted(artTally);
         EXPECT_LE(paletteError(weighed, r.chosen), paletteError(weighed, r.plain)) << n;
     }
     // On a photo-like picture fixing its flat patch does not help: refined

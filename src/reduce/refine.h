@@ -12,6 +12,7 @@
 
 #include "reduce/dither.h"
 #include "reduce/mcut.h"
+#include "support/large_buffer.h"
 #include "worklists/bitmap.h"
 #include "worklists/palette.h"
 
@@ -36,8 +37,9 @@ RefineReport refinePalette(std::span<const ColorTally> tallies, std::vector<Rgb>
 // The tallies as the refinement of chosen colours weighs them: the counts
 // of dark colours multiplied, up to nine times for black, falling to once
 // at luminance 32, all in quarters. The same error is seen more in a dark
-// area than in a bright one.
-std::vector<ColorTally> darkWeighted(std::span<const ColorTally> tallies);
+// area than in a bright one. In large pages: a photo's million colours
+// would otherwise cost more in page faults than in weighing.
+LargeVector<ColorTally> darkWeighted(std::span<const ColorTally> tallies);
 
 // Refines the colours chosen for an adaptive mode where the mode's palette
 // puts them, with the mode's system colours and fillers in place; dark

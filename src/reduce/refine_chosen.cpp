@@ -83,10 +83,10 @@ void refineAround(std::span<const ColorTally> tallies, const std::vector<Rgb>& h
 
 }  // namespace
 
-std::vector<ColorTally> darkWeighted(std::span<const ColorTally> tallies) {
+LargeVector<ColorTally> darkWeighted(std::span<const ColorTally> tallies) {
     constexpr float kDarkUpTo = 32.0f;
     constexpr float kBlackWeight = 9.0f;
-    std::vector<ColorTally> out(tallies.begin(), tallies.end());
+    LargeVector<ColorTally> out(tallies.begin(), tallies.end());
     for (ColorTally& t : out) {
         if (t.count <= 0) continue;
         const float l = luminance(std::uint32_t(t.color));
@@ -100,7 +100,7 @@ std::vector<ColorTally> darkWeighted(std::span<const ColorTally> tallies) {
 
 void refineChosen(std::span<const ColorTally> pictureTallies, int mode, std::vector<Rgb>& chosen) {
     if (chosen.empty()) return;
-    const std::vector<ColorTally> weighted = darkWeighted(pictureTallies);
+    const LargeVector<ColorTally> weighted = darkWeighted(pictureTallies);
     const std::span<const ColorTally> tallies = weighted;
     const std::size_t first = modeInfo(mode).firstChosenEntry();
     const std::vector<Rgb> given = buildPalette(mode, chosen).entries();
