@@ -131,9 +131,7 @@ class KeptColors {
             found = std::size_t(std::lower_bound(darkBefore_.begin(), darkBefore_.end(), pixels) -
                                 darkBefore_.begin());
         } else if (pixels <= dark + middlePixels_) {
-            found = dark_.size() +
-                    order_.reaching(pixels - dark + middleBefore_, middleStart_, middleEnd_) -
-                    middleStart_;
+            found = dark_.size() + order_.reaching(pixels - dark + middleBefore_) - middleStart_;
         } else {
             const auto at = std::lower_bound(brightBefore_.begin(), brightBefore_.end(),
                                              pixels - dark - middlePixels_);

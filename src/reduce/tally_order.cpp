@@ -288,26 +288,19 @@ std::int64_t LuminanceOrder::countBefore(std::size_t i) {
     return pixels;
 }
 
-std::size_t LuminanceOrder::reaching(std::int64_t pixels, std::size_t from, std::size_t to) {
+std::size_t LuminanceOrder::reaching(std::int64_t pixels) {
     // The first piece boundary with that many pixels in front; the place
     // lies after the start of the piece before it.
     const auto boundary =
         std::lower_bound(pieces_.begin(), pieces_.end(), pixels,
                          [](const Piece& p, std::int64_t v) { return p.before < v; });
-    std::size_t found;
-    if (boundary == pieces_.end()) {
-        found = a_.size() + 1;
-    } else if (boundary == pieces_.begin()) {
-        found = 0;
-    } else {
-        const std::size_t p = std::size_t(boundary - pieces_.begin()) - 1;
-        sortPiece(p);
-        found = pieces_[p].start;
-        std::int64_t sum = pieces_[p].before;
-        while (sum < pixels) sum += countAt(found++);
-    }
-    found = std::max(found, from);
-    return found > to ? to + 1 : found;
+    if (boundary == pieces_.end()) return a_.size() + 1;
+    if (boundary == pieces_.begin()) return 0;
+    const std::size_t p = std::size_t(boundary - pieces_.begin()) - 1;
+    sortPiece(p);
+    std::size_t found = pieces_[p].start;
+    for (std::int64_t sum = pieces_[p].before; sum < pixels;) sum += countAt(found++);
+    return found;
 }
 
 Outcome<void> tallySort(std::span<ColorTally> tallies, WorkArea& work) {

@@ -46,8 +46,8 @@ class LuminanceOrder {
     ColorTally at(std::size_t i);
     // The pixels of sorted positions [0, i).
     std::int64_t countBefore(std::size_t i);
-    // The least i in [from, to] with countBefore(i) >= pixels, or to + 1.
-    std::size_t reaching(std::int64_t pixels, std::size_t from, std::size_t to);
+    // The least i with countBefore(i) >= pixels, or size() + 1.
+    std::size_t reaching(std::int64_t pixels);
 
   private:
     struct Piece {
