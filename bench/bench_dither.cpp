@@ -51,6 +51,9 @@ void BM_DitherFloydSteinberg(benchmark::State& state) {
 void BM_DitherOrdered(benchmark::State& state) {
     dither(state, Dither::Ordered);
 }
+void BM_DitherAuto(benchmark::State& state) {
+    dither(state, Dither::Auto);
+}
 
 void sizes(benchmark::internal::Benchmark* b) {
     b->Args({1000, 1000})->Args({2000, 2000})->Args({4224, 2850})->Unit(benchmark::kMillisecond);
@@ -60,3 +63,4 @@ void sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_DitherFloydSteinberg)->Apply(sizes);
 BENCHMARK(BM_DitherOrdered)->Apply(sizes);
+BENCHMARK(BM_DitherAuto)->Apply(sizes);

@@ -127,7 +127,7 @@ void orderedRows(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
 
 }  // namespace
 
-void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool exact) {
+void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method) {
     if (!isPaletted(dst.format()) || image.width() != dst.width() || image.height() != dst.height())
         throw std::invalid_argument("dithering needs a paletted bitmap of the picture's size");
     if (image.isEmpty()) return;
@@ -157,12 +157,12 @@ void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool exa
         });
         return;
     }
-    const CellTable cells(pal, nearest);
+    const CellTable cells(nearest);
     inParts(parts, bands, [&](std::size_t, std::size_t b0, std::size_t b1) {
         for (std::size_t b = b0; b < b1; ++b) {
             // Every band warms up on its own, however the parts are cut.
             if (method == Dither::Auto) {
-                adaptiveDiffusionBand(image, dst, pal, cells, rowOf(b), rowOf(b + 1), exact);
+                adaptiveDiffusionBand(image, dst, pal, cells, rowOf(b), rowOf(b + 1));
             } else {
                 ResultRows rows(dst);
                 floydSteinbergBand(image, pal, cells, rowOf(b), rowOf(b + 1), rows);
@@ -172,6 +172,36 @@ void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool exa
 }
 
 namespace dithering {
+
+unsigned CellTable::lookUp(int r, int g, int b) const {
+    const std::uint32_t c = cellOf(r, g, b);
+    std::uint8_t* index = table_.get();
+    std::atomic_ref<std::uint8_t> slot(index[c]);
+    if (const unsigned held = slot.load(std::memory_order_relaxed); held != 0) return held - 1;
+    std::atomic_ref<std::uint8_t> byColour(index[kCells + (c >> 3)]);
+    const auto mark = std::uint8_t(1u << (c & 7));
+    const std::uint32_t rgb = std::uint32_t((r << 16) | (g << 8) | b);
+    if (byColour.load(std::memory_order_relaxed) & mark) return colours_(rgb);
+    std::atomic_ref<std::uint8_t> last(index[kCells + kCells / 8 + (c >> 3)]);
+    if (last.load(std::memory_order_relaxed) & mark) return NearestTable::kLast;
+    unsigned cube[8];
+    const int r0 = r & ~1, g0 = g & ~1, b0 = b & ~1;
+    colours_.searchCube(r0, g0, b0, cube);
+    if (std::all_of(cube + 1, cube + 8, [&](unsigned k) { return k == cube[0]; })) {
+        if (cube[0] == NearestTable::kLast) {
+            last.store(last.load(std::memory_order_relaxed) | mark, std::memory_order_relaxed);
+        } else {
+            slot.store(std::uint8_t(cube[0] + 1), std::memory_order_relaxed);
+        }
+        return cube[0];
+    }
+    for (int k = 0; k < 8; ++k)
+        colours_.remember(
+            std::uint32_t(((r0 + (k >> 2)) << 16) | ((g0 + ((k >> 1) & 1)) << 8) | (b0 + (k & 1))),
+            cube[k]);
+    byColour.store(byColour.load(std::memory_order_relaxed) | mark, std::memory_order_relaxed);
+    return cube[4 * (r & 1) + 2 * (g & 1) + (b & 1)];
+}
 
 void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,
                           const CellTable& nearest, int first, int last,

@@ -20,10 +20,8 @@ enum class Dither { None, FloydSteinberg, Ordered, Auto };
 // palette. The rows are cut into bands by the picture's height alone, so the
 // result is the same on any number of cores. Floyd–Steinberg starts each
 // band below the first with the error of the eight rows above it, computed
-// again but not written, so the seams do not show.
-// exact: the auto dither gives the pixels that pass no error on their
-// nearest entry itself, as the survey's matching does, not the answer for
-// their cell of 2 × 2 × 2 colours; the other methods do not look.
-void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method, bool exact = false);
+// again but not written, so the seams do not show. A pixel that carries no
+// error takes its colour's nearest entry, as the survey's matching gives it.
+void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method);
 
 }  // namespace kararisu

@@ -68,23 +68,28 @@ void departures(const Rows& rows, std::vector<int> (&columns)[3], std::vector<in
     if (w > 1) depart[w - 1] = at(w - 1, w - 2, w - 1);
 }
 
-// strengthOf for each departure up to kBusy.
-constexpr std::array<int, kBusy + 1> kStrengths = [] {
-    std::array<int, kBusy + 1> strengths{};
-    for (int d = 0; d <= kBusy; ++d)
-        strengths[std::size_t(d)] = d <= kSmooth ? 256 : 256 * (kBusy - d) / (kBusy - kSmooth);
-    return strengths;
-}();
+// The strength for a departure: 256 up to kSmooth, falling in a straight
+// line to none at kBusy. The division by kBusy - kSmooth is done by a
+// multiplication and a shift, which the compiler works several pixels at a
+// time; the two agree on every departure.
+constexpr int strengthOf(int departure) {
+    return std::clamp(((kBusy - departure) * 683) >> 4, 0, 256);
+}
+static_assert(kBusy - kSmooth == 6, "strengthOf divides by 6");
+static_assert([] {
+    for (int d = 0; d <= 3 * 255; ++d)
+        if (strengthOf(d) != std::clamp(256 * (kBusy - d) / (kBusy - kSmooth), 0, 256))
+            return false;
+    return true;
+}());
 
 constexpr int kNone[3] = {0, 0, 0};
 
-// exact: the band's own rows give the pixels that pass no error on their
-// nearest entry itself; the warm-up rows, like every row without it, take
-// the cells' answer. The pixels' writer is a copy of its own, so that the
-// compiler keeps it in registers past the stores of the pixels.
+// The pixels' writer is a copy of its own, so that the compiler keeps it
+// in registers past the stores of the pixels.
 template <typename Pixels>
 void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& nearest, int first,
-             int last, bool exact, Pixels pixels) {
+             int last, Pixels pixels) {
     const int w = image.width(), h = image.height();
     const bool masked = image.hasTransparency();
     const PaletteColours held(pal);
@@ -106,16 +111,9 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
         image.readColorValues(std::min(y + 1, h - 1), rows.below.data());
         if (masked) image.readTransparency(y, clear.data());
         departures(rows, columns, strength);
-        for (int x = 0; x < w; ++x)
-            strength[std::size_t(x)] =
-                clear[std::size_t(x)]
-                    ? 0
-                    : kStrengths[std::size_t(std::min(strength[std::size_t(x)], kBusy))];
+        for (std::size_t x = 0; x < std::size_t(w); ++x)
+            strength[x] = clear[x] ? 0 : strengthOf(strength[x]);
         if (write) pixels.row(y);
-        const bool own = write && exact;
-        auto ownOf = [&](std::uint32_t c, const int(&src)[3]) -> unsigned {
-            return own ? nearest.exact(c) : nearest(src[0], src[1], src[2]);
-        };
         const int dir = (y & 1) ? -1 : 1;
         int x = dir > 0 ? 0 : w - 1;
         for (int n = 0; n < w; ++n, x += dir) {
@@ -125,7 +123,8 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
             // Transparent and busy pixels take their nearest entry and
             // pass nothing on.
             if (s == 0) {
-                if (write) pixels.take(x, ownOf(c, src), !clear[std::size_t(x)], kNone);
+                if (write)
+                    pixels.take(x, nearest(src[0], src[1], src[2]), !clear[std::size_t(x)], kNone);
                 continue;
             }
             int* e = cur.data() + 3 * std::size_t(x + 1);
@@ -140,9 +139,9 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
             const bool moved = t[0] != src[0] || t[1] != src[1] || t[2] != src[2];
             unsigned k;
             if (!moved) {
-                k = ownOf(c, src);
+                k = nearest(src[0], src[1], src[2]);
             } else if (held.holds(c)) {
-                if (write) pixels.take(x, ownOf(c, src), true, kNone);
+                if (write) pixels.take(x, nearest(src[0], src[1], src[2]), true, kNone);
                 continue;
             } else {
                 k = nearest(t[0], t[1], t[2]);
@@ -171,16 +170,16 @@ void diffuse(const Bitmap& image, const std::vector<Rgb>& pal, const CellTable& 
 }  // namespace
 
 void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
-                           const CellTable& nearest, int first, int last, bool exact) {
+                           const CellTable& nearest, int first, int last) {
     ResultRows rows(dst);
-    diffuse(image, pal, nearest, first, last, exact, rows);
+    diffuse(image, pal, nearest, first, last, rows);
 }
 
 void adaptiveDiffusionDemand(const Bitmap& image, const std::vector<Rgb>& pal,
                              const CellTable& nearest, int first, int last,
                              std::vector<Demand>& demand) {
     DemandSums sums(demand);
-    diffuse(image, pal, nearest, first, last, false, sums);
+    diffuse(image, pal, nearest, first, last, sums);
 }
 
 }  // namespace kararisu::dithering

@@ -48,30 +48,44 @@ class NearestTable {
     explicit NearestTable(const ColorMatcher& m) : matcher_(m), table_(kColors + kColors / 8) {}
 
     unsigned operator()(std::uint32_t rgb) const {
-        const std::uint32_t c = kSpread[(rgb >> 16) & 0xff] << 2 | kSpread[(rgb >> 8) & 0xff] << 1 |
-                                kSpread[rgb & 0xff];
+        const std::uint32_t c = indexOf(rgb);
         std::uint8_t* index = table_.get();
         std::atomic_ref<std::uint8_t> slot(index[c]);
         if (const unsigned held = slot.load(std::memory_order_relaxed); held != 0) return held - 1;
         std::atomic_ref<std::uint8_t> last(index[kColors + (c >> 3)]);
-        const auto mark = std::uint8_t(1u << (c & 7));
-        if (last.load(std::memory_order_relaxed) & mark) return kLast;
+        if (last.load(std::memory_order_relaxed) & std::uint8_t(1u << (c & 7))) return kLast;
         const unsigned k = matcher_.nearest(rgb);
-        if (k == kLast) {
-            last.store(last.load(std::memory_order_relaxed) | mark, std::memory_order_relaxed);
-        } else {
-            slot.store(std::uint8_t(k + 1), std::memory_order_relaxed);
-        }
+        remember(rgb, k);
         return k;
     }
 
-    // The matcher itself, not remembered.
-    unsigned search(std::uint32_t rgb) const { return matcher_.nearest(rgb); }
+    // Keeps k as the answer for the colour 0x00RRGGBB.
+    void remember(std::uint32_t rgb, unsigned k) const {
+        const std::uint32_t c = indexOf(rgb);
+        std::uint8_t* index = table_.get();
+        if (k == kLast) {
+            std::atomic_ref<std::uint8_t> last(index[kColors + (c >> 3)]);
+            last.store(last.load(std::memory_order_relaxed) | std::uint8_t(1u << (c & 7)),
+                       std::memory_order_relaxed);
+        } else {
+            std::atomic_ref<std::uint8_t>(index[c]).store(std::uint8_t(k + 1),
+                                                          std::memory_order_relaxed);
+        }
+    }
+
+    // The matcher's answers for a cube of 2 x 2 x 2 colours, not remembered.
+    void searchCube(int r, int g, int b, unsigned (&nearest)[8]) const {
+        matcher_.nearestOfCube(r, g, b, nearest);
+    }
 
     static constexpr unsigned kLast = 255;
 
   private:
     static constexpr std::size_t kColors = std::size_t{1} << 24;
+    static std::uint32_t indexOf(std::uint32_t rgb) {
+        return kSpread[(rgb >> 16) & 0xff] << 2 | kSpread[(rgb >> 8) & 0xff] << 1 |
+               kSpread[rgb & 0xff];
+    }
     const ColorMatcher& matcher_;
     LargeBlock table_;
 };
@@ -80,61 +94,33 @@ class NearestTable {
 // picture's own, are matched by cells of 2 × 2 × 2 colours: the look-up is
 // what the diffusion waits on at every pixel, and this table (2 MiB) mostly
 // stays in the core's cache where one of every colour (16 MiB) does not. A
-// cell whose two opposite corners have the same nearest entry takes that
-// entry for all its colours; the few cells on a boundary between entries,
-// and those holding an entry's own colour, are matched colour by colour
-// through NearestTable (so a pixel of an entry's colour that carries no
-// error keeps that entry). On photos the result is within a hundredth of a
-// dB of matching every colour. Filled and shared like NearestTable: a byte
-// of 0 is a cell not known yet, one matched colour by colour, or one of
-// entry 255, which bits of their own tell apart.
+// cell whose eight colours all have the same nearest entry takes that entry
+// for all of them; the few on a boundary between entries are answered
+// colour by colour through NearestTable, which is given their eight
+// answers at once. Every answer is the colour's own nearest entry. Filled
+// and shared like NearestTable: a byte of 0 is a cell not known yet, one
+// matched colour by colour, or one of entry 255, which bits of their own
+// tell apart.
 class CellTable {
   public:
-    CellTable(const std::vector<Rgb>& pal, const NearestTable& exact)
-        : exact_(exact), table_(kCells + kCells / 8 + kCells / 8) {
-        std::uint8_t* byColour = table_.get() + kCells;
-        for (const Rgb& p : pal) {
-            const std::uint32_t c = cellOf(p.r, p.g, p.b);
-            byColour[c >> 3] = std::uint8_t(byColour[c >> 3] | 1u << (c & 7));
-        }
-    }
+    explicit CellTable(const NearestTable& colours)
+        : colours_(colours), table_(kCells + kCells / 8 + kCells / 8) {}
 
     unsigned operator()(int r, int g, int b) const {
-        const std::uint32_t c = cellOf(r, g, b);
-        std::uint8_t* index = table_.get();
-        std::atomic_ref<std::uint8_t> slot(index[c]);
-        if (const unsigned held = slot.load(std::memory_order_relaxed); held != 0) return held - 1;
-        // The palette's cells were marked before any thread started, so a
-        // lost mark is only ever a boundary's, found again.
-        std::atomic_ref<std::uint8_t> byColour(index[kCells + (c >> 3)]);
-        const auto mark = std::uint8_t(1u << (c & 7));
-        const std::uint32_t rgb = std::uint32_t((r << 16) | (g << 8) | b);
-        if (byColour.load(std::memory_order_relaxed) & mark) return exact_(rgb);
-        std::atomic_ref<std::uint8_t> last(index[kCells + kCells / 8 + (c >> 3)]);
-        if (last.load(std::memory_order_relaxed) & mark) return NearestTable::kLast;
-        const unsigned k = exact_.search(rgb | 0x010101);
-        if (exact_.search(rgb & 0xfefefe) != k) {
-            byColour.store(byColour.load(std::memory_order_relaxed) | mark,
-                           std::memory_order_relaxed);
-            return exact_(rgb);
-        }
-        if (k == NearestTable::kLast) {
-            last.store(last.load(std::memory_order_relaxed) | mark, std::memory_order_relaxed);
-        } else {
-            slot.store(std::uint8_t(k + 1), std::memory_order_relaxed);
-        }
-        return k;
+        const std::uint8_t held = std::atomic_ref<std::uint8_t>(table_.get()[cellOf(r, g, b)])
+                                      .load(std::memory_order_relaxed);
+        return held != 0 ? held - 1u : lookUp(r, g, b);
     }
-
-    // The entry nearest to 0x00RRGGBB, not by cells.
-    unsigned exact(std::uint32_t rgb) const { return exact_(rgb); }
 
   private:
     static constexpr std::size_t kCells = std::size_t{1} << 21;
-    std::uint32_t cellOf(int r, int g, int b) const {
+    // The answer for a cell not known yet, or one answered colour by colour
+    // (dither.cpp): out of the diffusion's loop, which it would crowd.
+    unsigned lookUp(int r, int g, int b) const;
+    static std::uint32_t cellOf(int r, int g, int b) {
         return kSpread[r >> 1] << 2 | kSpread[g >> 1] << 1 | kSpread[b >> 1];
     }
-    const NearestTable& exact_;
+    const NearestTable& colours_;
     // One more than the entry of each known cell, then the bits of the
     // cells matched colour by colour and of those of entry 255.
     LargeBlock table_;
@@ -238,11 +224,9 @@ class DemandSums {
 };
 
 // Rows [first, last) of a band by the error diffusion that dithers only
-// where it helps, warmed up like Floyd–Steinberg's (dither_auto.cpp);
-// exact: the pixels that pass no error on take their nearest entry itself,
-// not the cells' answer.
+// where it helps, warmed up like Floyd–Steinberg's (dither_auto.cpp).
 void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
-                           const CellTable& nearest, int first, int last, bool exact);
+                           const CellTable& nearest, int first, int last);
 // Rows [first, last) of a band by Floyd–Steinberg, each pixel summed into
 // its entry's demand (dither.cpp).
 void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,

@@ -131,10 +131,10 @@ Outcome<Bitmap> reduceOnto(const Bitmap& image, int mode, const std::vector<Rgb>
     } else {
         // The auto dither passes an error on from nearly every pixel of a
         // smooth photo, so matching every pixel first would be wasted: the
-        // few that pass nothing on get their nearest entry exactly, as the
-        // matching would give it.
+        // few that pass nothing on get their nearest entry from the dither,
+        // as the matching would give it.
         survey.release();
-        ditherOntoPalette(image, result, dither, dither == Dither::Auto);
+        ditherOntoPalette(image, result, dither);
     }
     if (info.matchingMode != mode) {
         const Palette final = buildPalette(mode, chosen);

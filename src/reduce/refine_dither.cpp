@@ -53,8 +53,8 @@ void refineForDither(const Bitmap& image, int mode, std::vector<Rgb>& chosen, Di
     const int sampled = (bands + every - 1) / every;
     for (int round = 0; round < kRounds; ++round) {
         const ColorMatcher matcher{Palette(entries)};
-        const dithering::NearestTable exact(matcher);
-        const dithering::CellTable cells(entries, exact);
+        const dithering::NearestTable colours(matcher);
+        const dithering::CellTable cells(colours);
         // Each part sums its own bands; whole numbers joined in order give
         // the same sums however the bands were shared.
         const std::size_t parts = std::min<std::size_t>(coreCount(), std::size_t(sampled));

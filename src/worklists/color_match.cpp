@@ -235,6 +235,39 @@ unsigned ColorMatcher::nearest(std::uint32_t rgb) const {
     return bestIndex;
 }
 
+// A cube of 2 x 2 x 2 colours from even ones lies inside one cell (cells
+// are 8 colours wide), whose candidates hold the nearest entry of each of
+// its colours; scanned in index order with a strict comparison, as in
+// nearest(), each colour's first best is its lowest-index nearest.
+void ColorMatcher::nearestOfCube(int r, int g, int b, unsigned (&nearest)[8]) const {
+    if (empty_ || byProjection_) {
+        for (int k = 0; k < 8; ++k)
+            nearest[k] =
+                empty_ ? 0 : nearestByProjection(r + (k >> 2), g + ((k >> 1) & 1), b + (k & 1));
+        return;
+    }
+    constexpr int shift = 8 - kCellBits;
+    const int cell = ((r >> shift) << (2 * kCellBits)) | ((g >> shift) << kCellBits) | (b >> shift);
+    const Entry* e = candidates_.data() + cellStart_[cell];
+    const Entry* end = candidates_.data() + cellEnd_[cell];
+    std::int32_t best[8];
+    unsigned bestIndex[8] = {};
+    std::fill(std::begin(best), std::end(best), INT32_MAX);
+    for (; e != end; ++e) {
+        // The distances to the cube's colours, the eight lanes alike, so
+        // the compiler works them side by side.
+        for (int k = 0; k < 8; ++k) {
+            const int dr = e->r - r - (k >> 2), dg = e->g - g - ((k >> 1) & 1),
+                      db = e->b - b - (k & 1);
+            const std::int32_t d = dr * dr + dg * dg + db * db;
+            const bool better = d < best[k];
+            best[k] = better ? d : best[k];
+            bestIndex[k] = better ? e->index : bestIndex[k];
+        }
+    }
+    std::copy(std::begin(bestIndex), std::end(bestIndex), std::begin(nearest));
+}
+
 namespace {
 
 void matchRows(const Bitmap& src, Bitmap& dst, const ColorMatcher& matcher, int y0, int y1) {

@@ -21,6 +21,10 @@ class ColorMatcher {
     explicit ColorMatcher(const Palette& palette);
     // Index of the entry nearest to 0x00RRGGBB (the top byte is ignored).
     unsigned nearest(std::uint32_t rgb) const;
+    // The nearest entries of the eight colours of the cube from (r, g, b),
+    // all three even, to (r + 1, g + 1, b + 1), in one search: the one of
+    // (r + dr, g + dg, b + db) at nearest[4 dr + 2 dg + db].
+    void nearestOfCube(int r, int g, int b, unsigned (&nearest)[8]) const;
 
   private:
     static constexpr int kCellBits = 5;  // 32 x 32 x 32 cells of 8^3 colours
