@@ -174,33 +174,30 @@ void ditherOntoPalette(const Bitmap& image, Bitmap& dst, Dither method) {
 namespace dithering {
 
 unsigned CellTable::lookUp(int r, int g, int b) const {
-    const std::uint32_t c = cellOf(r, g, b);
-    std::uint8_t* index = table_.get();
-    std::atomic_ref<std::uint8_t> slot(index[c]);
-    if (const unsigned held = slot.load(std::memory_order_relaxed); held != 0) return held - 1;
-    std::atomic_ref<std::uint8_t> byColour(index[kCells + (c >> 3)]);
-    const auto mark = std::uint8_t(1u << (c & 7));
-    const std::uint32_t rgb = std::uint32_t((r << 16) | (g << 8) | b);
-    if (byColour.load(std::memory_order_relaxed) & mark) return colours_(rgb);
-    std::atomic_ref<std::uint8_t> last(index[kCells + kCells / 8 + (c >> 3)]);
-    if (last.load(std::memory_order_relaxed) & mark) return NearestTable::kLast;
+    std::atomic_ref<std::uint16_t> cell(cells()[cellOf(r, g, b)]);
+    const unsigned known = cell.load(std::memory_order_acquire);
+    if (known == kByColour) return colours_(std::uint32_t((r << 16) | (g << 8) | b));
+    if (known != 0) return (*this)(r, g, b);  // another thread filled it meanwhile
     unsigned cube[8];
     const int r0 = r & ~1, g0 = g & ~1, b0 = b & ~1;
     colours_.searchCube(r0, g0, b0, cube);
     if (std::all_of(cube + 1, cube + 8, [&](unsigned k) { return k == cube[0]; })) {
-        if (cube[0] == NearestTable::kLast) {
-            last.store(last.load(std::memory_order_relaxed) | mark, std::memory_order_relaxed);
-        } else {
-            slot.store(std::uint8_t(cube[0] + 1), std::memory_order_relaxed);
-        }
+        cell.store(std::uint16_t(cube[0] + 1), std::memory_order_release);
         return cube[0];
     }
-    for (int k = 0; k < 8; ++k)
-        colours_.remember(
-            std::uint32_t(((r0 + (k >> 2)) << 16) | ((g0 + ((k >> 1) & 1)) << 8) | (b0 + (k & 1))),
-            cube[k]);
-    byColour.store(byColour.load(std::memory_order_relaxed) | mark, std::memory_order_relaxed);
-    return cube[4 * (r & 1) + 2 * (g & 1) + (b & 1)];
+    if (const unsigned block = blocksUsed_.fetch_add(1, std::memory_order_relaxed);
+        block < kBlocks) {
+        std::uint8_t* answers = answers_.get() + 8 * std::size_t(block);
+        for (int k = 0; k < 8; ++k) answers[k] = std::uint8_t(cube[k]);
+        cell.store(std::uint16_t(kFirstBlock + block), std::memory_order_release);
+    } else {
+        for (int k = 0; k < 8; ++k)
+            colours_.remember(std::uint32_t(((r0 + (k >> 2)) << 16) | ((g0 + ((k >> 1) & 1)) << 8) |
+                                            (b0 + (k & 1))),
+                              cube[k]);
+        cell.store(std::uint16_t(kByColour), std::memory_order_release);
+    }
+    return cube[cornerOf(r, g, b)];
 }
 
 void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,

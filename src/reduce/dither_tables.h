@@ -92,38 +92,54 @@ class NearestTable {
 
 // Floyd–Steinberg's colours, which wander by the error around the
 // picture's own, are matched by cells of 2 × 2 × 2 colours: the look-up is
-// what the diffusion waits on at every pixel, and this table (2 MiB) mostly
-// stays in the core's cache where one of every colour (16 MiB) does not. A
-// cell whose eight colours all have the same nearest entry takes that entry
-// for all of them; the few on a boundary between entries are answered
-// colour by colour through NearestTable, which is given their eight
-// answers at once. Every answer is the colour's own nearest entry. Filled
-// and shared like NearestTable: a byte of 0 is a cell not known yet, one
-// matched colour by colour, or one of entry 255, which bits of their own
-// tell apart.
+// what the diffusion waits on at every pixel, and this table (4 MiB) mostly
+// stays in the processor's cache where one of every colour (16 MiB) does
+// not. A cell whose eight colours all have the same nearest entry holds
+// that entry; a cell on a boundary between entries holds the place of its
+// eight answers in a block of its own (a photo's dithered colours meet a
+// third of the time in a few ten thousand such cells, too many to go to
+// the colour table for each). Every answer is the colour's own nearest
+// entry. Filled as the colours are asked for and shared by the threads: two
+// threads may both fill a cell, with the same answer; a boundary cell's
+// answers are written before the cell names them.
 class CellTable {
   public:
     explicit CellTable(const NearestTable& colours)
-        : colours_(colours), table_(kCells + kCells / 8 + kCells / 8) {}
+        : colours_(colours), cells_(kCells * sizeof(std::uint16_t)), answers_(8 * kBlocks) {}
 
     unsigned operator()(int r, int g, int b) const {
-        const std::uint8_t held = std::atomic_ref<std::uint8_t>(table_.get()[cellOf(r, g, b)])
-                                      .load(std::memory_order_relaxed);
-        return held != 0 ? held - 1u : lookUp(r, g, b);
+        const unsigned held = std::atomic_ref<std::uint16_t>(cells()[cellOf(r, g, b)])
+                                  .load(std::memory_order_acquire);
+        if (held - 1u < 256u) return held - 1u;
+        if (held - kFirstBlock < kBlocks)
+            return answers_.get()[8 * (held - kFirstBlock) + cornerOf(r, g, b)];
+        return lookUp(r, g, b);
     }
 
   private:
     static constexpr std::size_t kCells = std::size_t{1} << 21;
-    // The answer for a cell not known yet, or one answered colour by colour
-    // (dither.cpp): out of the diffusion's loop, which it would crowd.
+    // What a cell holds: 0 not known yet; 1-256 one more than the entry of
+    // all its colours; from kFirstBlock the block of its answers; kByColour
+    // its colours matched through NearestTable, once the blocks ran out.
+    static constexpr unsigned kFirstBlock = 257;
+    static constexpr unsigned kByColour = 0xffff;
+    static constexpr unsigned kBlocks = kByColour - kFirstBlock;
+
+    // A cell not known yet, or one matched colour by colour (dither.cpp):
+    // out of the diffusion's loop, which it would crowd.
     unsigned lookUp(int r, int g, int b) const;
+    std::uint16_t* cells() const { return reinterpret_cast<std::uint16_t*>(cells_.get()); }
     static std::uint32_t cellOf(int r, int g, int b) {
         return kSpread[r >> 1] << 2 | kSpread[g >> 1] << 1 | kSpread[b >> 1];
     }
+    static unsigned cornerOf(int r, int g, int b) {
+        return unsigned(4 * (r & 1) + 2 * (g & 1) + (b & 1));
+    }
+
     const NearestTable& colours_;
-    // One more than the entry of each known cell, then the bits of the
-    // cells matched colour by colour and of those of entry 255.
-    LargeBlock table_;
+    LargeBlock cells_;
+    LargeBlock answers_;  // eight entries a block, one per colour of the cell
+    mutable std::atomic<unsigned> blocksUsed_ = 0;
 };
 
 // Whether a colour is one of the palette's, asked at nearly every pixel
