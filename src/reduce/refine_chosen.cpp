@@ -89,7 +89,12 @@ LargeVector<ColorTally> darkWeighted(std::span<const ColorTally> tallies) {
     LargeVector<ColorTally> out(tallies.begin(), tallies.end());
     for (ColorTally& t : out) {
         if (t.count <= 0) continue;
-        const float l = luminance(std::uint32_t(t.color));
+        // Every weight of the luminance is at least 0.144, so a colour
+        // whose channels sum to 223 or more is not dark: most of a photo's
+        // colours are told so without working out their luminance.
+        const auto c = std::uint32_t(t.color);
+        const bool bright = ((c >> 16) & 0xff) + ((c >> 8) & 0xff) + (c & 0xff) >= 223;
+        const float l = bright ? kDarkUpTo : luminance(c);
         const float weight = 1.0f + (kBlackWeight - 1.0f) * std::max(0.0f, 1.0f - l / kDarkUpTo);
         const auto quarters = std::int64_t(4.0f * weight + 0.5f);
         t.count = std::int32_t(std::min<std::int64_t>(std::int64_t(t.count) * quarters,
