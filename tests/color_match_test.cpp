@@ -7,6 +7,22 @@
 
 using namespace kararisu;
 
+namespace {
+
+// The cube search answers each of its eight colours as the brute force does.
+void expectCubeAgrees(const ColorMatcher& matcher, const Palette& palette, std::uint32_t c) {
+    const int r = int(c >> 16) & 0xfe, g = int(c >> 8) & 0xfe, b = int(c) & 0xfe;
+    unsigned cube[8];
+    matcher.nearestOfCube(r, g, b, cube);
+    for (int k = 0; k < 8; ++k) {
+        const auto colour =
+            std::uint32_t(((r + (k >> 2)) << 16) | ((g + ((k >> 1) & 1)) << 8) | (b + (k & 1)));
+        ASSERT_EQ(cube[k], nearestBruteForce(palette, colour)) << std::hex << colour;
+    }
+}
+
+}  // namespace
+
 // Random palettes with many duplicate entries and near ties, every query
 // answered as the brute force answers it.
 TEST(ColorMatch, AgreesWithBruteForceOnRandomPalettesWithDuplicates) {
@@ -28,6 +44,7 @@ TEST(ColorMatch, AgreesWithBruteForceOnRandomPalettesWithDuplicates) {
         for (int q = 0; q < 3000; ++q) {
             const std::uint32_t c = rng() & 0xffffff;
             ASSERT_EQ(matcher.nearest(c), nearestBruteForce(palette, c)) << "round " << round;
+            if (q % 8 == 0) expectCubeAgrees(matcher, palette, c);
         }
     }
 }
@@ -70,6 +87,7 @@ TEST(ColorMatch, AgreesWithBruteForceOnLinePalettes) {
         for (int q = 0; q < 20000; ++q) {
             const std::uint32_t c = rng() & 0xffffff;
             ASSERT_EQ(matcher.nearest(c), nearestBruteForce(palette, c)) << std::hex << c;
+            if (q % 8 == 0) expectCubeAgrees(matcher, palette, c);
         }
         // Colours exactly between two entries.
         for (std::uint32_t c : {0x808080u, 0x7f7f80u, 0x000000u, 0xffffffu, 0x0a0b0cu}) {

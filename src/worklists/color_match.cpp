@@ -7,6 +7,10 @@
 #include <stdexcept>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kararisu {
 
 unsigned nearestBruteForce(const Palette& palette, std::uint32_t rgb) {
@@ -250,22 +254,47 @@ void ColorMatcher::nearestOfCube(int r, int g, int b, unsigned (&nearest)[8]) co
     const int cell = ((r >> shift) << (2 * kCellBits)) | ((g >> shift) << kCellBits) | (b >> shift);
     const Entry* e = candidates_.data() + cellStart_[cell];
     const Entry* end = candidates_.data() + cellEnd_[cell];
+#if defined(__SSE2__)
+    // Each channel is one of two distances from the cube's colours: the
+    // eight distances, four a register, are compared side by side.
+    __m128i bestLow = _mm_set1_epi32(INT32_MAX), bestHigh = bestLow;
+    __m128i indexLow = _mm_setzero_si128(), indexHigh = indexLow;
+    for (; e != end; ++e) {
+        const int dr = e->r - r, dg = e->g - g, db = e->b - b;
+        const int g0 = dg * dg, g1 = (dg - 1) * (dg - 1), b0 = db * db, b1 = (db - 1) * (db - 1);
+        // Lanes from the lowest: (g, b), (g, b + 1), (g + 1, b), (g + 1, b + 1).
+        const __m128i greenBlue = _mm_set_epi32(g1 + b1, g1 + b0, g0 + b1, g0 + b0);
+        const __m128i low = _mm_add_epi32(greenBlue, _mm_set1_epi32(dr * dr));
+        const __m128i high = _mm_add_epi32(greenBlue, _mm_set1_epi32((dr - 1) * (dr - 1)));
+        const __m128i index = _mm_set1_epi32(int(e->index));
+        const __m128i nearerLow = _mm_cmplt_epi32(low, bestLow);
+        const __m128i nearerHigh = _mm_cmplt_epi32(high, bestHigh);
+        bestLow = _mm_or_si128(_mm_and_si128(nearerLow, low), _mm_andnot_si128(nearerLow, bestLow));
+        bestHigh =
+            _mm_or_si128(_mm_and_si128(nearerHigh, high), _mm_andnot_si128(nearerHigh, bestHigh));
+        indexLow =
+            _mm_or_si128(_mm_and_si128(nearerLow, index), _mm_andnot_si128(nearerLow, indexLow));
+        indexHigh =
+            _mm_or_si128(_mm_and_si128(nearerHigh, index), _mm_andnot_si128(nearerHigh, indexHigh));
+    }
+    alignas(16) std::uint32_t found[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(found), indexLow);
+    _mm_store_si128(reinterpret_cast<__m128i*>(found + 4), indexHigh);
+    std::copy(std::begin(found), std::end(found), std::begin(nearest));
+#else
     std::int32_t best[8];
     unsigned bestIndex[8] = {};
     std::fill(std::begin(best), std::end(best), INT32_MAX);
     for (; e != end; ++e) {
-        // The distances to the cube's colours, the eight lanes alike, so
-        // the compiler works them side by side.
         for (int k = 0; k < 8; ++k) {
             const int dr = e->r - r - (k >> 2), dg = e->g - g - ((k >> 1) & 1),
                       db = e->b - b - (k & 1);
             const std::int32_t d = dr * dr + dg * dg + db * db;
-            const bool better = d < best[k];
-            best[k] = better ? d : best[k];
-            bestIndex[k] = better ? e->index : bestIndex[k];
+            if (d < best[k]) best[k] = d, bestIndex[k] = e->index;
         }
     }
     std::copy(std::begin(bestIndex), std::end(bestIndex), std::begin(nearest));
+#endif
 }
 
 namespace {
