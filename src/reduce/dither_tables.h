@@ -96,10 +96,10 @@ class NearestTable {
 // stays in the processor's cache where one of every colour (16 MiB) does
 // not. A cell whose eight colours all have the same nearest entry holds
 // that entry; a cell on a boundary between entries holds the place of its
-// eight answers in a block of its own (a photo's dithered colours meet a
-// third of the time in a few ten thousand such cells, too many to go to
-// the colour table for each). Every answer is the colour's own nearest
-// entry. Filled as the colours are asked for and shared by the threads: two
+// eight answers in a block of its own (a photo's dithered colours fall into
+// such cells a third of the time, a few tens of thousands of them: too
+// often to go to the colour table each time). Every answer is the colour's
+// own nearest entry. Filled as the colours are asked for and shared by the threads: two
 // threads may both fill a cell, with the same answer; a boundary cell's
 // answers are written before the cell names them.
 class CellTable {
