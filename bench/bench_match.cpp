@@ -1,5 +1,6 @@
 // Colour matching of a photo-like image onto a 256-entry palette drawn from
-// its own colours: the fast matcher against the plain loop over every entry.
+// its own colours: the fast matcher against the plain loop over every entry,
+// and the matcher's set-up.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -56,8 +57,18 @@ void BM_BruteForceCopy(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * w * h);
 }
 
+// Setting the matcher up, which every reduction and every dither pays once.
+void BM_ColorMatcherSetUp(benchmark::State& state) {
+    const Palette palette = adaptivePalette(bench::photoImage(1000, 1000));
+    for (auto _ : state) {
+        const ColorMatcher matcher(palette);
+        benchmark::DoNotOptimize(matcher.nearest(0x808080));
+    }
+}
+
 }  // namespace
 
+BENCHMARK(BM_ColorMatcherSetUp)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorMatchedCopy)
     ->Args({1000, 1000})
     ->Args({4000, 3000})

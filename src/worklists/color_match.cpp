@@ -80,28 +80,27 @@ ColorMatcher::ColorMatcher(const Palette& palette) {
     if (empty_) return;
     // Coarse cells first; each fine cell's candidates are a subset of its
     // coarse cell's (its bound is no larger and its boxes lie inside), so
-    // only those are tested.
-    constexpr int coarseBits = kCellBits - 1;
-    constexpr int coarseSide = 256 >> coarseBits;
-    // All coarse lists in one block, reserved for the most they can hold
-    // (only what is written is ever backed by memory).
-    constexpr std::size_t coarseCells = std::size_t{1} << (3 * coarseBits);
-    Entries coarse;
-    coarse.reserve(coarseCells * all.size());
-    std::vector<std::uint32_t> coarseStart(coarseCells + 1);
-    for (int cr = 0; cr < (1 << coarseBits); ++cr)
-        for (int cg = 0; cg < (1 << coarseBits); ++cg)
-            for (int cb = 0; cb < (1 << coarseBits); ++cb) {
-                const std::size_t cell =
-                    std::size_t((cr << (2 * coarseBits)) | (cg << coarseBits) | cb);
-                coarseStart[cell] = std::uint32_t(coarse.size());
-                collect(all.data(), all.data() + all.size(), cr * coarseSide, cg * coarseSide,
-                        cb * coarseSide, coarseSide, coarse);
-            }
-    coarseStart[coarseCells] = std::uint32_t(coarse.size());
-    if (coarse.size() / coarseCells <= 48) {
+    // only those are tested. The cells are shared between the cores, each
+    // part's lists in a block of its own, reserved for the most they can
+    // hold (only what is written is ever backed by memory).
+    const std::size_t parts = coreCount();
+    std::vector<Entries> coarse(parts);
+    std::vector<std::uint32_t> coarseStart(kCoarseCells);
+    inParts(parts, kCoarseCells, [&](std::size_t part, std::size_t first, std::size_t last) {
+        Entries& lists = coarse[part];
+        lists.reserve((last - first) * all.size());
+        for (std::size_t cell = first; cell < last; ++cell) {
+            coarseStart[cell] = std::uint32_t(lists.size());
+            const int cr = int(cell >> (2 * kCoarseBits)),
+                      cg = int(cell >> kCoarseBits) & kCoarseMask, cb = int(cell) & kCoarseMask;
+            collect(all.data(), all.data() + all.size(), cr * kCoarseSide, cg * kCoarseSide,
+                    cb * kCoarseSide, kCoarseSide, lists);
+        }
+    });
+    std::size_t listed = 0;
+    for (const Entries& lists : coarse) listed += lists.size();
+    if (listed / kCoarseCells <= 48) {
         // A fine cell's candidates are among its coarse cell's.
-        candidates_.reserve(8 * coarse.size());
         buildCells(coarse, coarseStart);
         return;
     }
@@ -144,26 +143,49 @@ ColorMatcher::ColorMatcher(const Palette& palette) {
     }
 }
 
-void ColorMatcher::buildCells(const Entries& coarse,
+void ColorMatcher::buildCells(const std::vector<Entries>& coarse,
                               const std::vector<std::uint32_t>& coarseStart) {
-    constexpr int coarseBits = kCellBits - 1;
     constexpr int side = 256 >> kCellBits;
-    for (int cr = 0; cr < (1 << coarseBits); ++cr)
-        for (int cg = 0; cg < (1 << coarseBits); ++cg)
-            for (int cb = 0; cb < (1 << coarseBits); ++cb) {
-                const std::size_t c =
-                    std::size_t((cr << (2 * coarseBits)) | (cg << coarseBits) | cb);
-                const Entry* first = coarse.data() + coarseStart[c];
-                const Entry* last = coarse.data() + coarseStart[c + 1];
-                for (int k = 0; k < 8; ++k) {
-                    const int fr = 2 * cr + (k >> 2), fg = 2 * cg + ((k >> 1) & 1),
-                              fb = 2 * cb + (k & 1);
-                    const int cell = (fr << (2 * kCellBits)) | (fg << kCellBits) | fb;
-                    cellStart_[cell] = std::uint32_t(candidates_.size());
-                    collect(first, last, fr * side, fg * side, fb * side, side, candidates_);
-                    cellEnd_[cell] = std::uint32_t(candidates_.size());
-                }
-            }
+    const std::size_t parts = coarse.size();
+    // The fine cells of each part's coarse cells, joined in order after.
+    std::vector<Entries> fine(parts);
+    auto fineCellsOf = [](std::size_t coarseCell, auto each) {
+        const int cr = int(coarseCell >> (2 * kCoarseBits)),
+                  cg = int(coarseCell >> kCoarseBits) & kCoarseMask,
+                  cb = int(coarseCell) & kCoarseMask;
+        for (int k = 0; k < 8; ++k) {
+            const int fr = 2 * cr + (k >> 2), fg = 2 * cg + ((k >> 1) & 1), fb = 2 * cb + (k & 1);
+            each((fr << (2 * kCellBits)) | (fg << kCellBits) | fb, fr, fg, fb);
+        }
+    };
+    inParts(parts, kCoarseCells, [&](std::size_t part, std::size_t first, std::size_t last) {
+        const Entries& lists = coarse[part];
+        Entries& out = fine[part];
+        out.reserve(8 * lists.size());
+        for (std::size_t c = first; c < last; ++c) {
+            const Entry* from = lists.data() + coarseStart[c];
+            const Entry* to = lists.data() + (c + 1 < last ? coarseStart[c + 1] : lists.size());
+            fineCellsOf(c, [&](int cell, int fr, int fg, int fb) {
+                cellStart_[std::size_t(cell)] = std::uint32_t(out.size());
+                collect(from, to, fr * side, fg * side, fb * side, side, out);
+                cellEnd_[std::size_t(cell)] = std::uint32_t(out.size());
+            });
+        }
+    });
+    std::size_t total = 0;
+    for (const Entries& part : fine) total += part.size();
+    candidates_.reserve(total);
+    for (std::size_t part = 0; part < parts; ++part) {
+        const auto base = std::uint32_t(candidates_.size());
+        candidates_.insert(candidates_.end(), fine[part].begin(), fine[part].end());
+        // The same cut of the coarse cells as inParts made.
+        for (std::size_t c = kCoarseCells * part / parts; c < kCoarseCells * (part + 1) / parts;
+             ++c)
+            fineCellsOf(c, [&](int cell, int, int, int) {
+                cellStart_[std::size_t(cell)] += base;
+                cellEnd_[std::size_t(cell)] += base;
+            });
+    }
 }
 
 // Outward from the query's place along the axis. The squared distance to an

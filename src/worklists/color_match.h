@@ -29,6 +29,12 @@ class ColorMatcher {
   private:
     static constexpr int kCellBits = 5;  // 32 x 32 x 32 cells of 8^3 colours
     static constexpr int kCells = 1 << (3 * kCellBits);
+    // Coarse cells of 2 x 2 x 2 cells, whose candidates the cells' are
+    // chosen from.
+    static constexpr int kCoarseBits = kCellBits - 1;
+    static constexpr int kCoarseMask = (1 << kCoarseBits) - 1;
+    static constexpr int kCoarseSide = 256 >> kCoarseBits;
+    static constexpr std::size_t kCoarseCells = std::size_t{1} << (3 * kCoarseBits);
     struct Entry {
         std::int32_t r, g, b;
         std::uint32_t index;
@@ -36,7 +42,10 @@ class ColorMatcher {
     using Entries = LargeVector<Entry>;
     static void collect(const Entry* begin, const Entry* end, int r0, int g0, int b0, int side,
                         Entries& out);
-    void buildCells(const Entries& coarse, const std::vector<std::uint32_t>& coarseStart);
+    // The cells' candidates from the coarse cells' lists, cut between the
+    // cores as the lists were.
+    void buildCells(const std::vector<Entries>& coarse,
+                    const std::vector<std::uint32_t>& coarseStart);
     unsigned nearestByProjection(int r, int g, int b) const;
 
     bool empty_ = true;
