@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <set>
 
 #include "reduce/dither.h"
@@ -191,7 +192,8 @@ double worstMean(const Bitmap& out) {
 }
 
 Bitmap matched(const Bitmap& picture, const std::vector<Rgb>& entries, Dither method) {
-    Bitmap out(picture.width(), picture.height(), PixelFormat::Bpp4);
+    Bitmap out(picture.width(), picture.height(),
+               entries.size() <= 16 ? PixelFormat::Bpp4 : PixelFormat::Bpp8);
     out.setPaletteEntries(Palette(entries));
     if (method == Dither::None) {
         WorkArea work;
@@ -305,6 +307,55 @@ TEST(DitherPalette, EntriesMoveOutToTheColoursTheDiffusionCannotReach) {
     std::vector<Rgb> same = inner;
     refineForDither(ramp, 4, same, Dither::Ordered);
     EXPECT_EQ(same, inner);
+}
+
+// How far a dithered picture is off as the eye sees it: the squares of the
+// error summed over blocks of 4 x 4 pixels, per channel.
+double blockError(const Bitmap& picture, const Bitmap& out) {
+    double total = 0;
+    for (int y0 = 0; y0 < picture.height(); y0 += 4)
+        for (int x0 = 0; x0 < picture.width(); x0 += 4)
+            for (int shift : {16, 8, 0}) {
+                double sum = 0;
+                for (int y = y0; y < std::min(y0 + 4, picture.height()); ++y)
+                    for (int x = x0; x < std::min(x0 + 4, picture.width()); ++x)
+                        sum += double((out.pixelValue(x, y) >> shift) & 0xff) -
+                               double((picture.row32(y)[x] >> shift) & 0xff);
+                total += sum * sum;
+            }
+    return total;
+}
+
+TEST(DitherPalette, MovedEntriesAreKeptOnlyWhereTheDitherLooksCloser) {
+    // A smooth gradient of three channels at 256 colours: the refinement's
+    // palette already suits the diffusion, and the entries the errors push
+    // out only overshoot (the dithered picture was once four times as far
+    // off).
+    const int w = 320, h = 240;
+    Bitmap gradient(w, h, PixelFormat::Bpp32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double u = double(x) / (w - 1), v = double(y) / (h - 1);
+            gradient.row32(y)[x] =
+                rgb(int(255 * (0.15 + 0.7 * u) + 0.5), int(255 * (0.2 + 0.6 * v * v) + 0.5),
+                    int(255 * (0.5 + 0.4 * std::sin(3.0 * u + 2.0 * v)) + 0.5))
+                    .value();
+        }
+    test::RecordingMonitor monitor;
+    test::RecordingReporter reporter;
+    CollectingSink sink;
+    WorkArea work{&reporter};
+    RunContext ctx{monitor, reporter, sink, work, false};
+    std::vector<ReductionTarget> t = {{"g.bmp", "/x/g.bmp", &gradient, {}}};
+    ReductionSettings refined{0, 256, "256", true, Dither::None};
+    ASSERT_EQ(individualReduction(t, refined, ctx), RunEnd::Completed);
+    std::vector<Rgb> given;
+    for (unsigned k = 0; k < 256; ++k)
+        given.push_back(sink.results().back().bitmap.palette().at(k));
+    std::vector<Rgb> moved = given;
+    refineForDither(gradient, 0, moved, Dither::FloydSteinberg);
+    EXPECT_LE(blockError(gradient, matched(gradient, moved, Dither::FloydSteinberg)),
+              blockError(gradient, matched(gradient, given, Dither::FloydSteinberg)));
 }
 
 TEST(Dither, EnginesDitherEveryKindOfPaletteAndSayItInTheLabel) {

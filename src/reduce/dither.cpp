@@ -200,11 +200,13 @@ unsigned CellTable::lookUp(int r, int g, int b) const {
     return cube[cornerOf(r, g, b)];
 }
 
-void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,
-                          const CellTable& nearest, int first, int last,
-                          std::vector<Demand>& demand) {
-    DemandSums sums(demand);
-    floydSteinbergBand(image, pal, nearest, first, last, sums);
+void floydSteinbergSample(const Bitmap& image, const std::vector<Rgb>& pal,
+                          const CellTable& nearest, int first, int last, SampleSums& sums) {
+    std::vector<std::uint32_t> source(std::size_t(image.width()));
+    std::vector<std::int64_t> open(3 * std::size_t((image.width() + 3) / 4), 0);
+    SampleCounter counter(image, pal, sums.demand, source, open, sums.blockError);
+    floydSteinbergBand(image, pal, nearest, first, last, counter);
+    counter.close();
 }
 
 }  // namespace dithering

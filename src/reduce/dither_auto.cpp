@@ -175,11 +175,13 @@ void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<R
     diffuse(image, pal, nearest, first, last, rows);
 }
 
-void adaptiveDiffusionDemand(const Bitmap& image, const std::vector<Rgb>& pal,
-                             const CellTable& nearest, int first, int last,
-                             std::vector<Demand>& demand) {
-    DemandSums sums(demand);
-    diffuse(image, pal, nearest, first, last, sums);
+void adaptiveDiffusionSample(const Bitmap& image, const std::vector<Rgb>& pal,
+                             const CellTable& nearest, int first, int last, SampleSums& sums) {
+    std::vector<std::uint32_t> source(std::size_t(image.width()));
+    std::vector<std::int64_t> open(3 * std::size_t((image.width() + 3) / 4), 0);
+    SampleCounter counter(image, pal, sums.demand, source, open, sums.blockError);
+    diffuse(image, pal, nearest, first, last, counter);
+    counter.close();
 }
 
 }  // namespace kararisu::dithering

@@ -224,32 +224,71 @@ struct Demand {
     std::int64_t pixels = 0;
 };
 
-class DemandSums {
+// The pixels' part of SampleSums: each entry's demand, and the errors of
+// the blocks of the row of blocks open (three sums a block), which close
+// into blockError when the rows move on to the next row of blocks.
+class SampleCounter {
   public:
-    explicit DemandSums(std::vector<Demand>& demand) : demand_(demand) {}
-    void row(int) {}
-    void take(int, unsigned index, bool opaque, const int (&given)[3]) {
+    SampleCounter(const Bitmap& image, const std::vector<Rgb>& pal, std::vector<Demand>& demand,
+                  std::vector<std::uint32_t>& source, std::vector<std::int64_t>& open,
+                  std::int64_t& blockError)
+        : image_(image),
+          pal_(pal),
+          demand_(demand),
+          source_(source),
+          open_(open),
+          blockError_(blockError) {}
+
+    void row(int y) {
+        if (y % 4 == 0) close();
+        image_.readColorValues(y, source_.data());
+    }
+    void take(int x, unsigned index, bool opaque, const int (&given)[3]) {
         if (!opaque) return;
         Demand& d = demand_[index];
         for (int ch = 0; ch < 3; ++ch) d.given[ch] += given[ch];
         ++d.pixels;
+        const Rgb p = pal_[index];
+        const std::uint32_t c = source_[std::size_t(x)];
+        std::int64_t* block = open_.data() + 3 * std::size_t(x / 4);
+        block[0] += p.r - channelOf(c, 16);
+        block[1] += p.g - channelOf(c, 8);
+        block[2] += p.b - channelOf(c, 0);
+    }
+    void close() {
+        for (std::int64_t& sum : open_) blockError_ += sum * sum, sum = 0;
     }
 
   private:
+    const Bitmap& image_;
+    const std::vector<Rgb>& pal_;
     std::vector<Demand>& demand_;
+    std::vector<std::uint32_t>& source_;  // the row's own colours
+    std::vector<std::int64_t>& open_;
+    std::int64_t& blockError_;
 };
+
+// What a diffusion of sampled rows tells about its palette: the error each
+// entry was asked to absorb, and how far the picture as the eye sees it is
+// off. The eye sees a dither's mean over a few pixels: blockError sums,
+// over blocks of 4 × 4 pixels (from rows and columns of multiples of 4) and
+// channels, the square of the error summed over the block.
+struct SampleSums {
+    std::vector<Demand> demand;
+    std::int64_t blockError = 0;
+};
+
+// Adds to sums what the pixels of rows [first, last) give, first a multiple
+// of 4. Floyd–Steinberg's (dither.cpp) or the auto dither's
+// (dither_auto.cpp), warmed up as in the bands.
+void floydSteinbergSample(const Bitmap& image, const std::vector<Rgb>& pal,
+                          const CellTable& nearest, int first, int last, SampleSums& sums);
+void adaptiveDiffusionSample(const Bitmap& image, const std::vector<Rgb>& pal,
+                             const CellTable& nearest, int first, int last, SampleSums& sums);
 
 // Rows [first, last) of a band by the error diffusion that dithers only
 // where it helps, warmed up like Floyd–Steinberg's (dither_auto.cpp).
 void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<Rgb>& pal,
                            const CellTable& nearest, int first, int last);
-// Rows [first, last) of a band by Floyd–Steinberg, each pixel summed into
-// its entry's demand (dither.cpp).
-void floydSteinbergDemand(const Bitmap& image, const std::vector<Rgb>& pal,
-                          const CellTable& nearest, int first, int last,
-                          std::vector<Demand>& demand);
-void adaptiveDiffusionDemand(const Bitmap& image, const std::vector<Rgb>& pal,
-                             const CellTable& nearest, int first, int last,
-                             std::vector<Demand>& demand);
 
 }  // namespace kararisu::dithering

@@ -7,7 +7,9 @@
 // error its pixels were given: where the errors around an entry cancel it
 // stays, where they all push one way (outwards, at the edges of the
 // colours) it follows them. Half, because the errors change as the entries
-// move, and a whole step overshoots.
+// move, and a whole step overshoots. Of the palettes on the way, the one
+// whose diffusion leaves the least error in the means of small blocks is
+// kept.
 #include <algorithm>
 #include <cmath>
 
@@ -51,39 +53,58 @@ void refineForDither(const Bitmap& image, int mode, std::vector<Rgb>& chosen, Di
     const std::int64_t pixels = std::int64_t(image.width()) * h;
     const int every = int(std::clamp<std::int64_t>(pixels / kSamplePixels, 1, bands));
     const int sampled = (bands + every - 1) / every;
-    for (int round = 0; round < kRounds; ++round) {
-        const ColorMatcher matcher{Palette(entries)};
+    // What a diffusion of the sample onto the entries gives; each part sums
+    // its own bands, and whole numbers joined in order give the same sums
+    // however the bands were shared.
+    auto sample = [&](const std::vector<Rgb>& onto) {
+        const ColorMatcher matcher{Palette(onto)};
         const dithering::NearestTable colours(matcher);
         const dithering::CellTable cells(colours);
-        // Each part sums its own bands; whole numbers joined in order give
-        // the same sums however the bands were shared.
         const std::size_t parts = std::min<std::size_t>(coreCount(), std::size_t(sampled));
-        std::vector<std::vector<Demand>> demands(parts, std::vector<Demand>(entries.size()));
+        std::vector<dithering::SampleSums> sums(parts);
+        for (dithering::SampleSums& part : sums) part.demand.resize(onto.size());
         inParts(parts, std::size_t(sampled), [&](std::size_t part, std::size_t b0, std::size_t b1) {
             for (std::size_t b = b0; b < b1; ++b) {
                 const int y0 = int(b) * every * kSampleRows, y1 = std::min(h, y0 + kSampleRows);
                 if (method == Dither::Auto) {
-                    dithering::adaptiveDiffusionDemand(image, entries, cells, y0, y1,
-                                                       demands[part]);
+                    dithering::adaptiveDiffusionSample(image, onto, cells, y0, y1, sums[part]);
                 } else {
-                    dithering::floydSteinbergDemand(image, entries, cells, y0, y1, demands[part]);
+                    dithering::floydSteinbergSample(image, onto, cells, y0, y1, sums[part]);
                 }
             }
         });
-        for (std::size_t k = first; k < first + count; ++k) {
-            Demand d;
-            for (const std::vector<Demand>& part : demands) {
-                for (int ch = 0; ch < 3; ++ch) d.given[ch] += part[k].given[ch];
-                d.pixels += part[k].pixels;
+        dithering::SampleSums total;
+        total.demand.resize(onto.size());
+        for (const dithering::SampleSums& part : sums) {
+            total.blockError += part.blockError;
+            for (std::size_t k = 0; k < onto.size(); ++k) {
+                for (int ch = 0; ch < 3; ++ch)
+                    total.demand[k].given[ch] += part.demand[k].given[ch];
+                total.demand[k].pixels += part.demand[k].pixels;
             }
+        }
+        return total;
+    };
+    // The entries move round by round; the palette kept is the one whose
+    // diffusion the eye sees nearest to the picture, the entries as given
+    // among them: on a smooth gradient that a k-means already covers, the
+    // moves only overshoot.
+    std::vector<Rgb> best = entries;
+    std::int64_t bestError = INT64_MAX;
+    for (int round = 0;; ++round) {
+        const dithering::SampleSums sums = sample(entries);
+        if (sums.blockError < bestError) bestError = sums.blockError, best = entries;
+        if (round == kRounds) break;
+        for (std::size_t k = first; k < first + count; ++k) {
+            const Demand& d = sums.demand[k];
             if (d.pixels == 0) continue;
             entries[k] = Rgb{movedBy(entries[k].r, d.given[0], d.pixels),
                              movedBy(entries[k].g, d.given[1], d.pixels),
                              movedBy(entries[k].b, d.given[2], d.pixels)};
         }
     }
-    std::copy(entries.begin() + std::ptrdiff_t(first),
-              entries.begin() + std::ptrdiff_t(first + count), chosen.begin());
+    std::copy(best.begin() + std::ptrdiff_t(first), best.begin() + std::ptrdiff_t(first + count),
+              chosen.begin());
 }
 
 }  // namespace kararisu
