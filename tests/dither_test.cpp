@@ -11,6 +11,7 @@
 
 #include "reduce/dither.h"
 #include "reduce/engines.h"
+#include "reduce/mcut.h"
 #include "reduce/modes.h"
 #include "reduce/refine.h"
 #include "reduce/survey.h"
@@ -341,17 +342,14 @@ TEST(DitherPalette, MovedEntriesAreKeptOnlyWhereTheDitherLooksCloser) {
                     int(255 * (0.5 + 0.4 * std::sin(3.0 * u + 2.0 * v)) + 0.5))
                     .value();
         }
-    test::RecordingMonitor monitor;
-    test::RecordingReporter reporter;
-    CollectingSink sink;
-    WorkArea work{&reporter};
-    RunContext ctx{monitor, reporter, sink, work, false};
-    std::vector<ReductionTarget> t = {{"g.bmp", "/x/g.bmp", &gradient, {}}};
-    ReductionSettings refined{0, 256, "256", true, Dither::None};
-    ASSERT_EQ(individualReduction(t, refined, ctx), RunEnd::Completed);
-    std::vector<Rgb> given;
-    for (unsigned k = 0; k < 256; ++k)
-        given.push_back(sink.results().back().bitmap.palette().at(k));
+    // The palette of mode 0 refined.
+    WorkArea work;
+    ColorSurvey survey;
+    ASSERT_TRUE(survey.count(gradient, work));
+    LargeVector<ColorTally> cut = survey.tallies();
+    std::vector<Rgb> given(256);
+    ASSERT_TRUE(medianCut(std::int64_t{w} * h, cut, given, work));
+    refineChosen(survey.tallies(), 0, given);
     std::vector<Rgb> moved = given;
     refineForDither(gradient, 0, moved, Dither::FloydSteinberg);
     EXPECT_LE(blockError(gradient, matched(gradient, moved, Dither::FloydSteinberg)),

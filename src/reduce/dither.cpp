@@ -202,11 +202,9 @@ unsigned CellTable::lookUp(int r, int g, int b) const {
 
 void floydSteinbergSample(const Bitmap& image, const std::vector<Rgb>& pal,
                           const CellTable& nearest, int first, int last, SampleSums& sums) {
-    std::vector<std::uint32_t> source(std::size_t(image.width()));
-    std::vector<std::int64_t> open(3 * std::size_t((image.width() + 3) / 4), 0);
-    SampleCounter counter(image, pal, sums.demand, source, open, sums.blockError);
-    floydSteinbergBand(image, pal, nearest, first, last, counter);
-    counter.close();
+    sampleInto(image, pal, sums, [&](SampleCounter& counter) {
+        floydSteinbergBand(image, pal, nearest, first, last, counter);
+    });
 }
 
 }  // namespace dithering

@@ -177,11 +177,8 @@ void adaptiveDiffusionBand(const Bitmap& image, Bitmap& dst, const std::vector<R
 
 void adaptiveDiffusionSample(const Bitmap& image, const std::vector<Rgb>& pal,
                              const CellTable& nearest, int first, int last, SampleSums& sums) {
-    std::vector<std::uint32_t> source(std::size_t(image.width()));
-    std::vector<std::int64_t> open(3 * std::size_t((image.width() + 3) / 4), 0);
-    SampleCounter counter(image, pal, sums.demand, source, open, sums.blockError);
-    diffuse(image, pal, nearest, first, last, counter);
-    counter.close();
+    sampleInto(image, pal, sums,
+               [&](SampleCounter& counter) { diffuse(image, pal, nearest, first, last, counter); });
 }
 
 }  // namespace kararisu::dithering

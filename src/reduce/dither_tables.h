@@ -278,6 +278,17 @@ struct SampleSums {
     std::int64_t blockError = 0;
 };
 
+// Runs band(counter) with a SampleCounter into sums, and closes its last
+// row of blocks.
+template <typename Band>
+void sampleInto(const Bitmap& image, const std::vector<Rgb>& pal, SampleSums& sums, Band band) {
+    std::vector<std::uint32_t> source(std::size_t(image.width()));
+    std::vector<std::int64_t> open(3 * std::size_t((image.width() + 3) / 4), 0);
+    SampleCounter counter(image, pal, sums.demand, source, open, sums.blockError);
+    band(counter);
+    counter.close();
+}
+
 // Adds to sums what the pixels of rows [first, last) give, first a multiple
 // of 4. Floyd–Steinberg's (dither.cpp) or the auto dither's
 // (dither_auto.cpp), warmed up as in the bands.
