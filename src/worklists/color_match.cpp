@@ -80,10 +80,11 @@ ColorMatcher::ColorMatcher(const Palette& palette) {
     // part's lists in a block of its own, reserved for the most they can
     // hold (only what is written is ever backed by memory).
     const std::size_t parts = coreCount();
-    std::vector<Entries> coarse(parts);
+    std::vector<CoarseLists> coarse(parts);
     std::vector<std::uint32_t> coarseStart(kCoarseCells);
     inParts(parts, kCoarseCells, [&](std::size_t part, std::size_t first, std::size_t last) {
-        Entries& lists = coarse[part];
+        coarse[part].first = first, coarse[part].last = last;
+        Entries& lists = coarse[part].lists;
         lists.reserve((last - first) * all.size());
         for (std::size_t cell = first; cell < last; ++cell) {
             coarseStart[cell] = std::uint32_t(lists.size());
@@ -94,7 +95,7 @@ ColorMatcher::ColorMatcher(const Palette& palette) {
         }
     });
     std::size_t listed = 0;
-    for (const Entries& lists : coarse) listed += lists.size();
+    for (const CoarseLists& part : coarse) listed += part.lists.size();
     if (listed / kCoarseCells <= 48) {
         // A fine cell's candidates are among its coarse cell's.
         buildCells(coarse, coarseStart);
@@ -139,7 +140,7 @@ ColorMatcher::ColorMatcher(const Palette& palette) {
     }
 }
 
-void ColorMatcher::buildCells(const std::vector<Entries>& coarse,
+void ColorMatcher::buildCells(const std::vector<CoarseLists>& coarse,
                               const std::vector<std::uint32_t>& coarseStart) {
     constexpr int side = 256 >> kCellBits;
     const std::size_t parts = coarse.size();
@@ -154,18 +155,21 @@ void ColorMatcher::buildCells(const std::vector<Entries>& coarse,
             each((fr << (2 * kCellBits)) | (fg << kCellBits) | fb, fr, fg, fb);
         }
     };
-    inParts(parts, kCoarseCells, [&](std::size_t part, std::size_t first, std::size_t last) {
-        const Entries& lists = coarse[part];
-        Entries& out = fine[part];
-        out.reserve(8 * lists.size());
-        for (std::size_t c = first; c < last; ++c) {
-            const Entry* from = lists.data() + coarseStart[c];
-            const Entry* to = lists.data() + (c + 1 < last ? coarseStart[c + 1] : lists.size());
-            fineCellsOf(c, [&](int cell, int fr, int fg, int fb) {
-                cellStart_[std::size_t(cell)] = std::uint32_t(out.size());
-                collect(from, to, fr * side, fg * side, fb * side, side, out);
-                cellEnd_[std::size_t(cell)] = std::uint32_t(out.size());
-            });
+    inParts(parts, parts, [&](std::size_t, std::size_t p0, std::size_t p1) {
+        for (std::size_t part = p0; part < p1; ++part) {
+            const CoarseLists& from = coarse[part];
+            Entries& out = fine[part];
+            out.reserve(8 * from.lists.size());
+            for (std::size_t c = from.first; c < from.last; ++c) {
+                const Entry* begin = from.lists.data() + coarseStart[c];
+                const Entry* end = from.lists.data() +
+                                   (c + 1 < from.last ? coarseStart[c + 1] : from.lists.size());
+                fineCellsOf(c, [&](int cell, int fr, int fg, int fb) {
+                    cellStart_[std::size_t(cell)] = std::uint32_t(out.size());
+                    collect(begin, end, fr * side, fg * side, fb * side, side, out);
+                    cellEnd_[std::size_t(cell)] = std::uint32_t(out.size());
+                });
+            }
         }
     });
     std::size_t total = 0;
@@ -174,9 +178,7 @@ void ColorMatcher::buildCells(const std::vector<Entries>& coarse,
     for (std::size_t part = 0; part < parts; ++part) {
         const auto base = std::uint32_t(candidates_.size());
         candidates_.insert(candidates_.end(), fine[part].begin(), fine[part].end());
-        // The same cut of the coarse cells as inParts made.
-        for (std::size_t c = kCoarseCells * part / parts; c < kCoarseCells * (part + 1) / parts;
-             ++c)
+        for (std::size_t c = coarse[part].first; c < coarse[part].last; ++c)
             fineCellsOf(c, [&](int cell, int, int, int) {
                 cellStart_[std::size_t(cell)] += base;
                 cellEnd_[std::size_t(cell)] += base;

@@ -42,9 +42,14 @@ class ColorMatcher {
     using Entries = LargeVector<Entry>;
     static void collect(const Entry* begin, const Entry* end, int r0, int g0, int b0, int side,
                         Entries& out);
-    // The cells' candidates from the coarse cells' lists, cut between the
-    // cores as the lists were.
-    void buildCells(const std::vector<Entries>& coarse,
+    // The candidates of coarse cells [first, last), one part's share, in
+    // one block (coarseStart gives each cell's offset into its part's block).
+    struct CoarseLists {
+        std::size_t first = 0, last = 0;
+        Entries lists;
+    };
+    // The cells' candidates from the coarse cells' lists, part by part.
+    void buildCells(const std::vector<CoarseLists>& coarse,
                     const std::vector<std::uint32_t>& coarseStart);
     unsigned nearestByProjection(int r, int g, int b) const;
 
